@@ -7,12 +7,14 @@
 #include <QPointer>
 #include <QString>
 
+#include <cstddef>
 #include <memory>
 #include <vector>
 
 namespace data {
 
 class Connection;
+class Criteria;
 class Recordset;
 class RecordsetStorage;
 using RecordsetPtr = std::shared_ptr<Recordset>;
@@ -170,18 +172,33 @@ public:
     /// Queues result sets to be handed out by NextRecordset(), in order.
     void setFollowingResults(std::vector<RecordsetPtr> results);
 
+    /// Bytes held by the rows (shared with the clones), for measurements.
+    std::size_t storageBytes() const;
+
 private:
     friend class Field;
     friend class FieldCollection;
     friend class RecordsetLoader;
     class View;
+    struct SortKey
+    {
+        int field = -1;
+        bool descending = false;
+    };
 
     void setError(int number, const QString &description) const;
+    bool requireOpen() const;
+    /// The storage row under the cursor, or -1 (closed, BOF or EOF).
+    qint64 currentRow() const;
+    /// Rebuilds the shown rows from the filter and sort and moves to the first.
+    void rebuildView();
 
     std::shared_ptr<RecordsetStorage> m_storage;
     std::unique_ptr<View> m_view;
     QString m_filter;
     QString m_sort;
+    std::shared_ptr<const Criteria> m_filterCriteria;
+    std::vector<SortKey> m_sortKeys;
     int m_cursorLocation = adUseClient;
     int m_cursorType = adOpenStatic;
     int m_lockType = adLockUnspecified;
@@ -209,6 +226,7 @@ public:
 
 private:
     Recordset &m_rs;
+    std::size_t m_row = 0;
     bool m_inRow = false;
 };
 

@@ -1,0 +1,34 @@
+#include "StringPool.h"
+
+namespace data {
+
+quint32 StringPool::internSlow(const QString &text)
+{
+    auto it = m_index.constFind(text);
+    quint32 id;
+    if (it != m_index.constEnd()) {
+        id = it.value();
+    } else {
+        id = quint32(m_strings.size());
+        m_strings.push_back(text);
+        m_index.insert(text, id);
+    }
+    m_last = m_strings[id];
+    m_lastId = id;
+    m_lastValid = true;
+    return id;
+}
+
+std::size_t StringPool::byteSize() const
+{
+    // Each distinct text: its QString handle, its shared buffer (header, UTF-16
+    // characters and terminator) and one hash node holding another handle.
+    constexpr std::size_t bufferHeader = 16;
+    constexpr std::size_t hashNode = sizeof(QString) + sizeof(quint32) + 16;
+    std::size_t bytes = m_strings.capacity() * sizeof(QString);
+    for (const QString &s : m_strings)
+        bytes += bufferHeader + (std::size_t(s.capacity()) + 1) * sizeof(char16_t) + hashNode;
+    return bytes;
+}
+
+} // namespace data

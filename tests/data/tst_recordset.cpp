@@ -1,0 +1,293 @@
+#include "Recordset.h"
+
+#include <QTest>
+
+using namespace data;
+
+namespace {
+
+// A small deal table: TradeID, Ccy, Amount (currency), ValDate, Dealer, Summary.
+RecordsetPtr makeDeals()
+{
+    auto rs = std::make_shared<Recordset>();
+    rs->Fields().Append("TradeID", DataType::Integer);
+    rs->Fields().Append("Ccy", DataType::SmallInt);
+    rs->Fields().Append("Amount", DataType::Currency);
+    rs->Fields().Append("ValDate", DataType::Date);
+    rs->Fields().Append("Dealer", DataType::VarWChar, 50);
+    rs->Fields().Append("Summary", DataType::Boolean);
+    rs->Open();
+    struct Row { int id; int ccy; const char *amount; const char *date; const char *dealer; bool summary; };
+    const Row rows[] = {
+        {1, 5, "100.5", "2026-12-05", "Smith", false},
+        {2, 3, "-20", "2026-12-06", "jones", false},
+        {3, 5, "0.0001", "2026-12-05 10:30:00", "Brown", true},
+        {4, 7, "1234567.8901", "2026-12-07", "smith", false},
+    };
+    for (const Row &r : rows) {
+        rs->AddNew();
+        rs->Fields("TradeID").setValue(r.id);
+        rs->Fields("Ccy").setValue(r.ccy);
+        rs->Fields("Amount").setValue(*Currency::fromString(QString::fromLatin1(r.amount)));
+        rs->Fields("ValDate").setValue(*DateTime::fromIsoString(QString::fromLatin1(r.date)));
+        rs->Fields("Dealer").setValue(r.dealer);
+        rs->Fields("Summary").setValue(r.summary);
+        rs->Update();
+    }
+    rs->MoveFirst();
+    return rs;
+}
+
+// The TradeIDs of the rows a handle shows, in order, e.g. "3,1,2".
+QString tradeIds(Recordset &rs)
+{
+    QStringList ids;
+    const qint64 keep = rs.Bookmark();
+    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+        ids << rs.Fields("TradeID").value().toString();
+    if (keep >= 0)
+        rs.setBookmark(keep);
+    return ids.join(QLatin1Char(','));
+}
+
+} // namespace
+
+class tst_Recordset : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void shouldRefuseToOpenWithoutFields()
+    {
+        Recordset rs;
+        QVERIFY(!rs.Open());
+        QCOMPARE(rs.State(), int(adStateClosed));
+        QCOMPARE(rs.RecordCount(), qint64(-1));
+    }
+
+    void shouldRefuseDuplicateFieldAndAppendWhenOpen()
+    {
+        Recordset rs;
+        QVERIFY(rs.Fields().Append("Ccy", DataType::Integer));
+        QVERIFY(!rs.Fields().Append("CCY", DataType::Integer));
+        QVERIFY(rs.Open());
+        QVERIFY(!rs.Fields().Append("Other", DataType::Integer));
+        QVERIFY(rs.lastError());
+        QVERIFY(!rs.Open());
+    }
+
+    void emptyRecordsetIsBofAndEof()
+    {
+        Recordset rs;
+        rs.Fields().Append("A", DataType::Integer);
+        QVERIFY(rs.Open());
+        QVERIFY(rs.Bof());
+        QVERIFY(rs.Eof());
+        QCOMPARE(rs.RecordCount(), qint64(0));
+        QCOMPARE(rs.AbsolutePosition(), qint64(-1));
+        QCOMPARE(rs.Bookmark(), qint64(-1));
+        QVERIFY(rs.Fields("A").value().isEmpty());
+        QCOMPARE(rs.lastError()->Number, int(Error::NoCurrentRecord));
+        QVERIFY(!rs.Fields("A").setValue(1));
+    }
+
+    void everyTypeRoundTripsIncludingNull_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<Value>("value");
+        QTest::newRow("smallint") << int(DataType::SmallInt) << Value(qint64(-32768), DataType::SmallInt);
+        QTest::newRow("integer") << int(DataType::Integer) << Value(2147483647);
+        QTest::newRow("bigint") << int(DataType::BigInt) << Value(qint64(1) << 60);
+        QTest::newRow("double") << int(DataType::Double) << Value(1.0 / 3);
+        QTest::newRow("currency") << int(DataType::Currency) << Value(Currency::fromRaw(-12345));
+        QTest::newRow("date") << int(DataType::Date) << Value(*DateTime::fromIsoString(u"1999-12-31 23:59:59"));
+        QTest::newRow("boolean") << int(DataType::Boolean) << Value(true);
+        QTest::newRow("varwchar") << int(DataType::VarWChar) << Value(QStringLiteral("Grüße"));
+        QTest::newRow("variant-int") << int(DataType::Variant) << Value(7);
+        QTest::newRow("variant-string") << int(DataType::Variant) << Value("Ccy = 5");
+        QTest::newRow("variant-currency") << int(DataType::Variant) << Value(Currency::fromUnits(3));
+        QTest::newRow("variant-date") << int(DataType::Variant) << Value(DateTime::fromSecs(86400));
+        QTest::newRow("variant-double") << int(DataType::Variant) << Value(-0.5);
+    }
+
+    void everyTypeRoundTripsIncludingNull()
+    {
+        QFETCH(int, type);
+        QFETCH(Value, value);
+        Recordset rs;
+        rs.Fields().Append("F", DataType(type));
+        QVERIFY(rs.Open());
+        QVERIFY(rs.AddNew());
+        QVERIFY(rs.Fields("F").value().isNull());   // a new row is all null
+        QVERIFY(rs.Fields("F").setValue(value));
+        QVERIFY(rs.AddNew());
+        QVERIFY(rs.Fields("F").setValue(Value::null()));
+        rs.MoveFirst();
+        QCOMPARE(rs.Fields("F").value(), value);
+        QCOMPARE(rs.Fields("F").value().type(), value.type());
+        rs.MoveNext();
+        QVERIFY(rs.Fields("F").value().isNull());
+        QVERIFY(!rs.Fields("F").value().isEmpty() || DataType(type) == DataType::Variant);
+    }
+
+    void setValueConvertsAndRejectsMismatch()
+    {
+        auto rs = makeDeals();
+        QVERIFY(rs->Fields("Amount").setValue("12.34567"));
+        QCOMPARE(rs->Fields("Amount").value().toCurrency().raw(), qint64(123457));
+        QVERIFY(rs->Fields("Ccy").setValue(QStringLiteral("8")));
+        QCOMPARE(rs->Fields("Ccy").value().toInt(), 8);
+        QVERIFY(!rs->Fields("Ccy").setValue(QStringLiteral("USD")));
+        QCOMPARE(rs->lastError()->Number, int(Error::TypeMismatch));
+        QCOMPARE(rs->Fields("Ccy").value().toInt(), 8);   // unchanged
+        QVERIFY(!rs->Fields("Ccy").setValue(70000));         // outside SmallInt
+    }
+
+    void unknownFieldIsInvalidHandle()
+    {
+        auto rs = makeDeals();
+        Field f = rs->Fields("NoSuchField");
+        QVERIFY(!f.isValid());
+        QCOMPARE(rs->lastError()->Number, int(Error::ItemNotFound));
+        QVERIFY(f.value().isEmpty());
+        QVERIFY(!f.setValue(1));
+        QVERIFY(!rs->Fields(99).isValid());
+        QCOMPARE(rs->Fields("dealer").Name(), QStringLiteral("Dealer"));
+        QCOMPARE(rs->Fields().indexOf("SUMMARY"), 5);
+    }
+
+    void navigatesForwardAndBackward()
+    {
+        auto rs = makeDeals();
+        QCOMPARE(rs->RecordCount(), qint64(4));
+        QCOMPARE(tradeIds(*rs), QStringLiteral("1,2,3,4"));
+        rs->MoveLast();
+        QCOMPARE(rs->AbsolutePosition(), qint64(4));
+        rs->MoveNext();
+        QVERIFY(rs->Eof());
+        QVERIFY(!rs->Bof());
+        rs->MoveNext();   // already at EOF: an error, no move
+        QCOMPARE(rs->lastError()->Number, int(Error::NoCurrentRecord));
+        rs->MovePrevious();
+        QCOMPARE(rs->Fields("TradeID").value().toInt(), 4);
+        rs->MoveFirst();
+        rs->MovePrevious();
+        QVERIFY(rs->Bof());
+        QVERIFY(!rs->Eof());
+        QVERIFY(rs->setAbsolutePosition(2));
+        QCOMPARE(rs->Fields("TradeID").value().toInt(), 2);
+        QVERIFY(!rs->setAbsolutePosition(5));
+        QVERIFY(!rs->setAbsolutePosition(0));
+    }
+
+    void clonesShareRowsButNotCursors()
+    {
+        auto rs = makeDeals();
+        auto clone = rs->Clone();
+        QVERIFY(clone);
+        QCOMPARE(clone->RecordCount(), qint64(4));
+        rs->MoveLast();
+        QCOMPARE(clone->AbsolutePosition(), qint64(1));
+        // A value set through one handle is seen through the other.
+        QVERIFY(rs->Fields("Dealer").setValue("Taylor"));
+        clone->MoveLast();
+        QCOMPARE(clone->Fields("Dealer").value().toString(), QStringLiteral("Taylor"));
+        // A row added through the clone appears in the original.
+        QVERIFY(clone->AddNew());
+        clone->Fields("TradeID").setValue(9);
+        QCOMPARE(rs->RecordCount(), qint64(5));
+        QCOMPARE(tradeIds(*rs), QStringLiteral("1,2,3,4,9"));
+        // Closing one handle leaves the rows to the other.
+        rs->Close();
+        QCOMPARE(rs->State(), int(adStateClosed));
+        QCOMPARE(clone->RecordCount(), qint64(5));
+        QVERIFY(rs->Open());
+        QCOMPARE(rs->RecordCount(), qint64(0));
+        QCOMPARE(rs->Fields().Count(), 6);
+    }
+
+    void bookmarksAreValidAcrossClones()
+    {
+        auto rs = makeDeals();
+        rs->setAbsolutePosition(3);
+        const qint64 mark = rs->Bookmark();
+        auto clone = rs->Clone();
+        QVERIFY(clone->setBookmark(mark));
+        QCOMPARE(clone->Fields("TradeID").value().toInt(), 3);
+        QVERIFY(!clone->setBookmark(100));
+        QVERIFY(!clone->setBookmark(-1));
+    }
+
+    void loaderFillsRowsByIndex()
+    {
+        Recordset rs;
+        rs.Fields().Append("Id", DataType::BigInt);
+        rs.Fields().Append("Rate", DataType::Double);
+        rs.Fields().Append("Amount", DataType::Currency);
+        rs.Fields().Append("When", DataType::Date);
+        rs.Fields().Append("Name", DataType::VarChar);
+        rs.Fields().Append("Flag", DataType::Boolean);
+        rs.Fields().Append("Any", DataType::Variant);
+        QVERIFY(rs.Open());
+        {
+            RecordsetLoader loader(rs);
+            for (int i = 0; i < 3; ++i) {
+                loader.beginRow();
+                loader.setInt64(0, i);
+                loader.setDouble(1, 1.5 * i);
+                loader.setInt64(2, 10000 * i + 1);
+                loader.setInt64(3, 86400 * i);
+                loader.setText(4, i == 1 ? QString() : QStringLiteral("n%1").arg(i));
+                loader.setInt64(5, i % 2);
+                if (i == 2)
+                    loader.setNull(6);
+                else
+                    loader.setValue(6, i == 0 ? Value("text") : Value(2.25));
+                loader.endRow();
+            }
+        }
+        QCOMPARE(rs.RecordCount(), qint64(3));
+        rs.MoveFirst();
+        QCOMPARE(rs.Fields("Any").value().toString(), QStringLiteral("text"));
+        rs.MoveNext();
+        QCOMPARE(rs.Fields("Amount").value().toCurrency(), Currency::fromRaw(10001));
+        QCOMPARE(rs.Fields("When").value().toDate().toIsoString(), QStringLiteral("1970-01-02"));
+        QCOMPARE(rs.Fields("Rate").value().toDouble(), 1.5);
+        QCOMPARE(rs.Fields("Flag").value(), Value(true));
+        QCOMPARE(rs.Fields("Any").value(), Value(2.25));
+        QVERIFY(!rs.Fields("Name").value().isNull());   // an empty text is not null
+        rs.MoveNext();
+        QVERIFY(rs.Fields("Any").value().isNull());
+        QCOMPARE(rs.Fields("Name").value().toString(), QStringLiteral("n2"));
+    }
+
+    void nextRecordsetHandsOutQueuedResultsInOrder()
+    {
+        auto first = makeDeals();
+        auto second = makeDeals();
+        auto third = makeDeals();
+        third->AddNew();
+        first->setFollowingResults({second, third});
+        RecordsetPtr next = first->NextRecordset();
+        QCOMPARE(first->State(), int(adStateClosed));
+        QCOMPARE(next, second);
+        next = next->NextRecordset();
+        QCOMPARE(next, third);
+        QCOMPARE(next->RecordCount(), qint64(5));
+        QVERIFY(!next->NextRecordset());
+    }
+
+    void supportsTheCursorOptions()
+    {
+        auto rs = makeDeals();
+        QVERIFY(rs->Supports(adAddNew));
+        QVERIFY(rs->Supports(adBookmark | adFind | adApproxPosition));
+        QVERIFY(!rs->Supports(0x10000000));
+        rs->Close();
+        QVERIFY(!rs->Supports(adAddNew));
+        QVERIFY(!rs->ActiveConnection());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Recordset)
+#include "tst_recordset.moc"
