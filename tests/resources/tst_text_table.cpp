@@ -67,8 +67,6 @@ private Q_SLOTS:
 
     void unknownIdGivesEmptyTextAndWarnsOnce_data();
     void unknownIdGivesEmptyTextAndWarnsOnce();
-    void unknownIdIsEmptyInEveryLanguage_data();
-    void unknownIdIsEmptyInEveryLanguage();
 
     void everyLanguageHasTheSameIdsInFourRanges_data();
     void everyLanguageHasTheSameIdsInFourRanges();
@@ -113,30 +111,6 @@ void TestTextTable::unknownIdGivesEmptyTextAndWarnsOnce()
     QVERIFY2(warnings.messages().constFirst().contains(QString::number(id)),
              qPrintable(warnings.messages().constFirst()));
     QVERIFY(!TextTable::hasText(id));
-}
-
-void TestTextTable::unknownIdIsEmptyInEveryLanguage_data()
-{
-    QTest::addColumn<int>("id");
-    QTest::newRow("zero") << 0;
-    QTest::newRow("before-first") << 1000;
-    QTest::newRow("gap-in-messages") << 1026;
-    QTest::newRow("after-messages") << 1047;
-    QTest::newRow("after-dialogs") << 3020;
-    QTest::newRow("between-titles") << 4003;
-    QTest::newRow("after-last-title") << 12002;
-    QTest::newRow("after-last-tool") << 13103;
-}
-
-void TestTextTable::unknownIdIsEmptyInEveryLanguage()
-{
-    QFETCH(int, id);
-    WarningCollector warnings;
-    QVERIFY(!TextTable::hasText(id));
-    for (Language language : kLanguages) {
-        TextTable::setLanguage(language);
-        QVERIFY(TextTable::LoadText(id).isEmpty());
-    }
 }
 
 void TestTextTable::everyLanguageHasTheSameIdsInFourRanges_data()
@@ -367,6 +341,8 @@ void TestTextTable::startsInProcessLanguage_data()
         << QStringList{"LANG=en_US.UTF-8", "LC_ALL=ru_RU.UTF-8"} << Language::Russian;
     QTest::newRow("messages-category-decides")
         << QStringList{"LANG=en_US.UTF-8", "LC_MESSAGES=de_DE.UTF-8"} << Language::German;
+    QTest::newRow("number-format-does-not-decide")
+        << QStringList{"LANG=en_US.UTF-8", "LC_NUMERIC=ru_RU.UTF-8"} << Language::English;
     QTest::newRow("language-list-first-entry")
         << QStringList{"LANG=en_US.UTF-8", "LANGUAGE=ru:en"} << Language::Russian;
 }
