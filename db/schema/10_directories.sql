@@ -139,8 +139,18 @@ CREATE TRIGGER ArgumentCheck_Missing BEFORE INSERT ON ArgumentCheck
 BEGIN
     SELECT RAISE(ABORT, 'A required parameter is missing');
 END;
+CREATE TRIGGER ArgumentCheck_Category BEFORE INSERT ON ArgumentCheck
+    WHEN NEW.Reason = 'category'
+BEGIN
+    SELECT RAISE(ABORT, 'A category key has at most three parts: category|attribute|value');
+END;
+CREATE TRIGGER ArgumentCheck_Nostro BEFORE INSERT ON ArgumentCheck
+    WHEN NEW.Reason = 'nostro'
+BEGIN
+    SELECT RAISE(ABORT, 'A LORO/NOSTRO code is 2 (LORO), 1 (NOSTRO) or 0 (none)');
+END;
 CREATE TRIGGER ArgumentCheck_Other BEFORE INSERT ON ArgumentCheck
-    WHEN NEW.Reason NOT IN ('condition', 'isDelete', 'idlist', 'missing')
+    WHEN NEW.Reason NOT IN ('condition', 'isDelete', 'idlist', 'missing', 'category', 'nostro')
 BEGIN
     SELECT RAISE(ABORT, 'Invalid procedure argument');
 END;
