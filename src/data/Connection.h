@@ -13,6 +13,8 @@ namespace data {
 
 class Command;
 class Driver;
+struct ExecuteRequest;
+struct ExecuteResult;
 
 /// A connection to the trading database.
 ///
@@ -47,19 +49,27 @@ public:
     void setCursorLocation(int location) { m_cursorLocation = location; }
 
     /// Opens the connection; an empty connectionString keeps ConnectionString().
+    /// Fails (ObjectOpen) when already open; a missing database file, an
+    /// unknown Provider or a malformed string fail with an Error.
     /// User, password and options are accepted for compatibility; the drivers
     /// we have take no credentials.
     bool Open(const QString &connectionString = {}, const QString &userId = {},
               const QString &password = {}, long options = -1);
-    /// Closes the connection. Fails (StillExecuting) while a command runs: Cancel first.
+    /// Closes the connection. Fails (StillExecuting) while a command runs: Cancel
+    /// first; after Cancel, Close waits the few milliseconds the interrupted
+    /// command needs to stop. Fails (ObjectClosed) when not open.
     bool Close();
     /// Interrupts the running asynchronous command. Its ExecuteComplete still
-    /// arrives, with adStatus adStatusCancel (4), a Cancelled error and no recordset.
+    /// arrives, with adStatus adStatusCancel (4), a Cancelled error and no recordset
+    /// (unless the command had already finished all its work, which is then
+    /// reported as it happened).
     void Cancel();
     int State() const;
 
-    /// Runs plain SQL synchronously; returns the first result set, or null
-    /// for statements returning no rows or on failure (lastError()).
+    /// Runs plain SQL (one or more statements); returns the first result set,
+    /// or null for statements returning no rows or on failure (lastError()).
+    /// With adAsyncExecute it returns null at once and the outcome arrives as
+    /// ExecuteComplete with a null pCommand.
     RecordsetPtr Execute(const QString &sql, long *recordsAffected = nullptr,
                          int options = adOptionUnspecified);
 
@@ -83,6 +93,11 @@ private:
 
     RecordsetPtr runSync(Command *cmd, long *recordsAffected);
     bool startAsync(Command *cmd);
+    bool startAsync(const ExecuteRequest &request, Command *cmd, int timeoutSeconds);
+    void finishAsync(const std::shared_ptr<AsyncRun> &run);
+    /// Hands the result sets out (chained, attached to this connection) and
+    /// copies output parameter values into cmd; returns the first result set.
+    RecordsetPtr deliver(ExecuteResult &result, Command *cmd);
     void setError(ErrorPtr error) { m_lastError = std::move(error); }
 
     QString m_connectionString;

@@ -23,6 +23,7 @@ struct Error
         NoCurrentRecord = 3021,               ///< BOF or EOF is true
         InvalidArgument = 3001,               ///< e.g. malformed filter criteria
         ObjectClosed = 3704,                  ///< operation on a closed object
+        ObjectOpen = 3705,                    ///< operation on an object that is already open
         StillExecuting = 3711,                ///< operation not allowed while executing
         TypeMismatch = int(0x80020005),       ///< a value that does not fit the field
     };

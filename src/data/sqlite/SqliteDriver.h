@@ -1,0 +1,86 @@
+#pragma once
+
+#include "Driver.h"
+#include "ProcedureCatalog.h"
+
+#include <QString>
+
+#include <chrono>
+#include <mutex>
+
+struct sqlite3;
+
+namespace data {
+
+class ConnectionString;
+
+/// The SQLite driver: one sqlite3 handle on a database file.
+///
+/// Connection string keys (case-insensitive):
+/// - "Data Source": the database file (required);
+/// - "Busy Timeout": milliseconds to wait for a lock held by another
+///   connection before failing (default 5000);
+/// - "Create": "True" creates a missing file; without it a missing file is an error.
+///
+/// Stored procedures come from the catalog tables (see ProcedureCatalog). A
+/// procedure run leaves no TEMP table, view or trigger behind that it
+/// created, and on a read-write handle runs as one transaction (a savepoint):
+/// all its writes are committed together, or none when a statement fails or
+/// the run is cancelled. On a read-only handle no transaction is held
+/// between statements, so a long report never blocks writers.
+class SqliteDriver final : public Driver
+{
+public:
+    static constexpr int DefaultBusyTimeoutMs = 5000;
+
+    /// Reads the settings; null and *error when they are invalid.
+    static std::unique_ptr<SqliteDriver> create(const ConnectionString &settings, ErrorPtr *error);
+    ~SqliteDriver() override;
+
+    QString providerName() const override { return QStringLiteral("SQLite"); }
+    bool open(int mode, ErrorPtr *error) override;
+    void close() override;
+    bool isOpen() const override { return m_db != nullptr; }
+    int mode() const override { return m_mode; }
+    std::unique_ptr<Driver> cloneClosed() const override;
+    ExecuteResult execute(const ExecuteRequest &request, ExecutionControl &control) override;
+    void interrupt() override;
+    bool procedureParameters(const QString &procedure, QList<Parameter> *parameters,
+                             ErrorPtr *error) override;
+
+    QString path() const { return m_path; }
+    int busyTimeoutMs() const { return m_busyTimeoutMs; }
+    /// The native handle, for tests and tools; null when closed.
+    sqlite3 *handle() const { return m_db; }
+
+private:
+    SqliteDriver() = default;
+
+    static int busyHandler(void *self, int attempt);
+    static int progressHandler(void *control);
+
+    /// Reads the procedure from the catalog; false with NoSuchProcedure (or
+    /// the SQLite error) in *error.
+    bool loadProcedure(const QString &name, ProcedureDefinition *definition, ErrorPtr *error);
+    ExecuteResult runProcedure(const ExecuteRequest &request, ExecutionControl &control);
+    ExecuteResult runText(const ExecuteRequest &request, ExecutionControl &control);
+    QStringList tempObjects();
+    void dropTempObjectsExcept(const QStringList &keep);
+    /// Runs SQL that returns no rows, outside any control; false on failure.
+    bool exec(const char *sql, ErrorPtr *error = nullptr);
+
+    QString m_path;
+    int m_busyTimeoutMs = DefaultBusyTimeoutMs;
+    bool m_create = false;
+    int m_mode = adModeUnknown;
+
+    sqlite3 *m_db = nullptr;
+    std::mutex m_handleMutex;   // interrupt() against close()
+
+    // Busy handler state: the control of the running request (may be null)
+    // and when the current wait for a lock began.
+    const ExecutionControl *m_activeControl = nullptr;
+    std::chrono::steady_clock::time_point m_busySince;
+};
+
+} // namespace data
