@@ -201,6 +201,7 @@ std::optional<ProcedureDefinition> ProcedureCatalog::parse(const QString &text, 
     ProcedureDefinition def;
     const QStringList lines = text.split(u'\n');
     qsizetype bodyStart = lines.size();
+    bool declaring = true;   // still in the leading run of declaration lines
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const int lineNo = int(i) + 1;
         const QString line = lines[i].trimmed();
@@ -211,9 +212,31 @@ std::optional<ProcedureDefinition> ProcedureCatalog::parse(const QString &text, 
             break;
         }
         const auto m = keyLine.match(line);
-        if (!m.hasMatch())
-            continue;   // free comment text
-        const QString key = m.captured(1).toLower();
+        const QString key = m.hasMatch() ? m.captured(1).toLower() : QString();
+        const bool isKey = key == u"procedure" || key == u"param" || key == u"result";
+        if (!declaring) {
+            // Prose may say "Result 1: ..."; but a declaration written in the
+            // declaration style after the prose would be silently lost.
+            if (isKey && m.captured(1) == key) {
+                setParseError(error, lineNo,
+                              QStringLiteral("declarations must come before the free comment "
+                                             "text: '%1'")
+                                  .arg(line));
+                return std::nullopt;
+            }
+            continue;
+        }
+        if (!isKey) {
+            if (key.startsWith(u"proc") || key.startsWith(u"par") || key.startsWith(u"resul")) {
+                setParseError(error, lineNo,
+                              QStringLiteral("unknown declaration '%1' (expected procedure:, "
+                                             "param: or result N:)")
+                                  .arg(line));
+                return std::nullopt;
+            }
+            declaring = false;   // free comment text from here on
+            continue;
+        }
         const QString qualifier = m.captured(2);
         const QString rest = m.captured(3).trimmed();
         if (key == u"procedure" && qualifier.isEmpty()) {
@@ -243,18 +266,11 @@ std::optional<ProcedureDefinition> ProcedureCatalog::parse(const QString &text, 
             }
             while (def.resultSets.size() < number)
                 def.resultSets.append(QList<ProcedureColumn>());
-            if (!def.resultSets[number - 1].isEmpty()) {
-                setParseError(error, lineNo,
-                              QStringLiteral("result set %1 is declared twice").arg(number));
-                return std::nullopt;
-            }
+            // A long column list may continue on further lines of the same number.
             if (!parseResultLine(rest, lineNo, def.resultSets[number - 1], error))
                 return std::nullopt;
         } else {
-            setParseError(error, lineNo,
-                          QStringLiteral("unknown header line '%1' (expected procedure:, param: "
-                                         "or result N:)")
-                              .arg(line));
+            setParseError(error, lineNo, QStringLiteral("malformed declaration '%1'").arg(line));
             return std::nullopt;
         }
     }

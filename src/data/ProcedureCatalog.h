@@ -42,9 +42,12 @@ struct ProcedureDefinition
 ///     -- result 1: Ccy Integer, ValDate Date, Volume Currency
 ///     SELECT ... ;
 ///
-/// The header is the run of comment ("--") and blank lines before the first
-/// SQL line. Lines of the form "-- <word>:" must be one of procedure, param
-/// or result N; other comment lines are free text. Types are DataType names
+/// The declarations are the leading comment lines "-- procedure:", "-- param:"
+/// and "-- result N:" (a long column list may go on in further "-- result N:"
+/// lines). The first other comment line ends them; comment text after it is
+/// free prose, but a lower-case declaration line there is an error, as is a
+/// misspelt key ("-- parm:") among the declarations. The body is everything
+/// from the first line that is neither a comment nor blank. Types are DataType names
 /// (SmallInt, Integer, BigInt, Boolean, Double, Currency, Date, BStr, VarChar,
 /// VarWChar, Variant) and directions input (default), output, inputoutput,
 /// all without regard to case.

@@ -24,13 +24,13 @@ QString paramText(const Parameter &p)
 
 const char *const kProfitLoss =
     "-- procedure: cnt_ProfitLoss\n"
-    "-- Profit and loss per currency (free comment text).\n"
     "-- param: @UserName VarWChar 50\n"
     "-- param: @DateReport Date\n"
     "-- param: @TotalCom Currency output\n"
     "-- param: @Counter integer 4 InputOutput\n"
     "-- result 1: Ccy Integer, ValDate Date, Volume Currency, Rate Double, Summary Boolean\n"
     "-- result 2: TradeID BigInt, Bank1ID VarWChar\n"
+    "-- Profit and loss per currency (free comment text).\n"
     "\n"
     "SELECT 1 AS Ccy;\n"
     "SELECT 2 AS TradeID;\n";
@@ -85,8 +85,10 @@ private Q_SLOTS:
         QTest::newRow("result-column-without-type")
             << QStringLiteral("-- procedure: p\n\n-- result 1: A Integer, B") + body << 3;
         QTest::newRow("result-unknown-type") << QStringLiteral("-- procedure: p\n-- result 1: A Money") + body << 2;
-        QTest::newRow("result-declared-twice")
-            << QStringLiteral("-- procedure: p\n-- result 1: A Integer\n-- result 1: B Integer") + body << 3;
+        QTest::newRow("result-column-declared-twice")
+            << QStringLiteral("-- procedure: p\n-- result 1: A Integer\n-- result 1: a Date") + body << 3;
+        QTest::newRow("declaration-after-prose")
+            << QStringLiteral("-- procedure: p\n-- Free text.\n-- param: @A Integer") + body << 3;
         QTest::newRow("second-procedure-line") << QStringLiteral("-- procedure: p\n-- procedure: q") + body << 2;
         QTest::newRow("procedure-name-with-blank") << QStringLiteral("-- procedure: my proc") + body << 1;
         QTest::newRow("no-body") << QStringLiteral("-- procedure: p\n-- param: @A Integer\n") << 3;
@@ -102,6 +104,33 @@ private Q_SLOTS:
         QCOMPARE(error->Number, int(Error::InvalidArgument));
         QVERIFY2(error->Description.contains(QStringLiteral("line %1:").arg(line)),
                  qPrintable(error->Description));
+    }
+
+    void shouldTreatCommentTextAfterDeclarationsAsProse()
+    {
+        ErrorPtr error;
+        const auto def = ProcedureCatalog::parse(
+            QStringLiteral("-- procedure: p\n"
+                           "-- result 1: A Integer,\n"   // a trailing comma is not a column
+                           "-- result 1: B Date\n"
+                           "-- Flows: each leg pays on its value date.\n"
+                           "-- Result 1: one row per currency, then the summary.\n"
+                           "SELECT 1 AS A, '2026-01-02' AS B;"),
+            &error);
+        QVERIFY2(!def, "an empty column item must be an error");
+        const auto ok = ProcedureCatalog::parse(
+            QStringLiteral("-- procedure: p\n"
+                           "-- result 1: A Integer\n"
+                           "-- result 1: B Date\n"
+                           "-- Flows: each leg pays on its value date.\n"
+                           "-- Result 1: one row per currency, then the summary.\n"
+                           "SELECT 1 AS A, '2026-01-02' AS B;"),
+            &error);
+        QVERIFY2(ok, error ? qPrintable(error->Description) : "");
+        QCOMPARE(ok->resultSets.size(), 1);
+        QCOMPARE(ok->resultSets[0].size(), 2);
+        QCOMPARE(ok->resultSets[0][1].type, DataType::Date);
+        QCOMPARE(ok->body, QStringLiteral("SELECT 1 AS A, '2026-01-02' AS B;"));
     }
 
     void shouldMapTypeNamesBothWays()
