@@ -1,0 +1,107 @@
+#pragma once
+
+#include "QueryDate.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+/// What the position reports store for one query: the registry image of their
+/// filter. The member initialisers are what a first run reads: a relative
+/// query for today, no value-date bound, no restriction in any list and no
+/// category filter.
+struct QueryParameters
+{
+    bool Relative = true;
+    QueryDate Date = QueryDate::fromOffset(0);   ///< today, evaluated when constructed
+    QueryDate ValueDate;                         ///< no bound
+    QStringList Dealer{QueryDate::allText()};
+    QStringList Deal{QueryDate::allText()};
+    QStringList Bank{QueryDate::allText()};
+    QStringList AdvancedAttributes{QueryDate::allText()};
+    QStringList Pair{QueryDate::allText()};
+    QString Netting = QueryDate::allText();
+    QStringList Category;                        ///< empty: no category filter
+    QStringList Status{QueryDate::allText()};
+    QStringList LocalTCID{QueryDate::allText()};
+    QStringList Client{QueryDate::allText()};
+
+    bool operator==(const QueryParameters &) const = default;
+};
+
+/// The settings-store key of one query of a report, with typed accessors for
+/// its values. The filter name "Query" is the report's current (last run)
+/// query, "Software\Quorvex, Ltd.\<App_Name>\Query"; any other name is the
+/// stored filter of that name, "...\<App_Name>\Stored Filters\<name>".
+///
+/// Lists are stored as one string joined with "|" and split again on reading
+/// (an empty list as an empty string). Dates follow QueryDate's rule: the
+/// offset is stored when the query is relative, the date otherwise.
+///
+/// A key of a report without App_Name is null: it reads every default and its
+/// writes do nothing (and succeed). A stored filter without a name is invalid:
+/// it reads defaults and its writes fail.
+class QueryKey final
+{
+public:
+    /// The value names, as every report's stored queries spell them.
+    static QString relativeName() { return QStringLiteral("Relative"); }
+    static QString dateName() { return QStringLiteral("Date"); }
+    static QString valueDateName() { return QStringLiteral("Value Date"); }
+    static QString dealerName() { return QStringLiteral("Dealer"); }
+    static QString dealName() { return QStringLiteral("Deal"); }
+    static QString bankName() { return QStringLiteral("Bank"); }
+    static QString advancedAttributesName() { return QStringLiteral("Advanced Attributes"); }
+    static QString pairName() { return QStringLiteral("Pair"); }
+    static QString nettingName() { return QStringLiteral("Netting"); }
+    static QString statusName() { return QStringLiteral("Status"); }
+    static QString localTcidName() { return QStringLiteral("Local TCID"); }
+    static QString clientName() { return QStringLiteral("Client"); }
+    /// The name of the current query; also the one stored-filter name that
+    /// cannot be used (it would be the current query's key).
+    static QString currentQueryName() { return QStringLiteral("Query"); }
+
+    QueryKey(const QString &appName, const QString &filterName);
+
+    bool isNull() const { return m_appName.isEmpty(); }
+    bool isValid() const { return !m_path.isEmpty(); }
+    QString path() const { return m_path; }
+    QString categoryPath() const;
+
+    /// The whole query of a position report, each value with its default.
+    QueryParameters read() const;
+    /// Writes every value of \a query at once (other processes see all of it or
+    /// none), in the order "Relative", "Date", "Value Date", "Dealer", "Deal",
+    /// "Advanced Attributes", "Bank", "Pair", the categories, "Netting",
+    /// "Status", "Local TCID", "Client".
+    bool write(const QueryParameters &query) const;
+
+    bool readRelative() const;   ///< default true
+    /// The bound stored in \a valueName; \a defaultValue when absent or unusable.
+    QueryDate readDate(const QString &valueName, const QueryDate &defaultValue) const;
+    /// A "|"-joined list; ("All") when absent.
+    QStringList readList(const QString &valueName) const;
+    /// A single string; "All" when absent.
+    QString readText(const QString &valueName) const;
+    /// The categories, in their stored order; empty when none are stored.
+    QStringList readCategory() const;
+
+    bool writeRelative(bool relative) const;
+    bool writeDate(const QString &valueName, const QueryDate &date, bool relative) const;
+    bool writeList(const QString &valueName, const QStringList &list) const;
+    bool writeText(const QString &valueName, const QString &text) const;
+    /// Replaces the stored categories; an empty list leaves none.
+    bool writeCategory(const QStringList &categories) const;
+
+    /// "a|b" from ("a", "b"); "" from ().
+    static QString joinList(const QStringList &list);
+    /// ("a", "b") from "a|b"; () from "".
+    static QStringList splitList(const QString &text);
+
+private:
+    QVariant readValue(const QString &valueName, const QVariant &defaultValue) const;
+    bool writeValue(const QString &valueName, const QVariant &value) const;
+
+    QString m_appName;
+    QString m_path;
+};
