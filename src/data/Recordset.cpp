@@ -1,9 +1,14 @@
 #include "Recordset.h"
 
 #include "Connection.h"
+#include "Criteria.h"
 #include "RecordsetStorage.h"
+#include "RowOrder.h"
 #include "RecordsetView.h"
 
+#include <QStringList>
+
+#include <algorithm>
 #include <limits>
 
 namespace data {
@@ -333,6 +338,134 @@ RecordsetPtr Recordset::Clone(int lockType)
     clone->m_lockType = m_lockType;
     clone->m_connection = m_connection;
     return clone;
+}
+
+void Recordset::rebuildView()
+{
+    View &view = *m_view;
+    view.rowsChanged();
+    view.pos = 0;
+    if (!m_filterCriteria && m_sortKeys.empty()) {
+        view.allRows = true;
+        std::vector<quint32>().swap(view.rows);
+        return;
+    }
+    view.allRows = false;
+    view.rows.clear();
+    const std::size_t n = m_storage->rowCount();
+    if (m_filterCriteria) {
+        m_filterCriteria->select(0, n, view.rows);
+    } else {
+        view.rows.resize(n);
+        for (std::size_t i = 0; i < n; ++i)
+            view.rows[i] = quint32(i);
+    }
+    if (!m_sortKeys.empty()) {
+        std::vector<RowOrder::Key> keys;
+        for (const SortKey &k : m_sortKeys)
+            keys.push_back({k.field, k.descending});
+        RowOrder(*m_storage, keys).sort(view.rows);
+    }
+}
+
+bool Recordset::setFilter(const QString &criteria)
+{
+    if (!requireOpen())
+        return false;
+    std::shared_ptr<const Criteria> compiled;
+    if (!criteria.trimmed().isEmpty()) {
+        QString message;
+        compiled = Criteria::compile(criteria, *m_storage, &message);
+        if (!compiled) {
+            m_lastError = makeError(Error::InvalidArgument, message, QStringLiteral("Criteria"));
+            return false;
+        }
+    }
+    m_filter = criteria;
+    m_filterCriteria = std::move(compiled);
+    rebuildView();
+    return true;
+}
+
+bool Recordset::setSort(const QString &sortKeys)
+{
+    if (!requireOpen())
+        return false;
+    std::vector<SortKey> keys;
+    // "Field [ASC|DESC], [Other Field] DESC, ..."
+    const QStringList parts = sortKeys.split(QLatin1Char(','));
+    for (const QString &rawPart : parts) {
+        QString part = rawPart.trimmed();
+        if (part.isEmpty()) {
+            if (parts.size() == 1)
+                break;
+            setError(Error::InvalidArgument, QStringLiteral("Invalid sort \"%1\": empty sort key.").arg(sortKeys));
+            return false;
+        }
+        SortKey key;
+        const qsizetype lastSpace = part.lastIndexOf(QLatin1Char(' '));
+        if (lastSpace > 0) {
+            const QString direction = part.mid(lastSpace + 1);
+            if (direction.compare(u"DESC", Qt::CaseInsensitive) == 0) {
+                key.descending = true;
+                part = part.left(lastSpace).trimmed();
+            } else if (direction.compare(u"ASC", Qt::CaseInsensitive) == 0) {
+                part = part.left(lastSpace).trimmed();
+            }
+        }
+        if (part.size() >= 2 && part.startsWith(QLatin1Char('[')) && part.endsWith(QLatin1Char(']')))
+            part = part.mid(1, part.size() - 2).trimmed();
+        key.field = m_storage->indexOf(part);
+        if (key.field < 0) {
+            setError(Error::InvalidArgument,
+                     QStringLiteral("Invalid sort \"%1\": unknown field \"%2\".").arg(sortKeys, part));
+            return false;
+        }
+        keys.push_back(key);
+    }
+    m_sort = sortKeys;
+    m_sortKeys = std::move(keys);
+    rebuildView();
+    return true;
+}
+
+bool Recordset::Find(const QString &criteria, qint64 skipRecords, int searchDirection)
+{
+    if (!requireOpen())
+        return false;
+    QString message;
+    const auto compiled = Criteria::compile(criteria, *m_storage, &message);
+    if (!compiled) {
+        m_lastError = makeError(Error::InvalidArgument, message, QStringLiteral("Criteria"));
+        return false;
+    }
+    View &view = *m_view;
+    const qint64 n = view.count(*m_storage);
+    const bool forward = searchDirection != adSearchBackward;
+    if (n == 0 || (forward && view.pos >= n) || (!forward && view.pos < 0)) {
+        view.pos = forward ? n : -1;
+        return false;
+    }
+    const qint64 from = std::clamp<qint64>(view.pos, 0, n - 1);
+    const qint64 skip = std::max<qint64>(skipRecords, 0);
+    if (forward) {
+        for (qint64 i = from + skip; i < n; ++i) {
+            if (compiled->matches(view.rowAt(i))) {
+                view.pos = i;
+                return true;
+            }
+        }
+        view.pos = n;
+    } else {
+        for (qint64 i = from - skip; i >= 0; --i) {
+            if (compiled->matches(view.rowAt(i))) {
+                view.pos = i;
+                return true;
+            }
+        }
+        view.pos = -1;
+    }
+    return false;
 }
 
 RecordsetPtr Recordset::NextRecordset()

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <QtGlobal>
+
+#include <optional>
+#include <vector>
+
+namespace data {
+
+/// A constant of filter criteria as written: 5, -1.25, 'text', #12/5/2026#,
+/// True, False or Null.
+struct CriteriaLiteral
+{
+    enum class Kind { Number, Text, Date, Boolean, Null };
+
+    Kind kind = Kind::Null;
+    QString text;                        ///< the text of a Text literal; the digits of a Number
+    double number = 0;                   ///< Number (also -1/0 for Boolean)
+    std::optional<qint64> integer;       ///< Number without a fraction
+    std::optional<qint64> currencyRaw;   ///< Number with at most four decimals, in ten-thousandths
+    qint64 secs = 0;                     ///< Date
+    bool boolean = false;                ///< Boolean
+};
+
+/// The parsed form of a criteria string: comparisons combined by AND and OR.
+struct CriteriaExpr
+{
+    enum class Kind { And, Or, Compare };
+    enum class Op { Eq, Ne, Lt, Gt, Le, Ge, Like };
+
+    Kind kind = Kind::Compare;
+    std::vector<CriteriaExpr> children;   ///< And, Or
+    QString field;                        ///< Compare: the field name as written
+    int position = 0;                     ///< Compare: 1-based offset of the field name
+    Op op = Op::Eq;
+    CriteriaLiteral literal;
+};
+
+/// Parses the criteria syntax of recordset filters:
+///     Field op value [AND|OR ...], parentheses, AND binding tighter than OR;
+///     op: = <> < > <= >= LIKE, and IS [NOT] NULL;
+///     value: 'text' ('' for a quote), numbers, #m/d/yyyy [h:mm[:ss]] [AM|PM]#,
+///     True, False, Null; field names plain or [bracketed].
+/// Keywords and field names are case-insensitive. Field names are checked
+/// later, against a recordset (see Criteria).
+class CriteriaParser final
+{
+public:
+    /// The expression, or nothing with errorMessage() naming the 1-based
+    /// character position and what was expected there.
+    std::optional<CriteriaExpr> parse(QStringView text);
+    QString errorMessage() const { return m_error; }
+
+    /// A Number literal from plain decimal text ("-12", "0.5", " 3 "); nothing
+    /// for anything else. Used to compare quoted numbers with numeric fields.
+    static std::optional<CriteriaLiteral> numberLiteral(QStringView text);
+
+    /// Deepest parenthesis nesting accepted; deeper input is an error rather
+    /// than a risk to the stack.
+    static constexpr int MaxDepth = 200;
+
+private:
+    enum class Tok {
+        End, Ident, Number, Text, Date, LParen, RParen, Eq, Ne, Lt, Gt, Le, Ge,
+        Minus, Plus, And, Or, Like, Is, Not, Null, True, False,
+    };
+    struct Token
+    {
+        Tok type = Tok::End;
+        int position = 0;   // 1-based
+        QString text;
+        qint64 secs = 0;
+    };
+
+    bool tokenize(QStringView text);
+    void lexNumber(QStringView text, qsizetype &i);
+    std::optional<CriteriaExpr> parseOr(int depth);
+    std::optional<CriteriaExpr> parseAnd(int depth);
+    std::optional<CriteriaExpr> parsePrimary(int depth);
+    std::optional<CriteriaExpr> parseComparison();
+    std::optional<CriteriaLiteral> parseLiteral();
+
+    const Token &current() const { return m_tokens[m_next]; }
+    QString describe(const Token &t) const;
+    void fail(int position, const QString &what);
+    void expected(const QString &what);
+
+    std::vector<Token> m_tokens;
+    std::size_t m_next = 0;
+    QString m_error;
+};
+
+} // namespace data
