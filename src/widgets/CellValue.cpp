@@ -1,0 +1,166 @@
+#include "CellValue.h"
+
+#include "Currency.h"
+#include "DateTime.h"
+#include "NumberFormat.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+namespace widgets {
+
+namespace {
+
+bool isIntegerType(int id)
+{
+    switch (id) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Reads a text as a number when the whole text is one (C locale, as the
+// database and the reports write numbers).
+bool textNumber(const QString &text, long double &out)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return false;
+    bool ok = false;
+    const qint64 i = t.toLongLong(&ok);
+    if (ok) {
+        out = i;
+        return true;
+    }
+    const double d = QLocale::c().toDouble(t, &ok);
+    if (ok)
+        out = d;
+    return ok;
+}
+
+} // namespace
+
+bool CellValue::isNull(const QVariant &value)
+{
+    return !value.isValid() || value.isNull();
+}
+
+bool CellValue::isNumber(const QVariant &value)
+{
+    const int id = value.metaType().id();
+    return isIntegerType(id) || id == QMetaType::Double || id == QMetaType::Float
+        || id == QMetaType::Bool || value.metaType() == QMetaType::fromType<data::Currency>();
+}
+
+bool CellValue::isDate(const QVariant &value)
+{
+    const int id = value.metaType().id();
+    return id == QMetaType::QDate || id == QMetaType::QDateTime
+        || value.metaType() == QMetaType::fromType<data::DateTime>();
+}
+
+qint64 CellValue::dateSeconds(const QVariant &value)
+{
+    if (value.metaType() == QMetaType::fromType<data::DateTime>())
+        return value.value<data::DateTime>().secs();
+    if (value.metaType().id() == QMetaType::QDate)
+        return QDateTime(value.toDate(), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
+    if (value.metaType().id() == QMetaType::QDateTime) {
+        // Civil time as shown, whatever zone the QDateTime carries.
+        const QDateTime dt = value.toDateTime();
+        return QDateTime(dt.date(), dt.time(), Qt::UTC).toSecsSinceEpoch();
+    }
+    return 0;
+}
+
+CellValue::Key CellValue::key(const QVariant &value)
+{
+    Key k;
+    if (isNull(value))
+        return k;
+    const int id = value.metaType().id();
+    if (value.metaType() == QMetaType::fromType<data::Currency>()) {
+        k.kind = Key::Number;
+        k.number = static_cast<long double>(value.value<data::Currency>().raw()) / 10000.0L;
+    } else if (isIntegerType(id)) {
+        k.kind = Key::Number;
+        k.number = (id == QMetaType::ULongLong || id == QMetaType::ULong)
+                       ? static_cast<long double>(value.toULongLong())
+                       : static_cast<long double>(value.toLongLong());
+    } else if (id == QMetaType::Double || id == QMetaType::Float) {
+        k.kind = Key::Number;
+        k.number = value.toDouble();
+    } else if (id == QMetaType::Bool) {
+        k.kind = Key::Bool;
+        k.number = value.toBool() ? -1 : 0;
+    } else if (isDate(value)) {
+        k.kind = Key::Date;
+        k.number = dateSeconds(value);
+    } else {
+        const QString text = value.toString();
+        long double n = 0;
+        if (textNumber(text, n)) {
+            k.kind = Key::Number;
+            k.number = n;
+        } else {
+            k.kind = Key::Text;
+            k.text = text.toCaseFolded();
+        }
+    }
+    return k;
+}
+
+int CellValue::compare(const Key &a, const Key &b)
+{
+    // A boolean against a number compares as its numeric value (-1/0), as a
+    // variant would.
+    const bool numericA = a.kind == Key::Number || a.kind == Key::Bool;
+    const bool numericB = b.kind == Key::Number || b.kind == Key::Bool;
+    if (numericA && numericB && a.kind != b.kind) {
+        const bool ta = a.number != 0;
+        const bool tb = b.number != 0;
+        if (a.kind == Key::Bool || b.kind == Key::Bool) {
+            // true equals any non-zero number; order false < true.
+            return ta == tb ? 0 : (ta ? 1 : -1);
+        }
+    }
+    if (a.kind != b.kind)
+        return a.kind < b.kind ? -1 : 1;
+    if (a.kind == Key::Text)
+        return a.text.compare(b.text);
+    if (a.number < b.number)
+        return -1;
+    return a.number > b.number ? 1 : 0;
+}
+
+QString CellValue::hashKey(const QVariant &value)
+{
+    if (isNull(value))
+        return {};
+    static const NumberFormat plain;
+    const int id = value.metaType().id();
+    if (isNumber(value) && id != QMetaType::Bool)
+        return QLatin1String("n:") + plain.format(value);
+    if (id == QMetaType::Bool)
+        return value.toBool() ? QStringLiteral("b:1") : QStringLiteral("b:0");
+    if (isDate(value))
+        return QLatin1String("d:") + QString::number(dateSeconds(value));
+    const QString text = value.toString();
+    long double n = 0;
+    if (textNumber(text, n))
+        return QLatin1String("n:") + plain.format(QVariant(text.trimmed()));
+    return QLatin1String("s:") + text.toCaseFolded();
+}
+
+} // namespace widgets

@@ -1,0 +1,177 @@
+#pragma once
+
+#include "FormatCondition.h"
+#include "GridColumn.h"
+#include "GridModel.h"
+
+#include <QPointer>
+#include <QTreeView>
+
+class QLabel;
+
+namespace widgets {
+
+/// The report grid: unbound rows fed by the control, grouped by one or more
+/// columns, ordered by sort keys, with value lists and format conditions.
+///
+/// Only the rows on screen are read (see GridModel). The view keeps uniform row
+/// heights and expands groups one by one: QTreeView::expandAll() grows with the
+/// square of the rows and is never used.
+///
+/// Rows as the control sees them: Row() is the position of the current row
+/// among the rows on screen counted from the top of the list (0 first, group
+/// rows included, rows of collapsed groups not counted), -1 when there is none.
+/// Setting ItemCount or calling refresh() re-reads everything and keeps the
+/// expanded groups, the current row and the scroll position where the same
+/// groups still exist.
+///
+/// Events for the control: RowChange(lastRow) when the current row moves,
+/// DblClick() on a double click on a row, KeyPress(keyAscii) for typed keys
+/// (space is 32), MouseUp(button, shift, x, y) on a mouse release over the
+/// rows or the header (button 1 left, 2 right, 4 middle; shift 1 Shift,
+/// 2 Ctrl, 4 Alt; x, y in the grid's coordinates, for ColFromPoint()).
+class Grid final : public QTreeView
+{
+    Q_OBJECT
+    Q_PROPERTY(int ItemCount READ ItemCount WRITE setItemCount)
+    Q_PROPERTY(int Row READ Row WRITE setRow)
+    Q_PROPERTY(bool GroupByBoxVisible READ GroupByBoxVisible WRITE setGroupByBoxVisible)
+
+public:
+    explicit Grid(QWidget *parent = nullptr);
+    ~Grid() override;
+
+    GridModel *gridModel() const { return m_model; }
+
+    // --- columns ------------------------------------------------------------
+    GridColumn *addColumn(const QString &key, const QString &caption, const QString &dataField = {});
+    /// Lookup by key without regard to case; nullptr when absent.
+    GridColumn *Columns(const QString &key) const;
+    /// By Index (creation order, 0 first); nullptr when out of range.
+    GridColumn *Columns(int index) const;
+    int ColumnCount() const;
+    /// Removes columns, groups, sort keys and format conditions.
+    void clearColumns();
+
+    // --- data -----------------------------------------------------------------
+    void setCellReader(GridModel::CellReader reader);
+    void setRowReader(GridModel::RowReader reader);
+    int ItemCount() const;
+    /// Sets the row count and re-reads, keeping expansion, current row and scroll.
+    void setItemCount(int count);
+    /// Re-reads every row with the same count, keeping the same state.
+    void refresh();
+
+    // --- grouping, sorting, conditions -----------------------------------------
+    bool addGroup(const QString &columnKey, bool ascending = true);
+    void clearGroups();
+    /// Number of group levels.
+    int groupCount() const;
+    bool addSortKey(const QString &columnKey, bool ascending = true);
+    void clearSortKeys();
+    FormatCondition *addFormatCondition(const QString &key, const QString &columnKey,
+                                        FormatCondition::Operator op, const QVariant &value1,
+                                        const QVariant &value2 = {});
+    /// By key, without regard to case; nullptr when absent.
+    FormatCondition *FmtCondition(const QString &key) const;
+    void removeFormatCondition(const QString &key);
+
+    // --- expansion ----------------------------------------------------------------
+    void expandAllGroups();
+    void collapseAllGroups();
+    /// Expands the selected group rows with the groups inside them; with no
+    /// selected group, the current group row.
+    void expandSelectedGroups();
+
+    // --- rows -------------------------------------------------------------------
+    int Row() const;
+    /// Makes the row at this position current; out-of-range positions are ignored.
+    void setRow(int row);
+    /// Rows on screen if the list were scrolled through: groups, and the rows of expanded groups.
+    int visibleRowCount() const;
+    /// The group-row test of the current row.
+    bool IsGroupItem() const;
+    /// The group-row test of the row at a position.
+    bool isGroupRow(int row) const;
+    /// Bookmark of the current row, -1 for a group row or no row.
+    int currentBookmark() const;
+    /// The value of a column in the current row (for a group row: the group
+    /// value of its own or an outer group's column, else empty).
+    QVariant Value(const QString &columnKey) const;
+    /// The text the current row shows in a column.
+    QString Text(const QString &columnKey) const;
+    /// The column under a point in the grid's coordinates (header or rows);
+    /// nullptr when there is none there.
+    GridColumn *ColFromPoint(int x, int y) const;
+    /// Display position of an index (the inverse of indexAtRow()).
+    int rowOfIndex(const QModelIndex &index) const;
+    QModelIndex indexAtRow(int row) const;
+
+    /// Tab-separated texts of the visible columns in their order, one line per
+    /// row, headed by the captions; group rows give their text. Only the
+    /// selected rows when `selectedOnly`.
+    QString copyText(bool selectedOnly) const;
+
+    // --- group-by box -----------------------------------------------------------------
+    bool GroupByBoxVisible() const;
+    void setGroupByBoxVisible(bool visible);
+    /// The prompt the box shows while there are no groups.
+    void setGroupByBoxText(const QString &text);
+
+    /// Date display formats (Qt date format strings).
+    void setDateFormats(const QString &date, const QString &dateTime);
+
+    void keyboardSearch(const QString &search) override;
+
+Q_SIGNALS:
+    void RowChange(int lastRow);
+    void DblClick();
+    void KeyPress(int keyAscii);
+    void MouseUp(int button, int shift, int x, int y);
+    /// The user changed the groups through the header menu or the group-by box.
+    void groupsChangedByUser();
+
+protected:
+    void drawRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void updateGeometries() override;
+
+private:
+    struct SavedState
+    {
+        QList<QStringList> expanded;
+        QStringList currentPath;
+        bool currentIsGroup = false;
+        int currentBookmark = -1;
+        int currentPosition = -1;   // place inside its group
+        int row = -1;
+        int vScroll = 0;
+        int hScroll = 0;
+    };
+
+    SavedState saveState() const;
+    void restoreState(const SavedState &state);
+    template<typename Change> void keepingState(Change change);
+    void applyColumn(GridColumn *column);
+    void applyAllColumns();
+    void syncColumnsFromHeader();
+    void onColumnPositionChanged(GridColumn *column, int position);
+    int expandedSize(const QModelIndex &group) const;
+    void emitMouseUp(QMouseEvent *event, QWidget *source);
+    void updateGroupByBox();
+    void showHeaderMenu(const QPoint &pos);
+
+    GridModel *m_model;
+    QLabel *m_groupByBox;
+    bool m_groupByBoxVisible = false;
+    QString m_groupByBoxPrompt;
+    bool m_syncing = false;
+    bool m_restoring = false;
+    int m_lastRow = -1;
+};
+
+} // namespace widgets

@@ -1,0 +1,724 @@
+#include "GridModel.h"
+
+#include "DateTime.h"
+#include "WindowsColor.h"
+
+#include <QDateTime>
+#include <QFont>
+
+#include <algorithm>
+#include <map>
+
+namespace widgets {
+
+namespace {
+
+// Caches of cells hold the rows on screen and a few screens around them;
+// beyond that they are dropped whole, which is cheaper than LRU bookkeeping.
+constexpr int MaxCachedRows = 2048;
+
+struct KeyLess
+{
+    bool operator()(const CellValue::Key &a, const CellValue::Key &b) const
+    {
+        return CellValue::compare(a, b) < 0;
+    }
+};
+
+} // namespace
+
+GridModel::GridModel(QObject *parent)
+    : QAbstractItemModel(parent)
+{
+}
+
+GridModel::~GridModel() = default;
+
+// --- columns ----------------------------------------------------------------
+
+GridColumn *GridModel::addColumn(const QString &key, const QString &caption, const QString &dataField)
+{
+    // A reset rather than an insertion: a new column under every group node
+    // would be announced parent by parent for no benefit; columns are built
+    // before data arrives.
+    beginResetModel();
+    auto *col = new GridColumn(int(m_columns.size()), key, caption, dataField, this);
+    connect(col, &GridColumn::changed, this, &GridModel::onAppearanceChanged);
+    m_columns.append(col);
+    invalidateCaches();
+    endResetModel();
+    return col;
+}
+
+void GridModel::clearColumns()
+{
+    beginResetModel();
+    qDeleteAll(m_columns);
+    m_columns.clear();
+    qDeleteAll(m_conditions);
+    m_conditions.clear();
+    m_groups.clear();
+    m_sortKeys.clear();
+    m_tree.clear();
+    m_topGroups = 0;
+    m_order.resize(size_t(m_itemCount));
+    for (int i = 0; i < m_itemCount; ++i)
+        m_order[size_t(i)] = i;
+    invalidateCaches();
+    endResetModel();
+}
+
+GridColumn *GridModel::column(int index) const
+{
+    return index >= 0 && index < m_columns.size() ? m_columns.at(index) : nullptr;
+}
+
+GridColumn *GridModel::column(const QString &key) const
+{
+    return column(columnIndex(key));
+}
+
+int GridModel::columnIndex(const QString &key) const
+{
+    for (int i = 0; i < m_columns.size(); ++i)
+        if (m_columns.at(i)->Key().compare(key, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+// --- data -------------------------------------------------------------------
+
+void GridModel::setCellReader(CellReader reader)
+{
+    m_cellReader = std::move(reader);
+    rebuild();
+}
+
+void GridModel::setRowReader(RowReader reader)
+{
+    m_rowReader = std::move(reader);
+    invalidateCaches();
+    if (m_itemCount > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, qMax(0, columnCount() - 1)));
+}
+
+void GridModel::setItemCount(int count)
+{
+    m_itemCount = qMax(0, count);
+    rebuild();
+}
+
+void GridModel::rebuild()
+{
+    beginResetModel();
+    invalidateCaches();
+    buildTree();
+    endResetModel();
+}
+
+void GridModel::invalidateCaches()
+{
+    m_rowCache.clear();
+    m_conditionCache.clear();
+}
+
+void GridModel::onAppearanceChanged()
+{
+    m_conditionCache.clear();
+    if (rowCount() > 0 && columnCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, qMax(0, columnCount() - 1));
+    Q_EMIT appearanceChanged();
+}
+
+QVariant GridModel::rawCell(int row, int column) const
+{
+    if (row < 0 || row >= m_itemCount || column < 0 || column >= m_columns.size())
+        return {};
+    if (m_cellReader)
+        return m_cellReader(row, column);
+    if (m_rowReader)
+        return displayRow(row).value(column);
+    return {};
+}
+
+const QVector<QVariant> &GridModel::displayRow(int row) const
+{
+    auto it = m_rowCache.find(row);
+    if (it != m_rowCache.end() && it->size() == m_columns.size())
+        return *it;
+    if (m_rowCache.size() >= MaxCachedRows)
+        m_rowCache.clear();
+    QVector<QVariant> values(m_columns.size());
+    if (m_cellReader)
+        for (int c = 0; c < values.size(); ++c)
+            values[c] = m_cellReader(row, c);
+    if (m_rowReader)
+        m_rowReader(row, values);
+    values.resize(m_columns.size());   // a reader may have resized it
+    return *m_rowCache.insert(row, values);
+}
+
+QVariant GridModel::cellValue(int row, int column) const
+{
+    if (row < 0 || row >= m_itemCount || column < 0 || column >= m_columns.size())
+        return {};
+    if (!m_rowReader)
+        return m_cellReader ? m_cellReader(row, column) : QVariant();
+    return displayRow(row).at(column);
+}
+
+// --- grouping and sorting -----------------------------------------------------
+
+bool GridModel::addGroup(const QString &columnKey, bool ascending)
+{
+    const int c = columnIndex(columnKey);
+    if (c < 0)
+        return false;
+    m_groups.append({c, ascending});
+    rebuild();
+    return true;
+}
+
+void GridModel::clearGroups()
+{
+    if (m_groups.isEmpty())
+        return;
+    m_groups.clear();
+    rebuild();
+}
+
+bool GridModel::addSortKey(const QString &columnKey, bool ascending)
+{
+    const int c = columnIndex(columnKey);
+    if (c < 0)
+        return false;
+    m_sortKeys.append({c, ascending});
+    rebuild();
+    return true;
+}
+
+void GridModel::clearSortKeys()
+{
+    if (m_sortKeys.isEmpty())
+        return;
+    m_sortKeys.clear();
+    rebuild();
+}
+
+void GridModel::buildTree()
+{
+    m_tree.clear();
+    m_topGroups = 0;
+    const int n = m_itemCount;
+    m_order.resize(size_t(n));
+    for (int i = 0; i < n; ++i)
+        m_order[size_t(i)] = i;
+    if (n == 0 || (!m_cellReader && !m_rowReader))
+        return;
+
+    // Group levels: every row's group value becomes the rank of that value
+    // among the level's distinct values, so that sorting compares integers.
+    // Groups are ordered by what the user reads (the value-list text when the
+    // column has one), then by value.
+    std::vector<std::vector<int>> ranks(size_t(m_groups.size()));
+    for (int level = 0; level < m_groups.size(); ++level) {
+        const SortKey g = m_groups.at(level);
+        const GridColumn *col = m_columns.at(g.column);
+        std::map<CellValue::Key, int, KeyLess> distinct;
+        std::vector<int> ids(static_cast<size_t>(n));
+        std::vector<QVariant> values;
+        for (int row = 0; row < n; ++row) {
+            const QVariant v = rawCell(row, g.column);
+            auto [it, inserted] = distinct.try_emplace(CellValue::key(v), int(distinct.size()));
+            if (inserted)
+                values.push_back(v);
+            ids[size_t(row)] = it->second;
+        }
+        std::vector<int> byOrder(values.size());
+        for (size_t i = 0; i < byOrder.size(); ++i)
+            byOrder[i] = int(i);
+        std::vector<CellValue::Key> textKeys(values.size());
+        std::vector<CellValue::Key> valueKeys(values.size());
+        for (size_t i = 0; i < values.size(); ++i) {
+            valueKeys[i] = CellValue::key(values[i]);
+            bool found = false;
+            const QString text = col->valueList()->textOf(values[i], &found);
+            textKeys[i] = found ? CellValue::key(text) : valueKeys[i];
+        }
+        std::sort(byOrder.begin(), byOrder.end(), [&](int a, int b) {
+            int c = CellValue::compare(textKeys[size_t(a)], textKeys[size_t(b)]);
+            if (c == 0)
+                c = CellValue::compare(valueKeys[size_t(a)], valueKeys[size_t(b)]);
+            return g.ascending ? c < 0 : c > 0;
+        });
+        std::vector<int> rankOfId(values.size());
+        for (size_t r = 0; r < byOrder.size(); ++r)
+            rankOfId[size_t(byOrder[r])] = int(r);
+        ranks[size_t(level)].resize(size_t(n));
+        for (int row = 0; row < n; ++row)
+            ranks[size_t(level)][size_t(row)] = rankOfId[size_t(ids[size_t(row)])];
+    }
+
+    std::vector<std::vector<CellValue::Key>> sortValues(size_t(m_sortKeys.size()));
+    for (int s = 0; s < m_sortKeys.size(); ++s) {
+        auto &keys = sortValues[size_t(s)];
+        keys.resize(size_t(n));
+        for (int row = 0; row < n; ++row)
+            keys[size_t(row)] = CellValue::key(rawCell(row, m_sortKeys.at(s).column));
+    }
+
+    if (!ranks.empty() || !sortValues.empty()) {
+        auto less = [&](int a, int b) {
+            for (const auto &r : ranks)
+                if (r[size_t(a)] != r[size_t(b)])
+                    return r[size_t(a)] < r[size_t(b)];
+            for (size_t s = 0; s < sortValues.size(); ++s) {
+                const int c = CellValue::compare(sortValues[s][size_t(a)], sortValues[s][size_t(b)]);
+                if (c != 0)
+                    return m_sortKeys.at(int(s)).ascending ? c < 0 : c > 0;
+            }
+            return false;
+        };
+        // Reports usually deliver rows already in order; checking is one pass.
+        if (!std::is_sorted(m_order.begin(), m_order.end(), less))
+            std::stable_sort(m_order.begin(), m_order.end(), less);
+    }
+
+    if (!m_groups.isEmpty())
+        buildLevel(-1, 0, 0, n, ranks);
+}
+
+void GridModel::buildLevel(int parent, int level, int begin, int end,
+                           const std::vector<std::vector<int>> &ranks)
+{
+    const std::vector<int> &rank = ranks[size_t(level)];
+    const int first = int(m_tree.size());
+    int runStart = begin;
+    while (runStart < end) {
+        const int r = rank[size_t(m_order[size_t(runStart)])];
+        int runEnd = runStart + 1;
+        while (runEnd < end && rank[size_t(m_order[size_t(runEnd)])] == r)
+            ++runEnd;
+        Group g;
+        g.parent = parent;
+        g.rowInParent = int(m_tree.size()) - first;
+        g.level = level;
+        g.value = rawCell(m_order[size_t(runStart)], m_groups.at(level).column);
+        g.rowBegin = runStart;
+        g.rowEnd = runEnd;
+        g.childCount = runEnd - runStart;
+        m_tree.push_back(g);
+        runStart = runEnd;
+    }
+    const int last = int(m_tree.size());
+    if (parent < 0)
+        m_topGroups = last - first;
+    else {
+        m_tree[size_t(parent)].firstChild = first;
+        m_tree[size_t(parent)].childCount = last - first;
+    }
+    if (level + 1 < int(ranks.size()))
+        for (int g = first; g < last; ++g)
+            buildLevel(g, level + 1, m_tree[size_t(g)].rowBegin, m_tree[size_t(g)].rowEnd, ranks);
+}
+
+// --- format conditions --------------------------------------------------------
+
+FormatCondition *GridModel::addCondition(const QString &key, const QString &columnKey,
+                                         FormatCondition::Operator op, const QVariant &value1,
+                                         const QVariant &value2)
+{
+    removeCondition(key);
+    auto *c = new FormatCondition(key, columnKey, op, value1, value2, this);
+    connect(c, &FormatCondition::changed, this, &GridModel::onAppearanceChanged);
+    m_conditions.append(c);
+    onAppearanceChanged();
+    return c;
+}
+
+FormatCondition *GridModel::condition(const QString &key) const
+{
+    for (FormatCondition *c : m_conditions)
+        if (c->Key().compare(key, Qt::CaseInsensitive) == 0)
+            return c;
+    return nullptr;
+}
+
+void GridModel::removeCondition(const QString &key)
+{
+    FormatCondition *c = condition(key);
+    if (!c)
+        return;
+    m_conditions.removeOne(c);
+    delete c;
+    onAppearanceChanged();
+}
+
+void GridModel::clearConditions()
+{
+    qDeleteAll(m_conditions);
+    m_conditions.clear();
+    onAppearanceChanged();
+}
+
+const QVarLengthArray<int, 4> &GridModel::matchedConditions(int row) const
+{
+    auto it = m_conditionCache.find(row);
+    if (it != m_conditionCache.end())
+        return *it;
+    if (m_conditionCache.size() >= MaxCachedRows)
+        m_conditionCache.clear();
+    QVarLengthArray<int, 4> matched;
+    for (int i = 0; i < m_conditions.size(); ++i) {
+        const FormatCondition *c = m_conditions.at(i);
+        if (!c->Enabled())
+            continue;
+        const int col = columnIndex(c->ColumnKey());
+        if (col >= 0 && c->match(rawCell(row, col)))
+            matched.append(i);
+    }
+    return *m_conditionCache.insert(row, matched);
+}
+
+// --- reading the tree -----------------------------------------------------------
+
+bool GridModel::isGroup(const QModelIndex &index) const
+{
+    return index.isValid() && index.model() == this && nodeKind(index) == GroupNode;
+}
+
+int GridModel::bookmark(const QModelIndex &index) const
+{
+    if (!index.isValid() || index.model() != this)
+        return -1;
+    switch (nodeKind(index)) {
+    case GroupedRow: {
+        const Group &g = m_tree[size_t(nodeGroup(index))];
+        const int pos = g.rowBegin + index.row();
+        return pos < g.rowEnd ? m_order[size_t(pos)] : -1;
+    }
+    case TopRow:
+        return index.row() < int(m_order.size()) ? m_order[size_t(index.row())] : -1;
+    default:
+        return -1;
+    }
+}
+
+QVariant GridModel::value(const QModelIndex &index, int column) const
+{
+    if (!isGroup(index))
+        return cellValue(bookmark(index), column);
+    // A group row carries the values of its own and its outer groups.
+    int g = nodeGroup(index);
+    while (g >= 0) {
+        const Group &node = m_tree[size_t(g)];
+        if (m_groups.at(node.level).column == column)
+            return node.value;
+        g = node.parent;
+    }
+    return {};
+}
+
+QString GridModel::displayText(const QVariant &value, int column) const
+{
+    const GridColumn *col = this->column(column);
+    if (!col || CellValue::isNull(value))
+        return {};
+    bool found = false;
+    const QString listed = col->valueList()->textOf(value, &found);
+    if (found)
+        return listed;
+    if (CellValue::isDate(value)) {
+        const QDateTime dt = QDateTime::fromSecsSinceEpoch(CellValue::dateSeconds(value), Qt::UTC);
+        return dt.time() == QTime(0, 0) ? dt.date().toString(m_dateFormat) : dt.toString(m_dateTimeFormat);
+    }
+    if (CellValue::isNumber(value))
+        return col->numberFormat().format(value);
+    if (value.metaType().id() == QMetaType::QString && !col->numberFormat().isGeneral())
+        return col->numberFormat().format(value);   // numeric texts take the format, others pass
+    return value.toString();
+}
+
+QString GridModel::groupText(const QModelIndex &index) const
+{
+    if (!isGroup(index))
+        return {};
+    const Group &g = m_tree[size_t(nodeGroup(index))];
+    QString text = displayText(g.value, m_groups.at(g.level).column);
+    if (text.isEmpty())
+        text = tr("(empty)");
+    return text + QStringLiteral(" (") + QString::number(g.rowEnd - g.rowBegin) + QLatin1Char(')');
+}
+
+QStringList GridModel::groupPath(const QModelIndex &index) const
+{
+    if (!index.isValid() || index.model() != this)
+        return {};
+    int g = -1;
+    if (nodeKind(index) == GroupNode || nodeKind(index) == GroupedRow)
+        g = nodeGroup(index);
+    QStringList path;
+    while (g >= 0) {
+        path.prepend(CellValue::hashKey(m_tree[size_t(g)].value));
+        g = m_tree[size_t(g)].parent;
+    }
+    return path;
+}
+
+QModelIndex GridModel::groupIndex(const QStringList &path) const
+{
+    if (path.isEmpty() || path.size() > m_groups.size())
+        return {};
+    int first = 0;
+    int count = m_topGroups;
+    int found = -1;
+    for (const QString &key : path) {
+        found = -1;
+        for (int g = first; g < first + count; ++g) {
+            if (CellValue::hashKey(m_tree[size_t(g)].value) == key) {
+                found = g;
+                break;
+            }
+        }
+        if (found < 0)
+            return {};
+        const Group &node = m_tree[size_t(found)];
+        first = node.firstChild;
+        count = node.level + 1 < m_groups.size() ? node.childCount : 0;
+    }
+    return createIndex(m_tree[size_t(found)].rowInParent, 0, nodeId(GroupNode, found));
+}
+
+QModelIndex GridModel::indexOfBookmark(int bookmark) const
+{
+    if (bookmark < 0 || bookmark >= m_itemCount)
+        return {};
+    const auto it = std::find(m_order.begin(), m_order.end(), bookmark);
+    if (it == m_order.end())
+        return {};
+    const int pos = int(it - m_order.begin());
+    if (m_groups.isEmpty())
+        return createIndex(pos, 0, nodeId(TopRow, 0));
+    // The innermost group whose range holds the position.
+    int first = 0;
+    int count = m_topGroups;
+    while (true) {
+        int g = first;
+        while (g < first + count && m_tree[size_t(g)].rowEnd <= pos)
+            ++g;
+        if (g >= first + count)
+            return {};
+        const Group &node = m_tree[size_t(g)];
+        if (node.level + 1 == m_groups.size())
+            return createIndex(pos - node.rowBegin, 0, nodeId(GroupedRow, g));
+        first = node.firstChild;
+        count = node.childCount;
+    }
+}
+
+QModelIndexList GridModel::allGroupIndexes() const
+{
+    QModelIndexList result;
+    result.reserve(int(m_tree.size()));
+    std::function<void(int, int)> walk = [&](int first, int count) {
+        for (int g = first; g < first + count; ++g) {
+            result.append(createIndex(m_tree[size_t(g)].rowInParent, 0, nodeId(GroupNode, g)));
+            const Group &node = m_tree[size_t(g)];
+            if (node.level + 1 < m_groups.size())
+                walk(node.firstChild, node.childCount);
+        }
+    };
+    walk(0, m_topGroups);
+    return result;
+}
+
+void GridModel::setDateFormats(const QString &date, const QString &dateTime)
+{
+    m_dateFormat = date;
+    m_dateTimeFormat = dateTime;
+    onAppearanceChanged();
+}
+
+// --- QAbstractItemModel -----------------------------------------------------------
+
+QModelIndex GridModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (row < 0 || column < 0 || column >= m_columns.size() || row >= rowCount(parent))
+        return {};
+    if (!parent.isValid()) {
+        if (m_groups.isEmpty())
+            return createIndex(row, column, nodeId(TopRow, 0));
+        return createIndex(row, column, nodeId(GroupNode, row));
+    }
+    const int g = nodeGroup(parent);
+    const Group &node = m_tree[size_t(g)];
+    if (node.level + 1 == m_groups.size())
+        return createIndex(row, column, nodeId(GroupedRow, g));
+    return createIndex(row, column, nodeId(GroupNode, node.firstChild + row));
+}
+
+QModelIndex GridModel::parent(const QModelIndex &child) const
+{
+    if (!child.isValid())
+        return {};
+    switch (nodeKind(child)) {
+    case GroupNode: {
+        const int p = m_tree[size_t(nodeGroup(child))].parent;
+        return p < 0 ? QModelIndex() : createIndex(m_tree[size_t(p)].rowInParent, 0, nodeId(GroupNode, p));
+    }
+    case GroupedRow: {
+        const int g = nodeGroup(child);
+        return createIndex(m_tree[size_t(g)].rowInParent, 0, nodeId(GroupNode, g));
+    }
+    default:
+        return {};
+    }
+}
+
+int GridModel::rowCount(const QModelIndex &parent) const
+{
+    if (!parent.isValid())
+        return m_groups.isEmpty() ? int(m_order.size()) : m_topGroups;
+    if (parent.column() != 0 || nodeKind(parent) != GroupNode)
+        return 0;
+    return m_tree[size_t(nodeGroup(parent))].childCount;
+}
+
+int GridModel::columnCount(const QModelIndex &parent) const
+{
+    if (parent.isValid() && nodeKind(parent) != GroupNode)
+        return 0;
+    return int(m_columns.size());
+}
+
+QVariant GridModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.model() != this)
+        return {};
+    const int column = index.column();
+    const GridColumn *col = this->column(column);
+    if (!col)
+        return {};
+
+    if (isGroup(index)) {
+        const Group &g = m_tree[size_t(nodeGroup(index))];
+        switch (role) {
+        case Qt::DisplayRole:
+            return column == 0 ? QVariant(groupText(index)) : QVariant();
+        case RawValueRole:
+            return g.value;
+        case IsGroupRole:
+            return true;
+        case BookmarkRole:
+            return -1;
+        case GroupCountRole:
+            return g.rowEnd - g.rowBegin;
+        case GroupLevelRole:
+            return g.level;
+        case GroupCaptionRole:
+            return m_columns.at(m_groups.at(g.level).column)->Caption();
+        case Qt::FontRole: {
+            QFont font;
+            font.setBold(true);
+            return font;
+        }
+        default:
+            return {};
+        }
+    }
+
+    const int row = bookmark(index);
+    switch (role) {
+    case Qt::DisplayRole:
+        return displayText(cellValue(row, column), column);
+    case RawValueRole:
+        return rawCell(row, column);
+    case IsGroupRole:
+        return false;
+    case BookmarkRole:
+        return row;
+    case GroupLevelRole:
+        return -1;
+    case Qt::TextAlignmentRole: {
+        const Qt::Alignment h = col->TextAlignment() == GridColumn::AlignRight ? Qt::AlignRight
+                                : col->TextAlignment() == GridColumn::AlignCenter ? Qt::AlignHCenter
+                                                                                  : Qt::AlignLeft;
+        return int(h | Qt::AlignVCenter);
+    }
+    case Qt::FontRole:
+    case Qt::ForegroundRole:
+    case Qt::BackgroundRole: {
+        if (m_conditions.isEmpty())
+            return {};
+        bool bold = false;
+        bool italic = false;
+        qint64 fore = -1;
+        qint64 back = -1;
+        bool fontSet = false;
+        for (int i : matchedConditions(row)) {
+            const FormatCondition *c = m_conditions.at(i);
+            if (!c->TargetColumnKey().isEmpty()
+                && c->TargetColumnKey().compare(col->Key(), Qt::CaseInsensitive) != 0)
+                continue;
+            if (c->FontBold() || c->FontItalic()) {
+                bold = bold || c->FontBold();
+                italic = italic || c->FontItalic();
+                fontSet = true;
+            }
+            if (c->ForeColor() >= 0)
+                fore = c->ForeColor();
+            if (c->BackColor() >= 0)
+                back = c->BackColor();
+        }
+        if (role == Qt::FontRole) {
+            if (!fontSet)
+                return {};
+            QFont font;
+            font.setBold(bold);
+            font.setItalic(italic);
+            return font;
+        }
+        const qint64 colour = role == Qt::ForegroundRole ? fore : back;
+        if (colour < 0)
+            return {};
+        const QColor qc = WindowsColor::toQColor(quint32(colour));
+        return qc.isValid() ? QVariant(qc) : QVariant();
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return {};
+    const GridColumn *col = column(section);
+    if (!col)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return col->Caption();
+    case Qt::TextAlignmentRole: {
+        const Qt::Alignment h = col->TextAlignment() == GridColumn::AlignRight ? Qt::AlignRight
+                                : col->TextAlignment() == GridColumn::AlignCenter ? Qt::AlignHCenter
+                                                                                  : Qt::AlignLeft;
+        return int(h | Qt::AlignVCenter);
+    }
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (!isGroup(index))
+        f |= Qt::ItemNeverHasChildren;
+    return f;
+}
+
+} // namespace widgets

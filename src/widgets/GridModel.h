@@ -1,0 +1,182 @@
+#pragma once
+
+#include "CellValue.h"
+#include "FormatCondition.h"
+#include "GridColumn.h"
+
+#include <QAbstractItemModel>
+#include <QHash>
+#include <QList>
+#include <QVarLengthArray>
+#include <QVector>
+
+#include <functional>
+#include <vector>
+
+namespace widgets {
+
+/// The model behind the Grid: unbound rows, fetched from the control only when
+/// shown, arranged in groups of equal column values and ordered by sort keys.
+///
+/// Rows are identified by their bookmark, 0 .. ItemCount-1, the row number the
+/// control's readers understand. Grouping and sorting read just the group and
+/// sort columns of every row once per rebuild; display cells, format conditions
+/// and value-list texts are read when a cell is painted. Group nodes are the
+/// top levels of the tree (one level per group column), data rows are their
+/// leaves; without groups the data rows are the top level.
+///
+/// The model owns its columns and format conditions. It does not keep
+/// expansion: the view does; Grid keeps it across rebuilds.
+class GridModel final : public QAbstractItemModel
+{
+    Q_OBJECT
+
+public:
+    /// (row bookmark, column index) -> the cell's value.
+    using CellReader = std::function<QVariant(int row, int column)>;
+    /// (row bookmark, values of every column, resized to the column count):
+    /// fills or changes the values shown for one row. Used for display only.
+    using RowReader = std::function<void(int row, QVector<QVariant> &values)>;
+
+    enum Role {
+        RawValueRole = Qt::UserRole + 1,   ///< the value as read (data rows), the group value (group rows)
+        IsGroupRole,                       ///< bool
+        BookmarkRole,                      ///< int, -1 for group rows
+        GroupCountRole,                    ///< int, rows below a group row
+        GroupLevelRole,                    ///< int, 0 for the outermost group, -1 for data rows
+        GroupCaptionRole,                  ///< the grouped column's caption (group rows)
+    };
+
+    struct SortKey
+    {
+        int column = -1;
+        bool ascending = true;
+    };
+
+    explicit GridModel(QObject *parent = nullptr);
+    ~GridModel() override;
+
+    // --- columns --------------------------------------------------------
+    GridColumn *addColumn(const QString &key, const QString &caption, const QString &dataField = {});
+    /// Removes every column, group, sort key and condition.
+    void clearColumns();
+    int columnCountTotal() const { return int(m_columns.size()); }
+    GridColumn *column(int index) const;
+    /// Lookup without regard to case; nullptr when absent.
+    GridColumn *column(const QString &key) const;
+    int columnIndex(const QString &key) const;
+
+    // --- data -------------------------------------------------------------
+    void setCellReader(CellReader reader);
+    void setRowReader(RowReader reader);
+    int ItemCount() const { return m_itemCount; }
+    /// Sets the row count and rebuilds. Negative counts are taken as 0.
+    void setItemCount(int count);
+    /// Re-reads groups and order (a reset) and forgets cached cells.
+    void rebuild();
+
+    // --- grouping and sorting -------------------------------------------
+    /// Groups by the column (outermost first). Unknown keys are ignored.
+    bool addGroup(const QString &columnKey, bool ascending = true);
+    void clearGroups();
+    QVector<SortKey> groups() const { return m_groups; }
+    bool addSortKey(const QString &columnKey, bool ascending = true);
+    void clearSortKeys();
+    QVector<SortKey> sortKeys() const { return m_sortKeys; }
+
+    // --- format conditions ------------------------------------------------
+    /// Adds a condition; a condition with the same key is replaced.
+    FormatCondition *addCondition(const QString &key, const QString &columnKey,
+                                  FormatCondition::Operator op, const QVariant &value1,
+                                  const QVariant &value2 = {});
+    FormatCondition *condition(const QString &key) const;
+    void removeCondition(const QString &key);
+    void clearConditions();
+    QList<FormatCondition *> conditions() const { return m_conditions; }
+
+    // --- reading the tree -------------------------------------------------
+    bool isGroup(const QModelIndex &index) const;
+    /// Bookmark of a data row, -1 for a group row or an invalid index.
+    int bookmark(const QModelIndex &index) const;
+    /// The value of `column` in the row of `index`: the cell for a data row;
+    /// for a group row, the group value when `column` is grouped at or above
+    /// the row's level, else an empty value.
+    QVariant value(const QModelIndex &index, int column) const;
+    /// What a cell shows: value-list text, formatted number, date or text.
+    QString displayText(const QVariant &value, int column) const;
+    /// The text of a group row: value-list text of the group value and the row count.
+    QString groupText(const QModelIndex &index) const;
+    /// The values of group rows from the outermost down to `index` itself
+    /// (for a data row: its groups). Identifies a group across rebuilds.
+    QStringList groupPath(const QModelIndex &index) const;
+    /// The group row with this path, or an invalid index.
+    QModelIndex groupIndex(const QStringList &path) const;
+    /// The data row with this bookmark, or an invalid index.
+    QModelIndex indexOfBookmark(int bookmark) const;
+    /// Every group index, outermost levels first within each branch (pre-order).
+    QModelIndexList allGroupIndexes() const;
+    int groupLevels() const { return int(m_groups.size()); }
+
+    /// Date display formats (Qt date format strings).
+    void setDateFormats(const QString &date, const QString &dateTime);
+
+    // --- QAbstractItemModel ----------------------------------------------
+    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
+    QModelIndex parent(const QModelIndex &child) const override;
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+Q_SIGNALS:
+    /// A column or a condition changed how cells look; the view repaints.
+    void appearanceChanged();
+
+private:
+    struct Group
+    {
+        int parent = -1;       // group index, -1 for the top level
+        int rowInParent = 0;
+        int level = 0;
+        QVariant value;
+        int firstChild = 0;    // first subgroup (inner levels)
+        int childCount = 0;    // subgroups, or data rows for the innermost level
+        int rowBegin = 0;      // range of m_order below this group
+        int rowEnd = 0;
+    };
+
+    enum NodeKind : quintptr { GroupNode = 1, GroupedRow = 2, TopRow = 3 };
+    static quintptr nodeId(NodeKind kind, int group) { return (quintptr(group) << 2) | kind; }
+    static NodeKind nodeKind(const QModelIndex &index) { return NodeKind(index.internalId() & 3); }
+    static int nodeGroup(const QModelIndex &index) { return int(index.internalId() >> 2); }
+
+    QVariant rawCell(int row, int column) const;
+    const QVector<QVariant> &displayRow(int row) const;
+    QVariant cellValue(int row, int column) const;   // display value: row reader when set
+    const QVarLengthArray<int, 4> &matchedConditions(int row) const;
+    void buildTree();
+    void buildLevel(int parent, int level, int begin, int end, const std::vector<std::vector<int>> &ranks);
+    void invalidateCaches();
+    void onAppearanceChanged();
+
+    QList<GridColumn *> m_columns;
+    QList<FormatCondition *> m_conditions;
+    QVector<SortKey> m_groups;
+    QVector<SortKey> m_sortKeys;
+    CellReader m_cellReader;
+    RowReader m_rowReader;
+    int m_itemCount = 0;
+
+    std::vector<int> m_order;          // bookmarks in display order
+    std::vector<Group> m_tree;         // every group node
+    int m_topGroups = 0;               // groups of level 0: m_tree[0 .. m_topGroups)
+
+    QString m_dateFormat = QStringLiteral("yyyy-MM-dd");
+    QString m_dateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+    mutable QHash<int, QVector<QVariant>> m_rowCache;
+    mutable QHash<int, QVarLengthArray<int, 4>> m_conditionCache;
+};
+
+} // namespace widgets
