@@ -129,9 +129,9 @@ private:
     {
         const int field = m_storage.indexOf(e.field);
         if (field < 0 && m_error.isEmpty())
-            m_error = QStringLiteral("Invalid filter criteria at position %1: unknown field \"%2\".")
+            m_error = QStringLiteral("Invalid filter criteria at position %1: unknown field %2.")
                           .arg(e.position)
-                          .arg(e.field);
+                          .arg(CriteriaParser::quoted(e.field));
         return field;
     }
 

@@ -26,6 +26,23 @@ bool isDigit(QChar c)
 
 } // namespace
 
+QString CriteriaParser::quoted(QStringView text)
+{
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            out += c;
+            out += text[++i];
+        } else if (c.isSurrogate() || !c.isPrint()) {
+            out += QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
+        } else {
+            out += c;
+        }
+    }
+    return QLatin1Char('"') + out + QLatin1Char('"');
+}
+
 void CriteriaParser::fail(int position, const QString &what)
 {
     if (m_error.isEmpty())
@@ -44,7 +61,7 @@ QString CriteriaParser::describe(const Token &t) const
     case Tok::Number:
         return QStringLiteral("the number %1").arg(t.text);
     default:
-        return QStringLiteral("\"%1\"").arg(t.text);
+        return quoted(t.text);
     }
 }
 
@@ -158,8 +175,8 @@ bool CriteriaParser::tokenize(QStringView text)
             if (!date)
                 date = DateTime::fromIsoString(body);
             if (!date) {
-                fail(pos + 1, QStringLiteral("expected a date as m/d/yyyy [h:mm[:ss]] [AM|PM], found \"%1\"")
-                                  .arg(body.toString()));
+                fail(pos + 1, QStringLiteral("expected a date as m/d/yyyy [h:mm[:ss]] [AM|PM], found %1")
+                                  .arg(quoted(body)));
                 return false;
             }
             m_tokens.push_back({Tok::Date, pos, body.toString(), date->secs()});
@@ -210,7 +227,7 @@ bool CriteriaParser::tokenize(QStringView text)
         default:
             break;
         }
-        fail(pos, QStringLiteral("unexpected character \"%1\"").arg(c));
+        fail(pos, QStringLiteral("unexpected character %1").arg(quoted(text.mid(i, c.isHighSurrogate() ? 2 : 1))));
         return false;
     }
     m_tokens.push_back({Tok::End, int(text.size()) + 1, QString(), 0});

@@ -57,6 +57,10 @@ public:
     /// for anything else. Used to compare quoted numbers with numeric fields.
     static std::optional<CriteriaLiteral> numberLiteral(QStringView text);
 
+    /// Text of the criteria as an error message quotes it: in double quotes,
+    /// control characters and unpaired surrogates written as U+XXXX.
+    static QString quoted(QStringView text);
+
     /// Deepest parenthesis nesting accepted; deeper input is an error rather
     /// than a risk to the stack.
     static constexpr int MaxDepth = 200;

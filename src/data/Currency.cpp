@@ -45,9 +45,10 @@ std::optional<qint64> roundDecimalText(const char *begin, const char *end)
             ++fractionDigits;
             continue;
         }
-        if (raw > (MaxRaw - 9) / 10)
+        const quint64 digit = quint64(c - '0');
+        if (raw > (MaxRaw - digit) / 10)
             return std::nullopt;
-        raw = raw * 10 + quint64(c - '0');
+        raw = raw * 10 + digit;
         if (fractionDigits >= 0)
             ++fractionDigits;
     }

@@ -1,8 +1,10 @@
+#include "DealFixture.h"
 #include "Recordset.h"
 
 #include <QTest>
 
 using namespace data;
+using fixture::tradeIds;
 
 namespace {
 
@@ -36,18 +38,6 @@ RecordsetPtr makeDeals()
     }
     rs->MoveFirst();
     return rs;
-}
-
-// The TradeIDs of the rows a handle shows, in order, e.g. "3,1,2".
-QString tradeIds(Recordset &rs)
-{
-    QStringList ids;
-    const qint64 keep = rs.Bookmark();
-    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
-        ids << rs.Fields("TradeID").value().toString();
-    if (keep >= 0)
-        rs.setBookmark(keep);
-    return ids.join(QLatin1Char(','));
 }
 
 } // namespace
@@ -286,6 +276,162 @@ private Q_SLOTS:
         rs->Close();
         QVERIFY(!rs->Supports(adAddNew));
         QVERIFY(!rs->ActiveConnection());
+    }
+
+    void sortOrdersRows_data()
+    {
+        QTest::addColumn<QString>("sort");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("one-key") << "Ccy" << "2,5,1,3,4";
+        QTest::newRow("two-keys") << "ValDate, Ccy DESC" << "4,1,3,2,5";
+        QTest::newRow("desc-nulls-last") << "Amount DESC" << "5,1,3,2,4";
+        QTest::newRow("asc-nulls-first") << "Amount ASC" << "4,2,3,1,5";
+        QTest::newRow("strings-ignore-case") << "Dealer" << "4,2,3,1,5";
+        QTest::newRow("stable-on-ties") << "PairCcy" << "1,2,3,4,5";
+        QTest::newRow("stable-on-ties-desc") << "PairCcy DESC" << "5,1,2,3,4";
+        QTest::newRow("bool-false-first") << "Summary, TradeID DESC" << "4,5,2,1,3";
+        QTest::newRow("case-equal-strings-keep-order") << "Bank1ID" << "3,2,1,4,5";
+        QTest::newRow("variant-null-numbers-text") << "Caption" << "3,4,5,1,2";
+        QTest::newRow("bracketed-and-any-case") << "[ticket no] desc" << "5,4,3,2,1";
+        QTest::newRow("empty-restores-natural") << "" << "1,2,3,4,5";
+    }
+
+    void sortOrdersRows()
+    {
+        QFETCH(QString, sort);
+        QFETCH(QString, expected);
+        auto rs = fixture::makeDeals();
+        QVERIFY(rs->setSort(QStringLiteral("TradeID DESC")));
+        QVERIFY2(rs->setSort(sort), qPrintable(rs->lastError() ? rs->lastError()->Description : QString()));
+        QCOMPARE(tradeIds(*rs), expected);
+        QCOMPARE(rs->Sort(), sort);
+        QCOMPARE(rs->AbsolutePosition(), qint64(1));
+    }
+
+    void sortRejectsUnknownFieldAndKeepsOrder()
+    {
+        auto rs = fixture::makeDeals();
+        QVERIFY(rs->setSort(QStringLiteral("Ccy")));
+        QVERIFY(!rs->setSort(QStringLiteral("Ccy, Nope DESC")));
+        QCOMPARE(rs->lastError()->Number, int(Error::InvalidArgument));
+        QVERIFY(!rs->setSort(QStringLiteral("Ccy,,TradeID")));
+        QCOMPARE(rs->Sort(), QStringLiteral("Ccy"));
+        QCOMPARE(tradeIds(*rs), QStringLiteral("2,5,1,3,4"));
+    }
+
+    void filterAndSortCombine()
+    {
+        auto rs = fixture::makeDeals();
+        QVERIFY(rs->setSort(QStringLiteral("Amount DESC")));
+        QVERIFY(rs->setFilter(QStringLiteral("Summary = False")));
+        QCOMPARE(tradeIds(*rs), QStringLiteral("5,1,2"));
+        QVERIFY(rs->setSort(QString()));
+        QCOMPARE(tradeIds(*rs), QStringLiteral("1,2,5"));
+        QVERIFY(rs->setFilter(QString()));
+        QCOMPARE(tradeIds(*rs), QStringLiteral("1,2,3,4,5"));
+    }
+
+    void clonesKeepTheirOwnFilterSortAndCursor()
+    {
+        auto rs = fixture::makeDeals();
+        auto a = rs->Clone();
+        auto b = rs->Clone();
+        QVERIFY(a->setFilter(QStringLiteral("Ccy = 5")));
+        QVERIFY(b->setSort(QStringLiteral("TradeID DESC")));
+        b->MoveNext();
+        QCOMPARE(tradeIds(*rs), QStringLiteral("1,2,3,4,5"));
+        QCOMPARE(tradeIds(*a), QStringLiteral("1,3"));
+        QCOMPARE(tradeIds(*b), QStringLiteral("5,4,3,2,1"));
+        QCOMPARE(b->Fields("TradeID").value().toInt(), 4);
+        // A clone of a filtered handle starts unfiltered.
+        auto c = a->Clone();
+        QCOMPARE(c->Filter(), QString());
+        QCOMPARE(c->RecordCount(), qint64(5));
+    }
+
+    void rowAddedThroughFilteredHandleIsShownThere()
+    {
+        auto rs = fixture::makeDeals();
+        QVERIFY(rs->setFilter(QStringLiteral("Ccy = 5")));
+        QVERIFY(rs->AddNew());
+        rs->Fields("TradeID").setValue(6);
+        rs->Fields("Ccy").setValue(9);
+        QCOMPARE(tradeIds(*rs), QStringLiteral("1,3,6"));
+        QVERIFY(rs->setFilter(QStringLiteral("Ccy = 5")));
+        QCOMPARE(tradeIds(*rs), QStringLiteral("1,3"));
+        QVERIFY(rs->setFilter(QStringLiteral("Ccy = 9")));
+        QCOMPARE(tradeIds(*rs), QStringLiteral("6"));
+    }
+
+    void bookmarksFollowRowsThroughFilterAndSort()
+    {
+        auto rs = fixture::makeDeals();
+        rs->setAbsolutePosition(3);   // TradeID 3
+        const qint64 mark = rs->Bookmark();
+        auto sorted = rs->Clone();
+        QVERIFY(sorted->setSort(QStringLiteral("TradeID DESC")));
+        QVERIFY(sorted->setBookmark(mark));
+        QCOMPARE(sorted->Fields("TradeID").value().toInt(), 3);
+        QCOMPARE(sorted->AbsolutePosition(), qint64(3));
+        auto filtered = rs->Clone();
+        QVERIFY(filtered->setFilter(QStringLiteral("Summary = False")));
+        QVERIFY(!filtered->setBookmark(mark));   // row 3 is filtered out
+        filtered->MoveLast();
+        QVERIFY(rs->setBookmark(filtered->Bookmark()));
+        QCOMPARE(rs->Fields("TradeID").value().toInt(), 5);
+    }
+
+    void findMovesToMatchingRow_data()
+    {
+        QTest::addColumn<int>("startPosition");   // 0: BOF, 6: EOF
+        QTest::addColumn<QString>("criteria");
+        QTest::addColumn<int>("skip");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<int>("expectedTradeId");   // 0: not found
+        QTest::newRow("forward-includes-current") << 1 << "Ccy = 5" << 0 << int(adSearchForward) << 1;
+        QTest::newRow("forward-skip-current") << 1 << "Ccy = 5" << 1 << int(adSearchForward) << 3;
+        QTest::newRow("forward-from-bof") << 0 << "Dealer LIKE 'smith*'" << 0 << int(adSearchForward) << 1;
+        QTest::newRow("forward-none") << 4 << "Ccy = 5" << 0 << int(adSearchForward) << 0;
+        QTest::newRow("backward") << 5 << "Ccy = 5" << 0 << int(adSearchBackward) << 3;
+        QTest::newRow("backward-skip") << 3 << "Ccy = 5" << 1 << int(adSearchBackward) << 1;
+        QTest::newRow("backward-none") << 2 << "Ccy = 4" << 0 << int(adSearchBackward) << 0;
+        QTest::newRow("forward-at-eof") << 6 << "Ccy = 5" << 0 << int(adSearchForward) << 0;
+        QTest::newRow("backward-from-eof") << 6 << "Ccy = 5" << 0 << int(adSearchBackward) << 3;
+    }
+
+    void findMovesToMatchingRow()
+    {
+        QFETCH(int, startPosition);
+        QFETCH(QString, criteria);
+        QFETCH(int, skip);
+        QFETCH(int, direction);
+        QFETCH(int, expectedTradeId);
+        auto rs = fixture::makeDeals();
+        if (startPosition == 0) {
+            rs->MovePrevious();
+        } else if (startPosition == 6) {
+            rs->MoveLast();
+            rs->MoveNext();
+        } else {
+            rs->setAbsolutePosition(startPosition);
+        }
+        const bool found = rs->Find(criteria, skip, direction);
+        QCOMPARE(found, expectedTradeId != 0);
+        if (found)
+            QCOMPARE(rs->Fields("TradeID").value().toInt(), expectedTradeId);
+        else if (direction == adSearchForward)
+            QVERIFY(rs->Eof());
+        else
+            QVERIFY(rs->Bof());
+    }
+
+    void findWithMalformedCriteriaKeepsPosition()
+    {
+        auto rs = fixture::makeDeals();
+        rs->setAbsolutePosition(2);
+        QVERIFY(!rs->Find(QStringLiteral("Ccy = ")));
+        QCOMPARE(rs->lastError()->Number, int(Error::InvalidArgument));
+        QCOMPARE(rs->AbsolutePosition(), qint64(2));
     }
 };
 
