@@ -1,0 +1,79 @@
+-- procedure: cnt_ProfitLossDepoRange
+-- param: @UserName VarWChar 50
+-- result 1: Ccy Integer, ValDate Date, MatDate Date, TradeID BigInt, TicketNum BigInt,
+-- result 1: DealTime Date, Status Integer, Bank1ID VarWChar, Bank1Name VarWChar, DealerID VarWChar,
+-- result 1: PayReceive Integer, Volume Currency, Rate Double, Duration Integer,
+-- result 1: GiveTax Double, TakeTax Double, MaxTakeRate Double, FixedRate Double,
+-- result 1: CurrentRate Double, DepoBase Integer
+-- The deposits (deal type 16) that start within the stored range of owner
+-- 14, for the carry result per start date and currency: the value-date range
+-- (kind 2) limits the start date, a deal-date range (kind 1) the deal date;
+-- without either every deposit counts. Further stored selections of owner
+-- 14: dealer condition and dealers, attributes, counterparties, categories,
+-- statuses (without one the deleted, faulty and service deals are left out)
+-- and currencies; the deal-type selection does not apply (deposits only).
+-- One row per deposit, ordered by start date (ValDate), currency, side
+-- (given first) and deal. The fields are those of cnt_ProfitLossDepo;
+-- CurrentRate is the administrator's rate on the last day of the range (the
+-- latest rate without one) as units per US dollar.
+DROP TABLE IF EXISTS temp.pld_range;
+CREATE TEMP TABLE pld_range AS
+SELECT v.DateFrom AS vlo, v.DateTo AS vhi, d.DateFrom AS dlo, d.DateTo AS dhi,
+       COALESCE(v.DateTo, d.DateTo) AS RateDay
+FROM (SELECT 1)
+LEFT JOIN FilterDateRange v ON v.UserName = @UserName AND v.OwnerID = 14 AND v.Kind = 2
+LEFT JOIN FilterDateRange d ON d.UserName = @UserName AND d.OwnerID = 14 AND d.Kind = 1;
+
+-- The administrator's rate of every currency as units per US dollar (the
+-- deposit reports divide by it for every currency, so a currency quoted in
+-- US dollars per unit is turned round); 1 for USD, 0 when there is none.
+DROP TABLE IF EXISTS temp.pld_rate;
+CREATE TEMP TABLE pld_rate AS
+SELECT k.CcyID AS Ccy,
+       CASE WHEN k.Ccy = 'USD' THEN 1.0
+            ELSE COALESCE((SELECT CASE WHEN k.DirectQuote = 1 THEN 1.0 / a.Rate ELSE a.Rate END
+                           FROM AdminRates a
+                           WHERE a.CcyID = k.CcyID AND a.Rate > 0
+                             AND a.RateDate <= COALESCE((SELECT RateDay FROM pld_range), '9999-12-31')
+                           ORDER BY a.RateDate DESC LIMIT 1), 0.0) END AS CurrentRate
+FROM Currencies k;
+
+SELECT t.Ccy1 AS Ccy, t.ValDateP1C1 AS ValDate, t.ValDateP2C1 AS MatDate, t.TradeID, t.TicketNum,
+       t.DealTime, t.Status, t.Bank1ID, t.Bank1Name, t.DealerID,
+       CASE WHEN t.Volume1 < 0 THEN 2 ELSE 1 END AS PayReceive,
+       ABS(t.Volume1) AS Volume, t.DepoRate AS Rate,
+       CAST(julianday(t.ValDateP2C1) - julianday(t.ValDateP1C1) AS INTEGER) AS Duration,
+       COALESCE(x.GiveTax, 0.0) AS GiveTax, COALESCE(x.TakeTax, 0.0) AS TakeTax,
+       COALESCE(x.MaxTakeRate, 0.0) AS MaxTakeRate, COALESCE(x.FixedRate, 0.0) AS FixedRate,
+       r.CurrentRate, k.DepoBase
+FROM Tickets t
+JOIN Currencies k ON k.CcyID = t.Ccy1
+JOIN pld_rate r ON r.Ccy = t.Ccy1
+LEFT JOIN DepoTaxes x ON x.CcyID = t.Ccy1
+WHERE t.ValDateP1C1 >= COALESCE((SELECT vlo FROM pld_range), '')
+  AND t.ValDateP1C1 <= COALESCE((SELECT vhi FROM pld_range), '9999-12-31')
+  AND t.DealTime >= COALESCE((SELECT dlo FROM pld_range), '')
+  AND t.DealTime < COALESCE((SELECT date(dhi, '+1 day') FROM pld_range), '9999-12-31')
+  AND t.PureDealType = 16
+  AND (NOT EXISTS (SELECT 1 FROM FilterCondition f WHERE f.UserName = @UserName AND f.OwnerID = 14 AND f.Kind = 1)
+       OR t.DealerID IN (SELECT f.Value FROM FilterCondition f WHERE f.UserName = @UserName AND f.OwnerID = 14 AND f.Kind = 1)
+       OR t.StaffID IN (SELECT f.NumValue FROM FilterCondition f WHERE f.UserName = @UserName AND f.OwnerID = 14 AND f.Kind = 1))
+  AND (NOT EXISTS (SELECT 1 FROM FilterDealer s WHERE s.UserName = @UserName AND s.OwnerID = 14)
+       OR t.StaffID IN (SELECT s.StaffID FROM FilterDealer s WHERE s.UserName = @UserName AND s.OwnerID = 14))
+  AND (NOT EXISTS (SELECT 1 FROM FilterStatus s WHERE s.UserName = @UserName AND s.OwnerID = 14) AND t.Status >= 0
+       OR t.Status IN (SELECT s.StatusID FROM FilterStatus s WHERE s.UserName = @UserName AND s.OwnerID = 14))
+  AND (NOT EXISTS (SELECT 1 FROM FilterAttribute s WHERE s.UserName = @UserName AND s.OwnerID = 14)
+       OR t.AttributeID IN (SELECT s.AttributeID FROM FilterAttribute s WHERE s.UserName = @UserName AND s.OwnerID = 14))
+  AND (NOT EXISTS (SELECT 1 FROM FilterBank s WHERE s.UserName = @UserName AND s.OwnerID = 14)
+       OR t.Bank1ID IN (SELECT s.Bank1ID FROM FilterBank s WHERE s.UserName = @UserName AND s.OwnerID = 14))
+  AND (NOT EXISTS (SELECT 1 FROM FilterCategory s WHERE s.UserName = @UserName AND s.OwnerID = 14)
+       OR t.CPID IN (SELECT c.CPID FROM FilterCategory s
+                     JOIN Categories k ON k.Name = s.Category
+                     JOIN Counterparties c ON c.CategoryID = k.CategoryID
+                     LEFT JOIN CounterpartyAttributes a ON a.CPID = c.CPID AND a.Attribute = s.Attribute
+                     WHERE s.UserName = @UserName AND s.OwnerID = 14
+                       AND (s.Attribute = '' OR a.Attribute IS NOT NULL)
+                       AND (s.Value = '' OR a.Value = s.Value)))
+  AND (NOT EXISTS (SELECT 1 FROM FilterCcy s WHERE s.UserName = @UserName AND s.OwnerID = 14)
+       OR t.Ccy1 IN (SELECT s.CcyID FROM FilterCcy s WHERE s.UserName = @UserName AND s.OwnerID = 14))
+ORDER BY t.ValDateP1C1, t.Ccy1, PayReceive DESC, t.TradeID;

@@ -1,0 +1,154 @@
+-- procedure: cnt_ProfitLossUR
+-- param: @UserName VarWChar 50
+-- param: @TotalCom Currency output
+-- result 1: Ccy Integer, ValDate Date, TradeID BigInt, TicketNum BigInt, TCID VarWChar,
+-- result 1: DealTime Date, PureDealType Integer, DealType Integer, Status Integer, PairID Integer,
+-- result 1: Bank1ID VarWChar, Bank1Name VarWChar, DealerID VarWChar, Volume Currency,
+-- result 1: Commission Currency, Rate Double
+-- result 2: Caption Integer, ValDate Date, Sell Currency, Buy Currency, Comission Currency,
+-- result 2: moveOVP Currency, StartRate Double, CurrentRate Double, Deals BigInt
+-- The trading result of the US dollar / rouble book: cnt_ProfitLoss computed
+-- over the FX deals between the US dollar and the rouble only (either way
+-- round; a currency counts by its parent, so RUR deals are rouble deals),
+-- with the user's stored selections for owner 30: report date (deal date,
+-- kind 1), dealer condition and dealers, deal types, attributes,
+-- counterparties, categories and statuses (without a status selection the
+-- deleted, faulty and service deals are left out). That report has no
+-- currency or client selection. The result sets and @TotalCom are those of
+-- cnt_ProfitLoss: result 1 the amounts per deal, currency and value date,
+-- result 2 one row per currency and value date with the day's Sell and Buy,
+-- the booked Comission, the carried start position moveOVP, the
+-- administrator's StartRate and CurrentRate and the number of Deals.
+DROP TABLE IF EXISTS temp.pl_range;
+CREATE TEMP TABLE pl_range AS
+SELECT r.DateFrom AS lo, r.DateTo AS hi
+FROM (SELECT 1) LEFT JOIN FilterDateRange r ON r.UserName = @UserName AND r.OwnerID = 30 AND r.Kind = 1;
+
+-- The deals of the report date and, for the start position, the deals done
+-- before it that still have a flow on or after it. The three OR terms are
+-- each served by an index (deal time, first and second value date). The
+-- candidates by value date are taken from a week before the report date, as
+-- the two currencies of one leg settle within days of each other; each flow
+-- is checked exactly below.
+DROP TABLE IF EXISTS temp.pl_deal;
+CREATE TEMP TABLE pl_deal AS
+SELECT t.TradeID, t.DealTime < COALESCE((SELECT lo FROM pl_range), '') AS Carried,
+       t.PureDealType, t.Ccy1, t.Ccy2, t.Volume1, t.VolumeP1C2, t.VolumeP2C1, t.VolumeP2C2,
+       t.ValDateP1C1, COALESCE(t.ValDateP1C2, t.ValDateP1C1) AS ValDateP1C2,
+       t.ValDateP2C1, COALESCE(t.ValDateP2C2, t.ValDateP2C1) AS ValDateP2C2,
+       t.Commission, t.CommissionCcy, t.BrokerID
+FROM Tickets t
+WHERE (   (t.DealTime >= COALESCE((SELECT lo FROM pl_range), '')
+           AND t.DealTime < COALESCE((SELECT date(hi, '+1 day') FROM pl_range), '9999-12-31'))
+       OR (t.ValDateP1C1 >= (SELECT date(lo, '-7 days') FROM pl_range) AND t.DealTime < (SELECT lo FROM pl_range))
+       OR (t.ValDateP2C1 >= (SELECT date(lo, '-7 days') FROM pl_range) AND t.DealTime < (SELECT lo FROM pl_range)))
+  AND t.PureDealType IN (2, 4, 8)
+  AND (NOT EXISTS (SELECT 1 FROM FilterCondition f WHERE f.UserName = @UserName AND f.OwnerID = 30 AND f.Kind = 1)
+       OR t.DealerID IN (SELECT f.Value FROM FilterCondition f WHERE f.UserName = @UserName AND f.OwnerID = 30 AND f.Kind = 1)
+       OR t.StaffID IN (SELECT f.NumValue FROM FilterCondition f WHERE f.UserName = @UserName AND f.OwnerID = 30 AND f.Kind = 1))
+  AND (NOT EXISTS (SELECT 1 FROM FilterDealer s WHERE s.UserName = @UserName AND s.OwnerID = 30)
+       OR t.StaffID IN (SELECT s.StaffID FROM FilterDealer s WHERE s.UserName = @UserName AND s.OwnerID = 30))
+  AND (NOT EXISTS (SELECT 1 FROM FilterDealType s WHERE s.UserName = @UserName AND s.OwnerID = 30)
+       OR t.PureDealType IN (SELECT s.DealType FROM FilterDealType s WHERE s.UserName = @UserName AND s.OwnerID = 30))
+  AND (NOT EXISTS (SELECT 1 FROM FilterStatus s WHERE s.UserName = @UserName AND s.OwnerID = 30) AND t.Status >= 0
+       OR t.Status IN (SELECT s.StatusID FROM FilterStatus s WHERE s.UserName = @UserName AND s.OwnerID = 30))
+  AND (NOT EXISTS (SELECT 1 FROM FilterAttribute s WHERE s.UserName = @UserName AND s.OwnerID = 30)
+       OR t.AttributeID IN (SELECT s.AttributeID FROM FilterAttribute s WHERE s.UserName = @UserName AND s.OwnerID = 30))
+  AND (NOT EXISTS (SELECT 1 FROM FilterBank s WHERE s.UserName = @UserName AND s.OwnerID = 30)
+       OR t.Bank1ID IN (SELECT s.Bank1ID FROM FilterBank s WHERE s.UserName = @UserName AND s.OwnerID = 30))
+  AND (NOT EXISTS (SELECT 1 FROM FilterCategory s WHERE s.UserName = @UserName AND s.OwnerID = 30)
+       OR t.CPID IN (SELECT c.CPID FROM FilterCategory s
+                     JOIN Categories k ON k.Name = s.Category
+                     JOIN Counterparties c ON c.CategoryID = k.CategoryID
+                     LEFT JOIN CounterpartyAttributes a ON a.CPID = c.CPID AND a.Attribute = s.Attribute
+                     WHERE s.UserName = @UserName AND s.OwnerID = 30
+                       AND (s.Attribute = '' OR a.Attribute IS NOT NULL)
+                       AND (s.Value = '' OR a.Value = s.Value)))
+  AND (   t.Ccy1 IN (SELECT k.CcyID FROM Currencies k LEFT JOIN Currencies p ON p.CcyID = k.ParentCcyID
+                     WHERE COALESCE(p.Ccy, k.Ccy) = 'USD')
+          AND t.Ccy2 IN (SELECT k.CcyID FROM Currencies k LEFT JOIN Currencies p ON p.CcyID = k.ParentCcyID
+                         WHERE COALESCE(p.Ccy, k.Ccy) = 'RUB')
+       OR t.Ccy1 IN (SELECT k.CcyID FROM Currencies k LEFT JOIN Currencies p ON p.CcyID = k.ParentCcyID
+                     WHERE COALESCE(p.Ccy, k.Ccy) = 'RUB')
+          AND t.Ccy2 IN (SELECT k.CcyID FROM Currencies k LEFT JOIN Currencies p ON p.CcyID = k.ParentCcyID
+                         WHERE COALESCE(p.Ccy, k.Ccy) = 'USD'));
+
+-- One row per currency amount: both currencies of the first leg, of a swap's
+-- far leg, and the booked commission in its currency on the first value date
+-- (Leg 0, no deal volume). Carried amounts count only from the report date on.
+DROP TABLE IF EXISTS temp.pl_flow;
+CREATE TEMP TABLE pl_flow AS
+WITH f AS (
+    SELECT TradeID, Carried, Ccy1 AS Ccy, ValDateP1C1 AS ValDate, Volume1 AS Volume, 0 AS Com, 1 AS Leg
+    FROM pl_deal
+    UNION ALL
+    SELECT TradeID, Carried, Ccy2, ValDateP1C2, COALESCE(VolumeP1C2, 0), 0, 1
+    FROM pl_deal WHERE Ccy2 IS NOT NULL
+    UNION ALL
+    SELECT TradeID, Carried, Ccy1, ValDateP2C1, COALESCE(VolumeP2C1, 0), 0, 2
+    FROM pl_deal WHERE PureDealType = 8 AND ValDateP2C1 IS NOT NULL
+    UNION ALL
+    SELECT TradeID, Carried, Ccy2, ValDateP2C2, COALESCE(VolumeP2C2, 0), 0, 2
+    FROM pl_deal WHERE PureDealType = 8 AND Ccy2 IS NOT NULL AND ValDateP2C2 IS NOT NULL
+    UNION ALL
+    SELECT d.TradeID, 0, k.CcyID, d.ValDateP1C1, 0, d.Commission, 0
+    FROM pl_deal d
+    LEFT JOIN Brokers b ON b.BrID = d.BrokerID
+    JOIN Currencies k ON k.Ccy = COALESCE(d.CommissionCcy, b.CommissionCcy)
+    WHERE d.Carried = 0 AND d.Commission <> 0)
+SELECT f.* FROM f
+WHERE (f.Carried = 0 OR f.ValDate >= (SELECT lo FROM pl_range));
+
+-- The administrator's rates of every currency (market quote against USD):
+-- the current rate is the latest on or before the end of the report date,
+-- the start rate the latest before it; 0 when there is none. UsdFactor turns
+-- an amount of the currency into US dollars at the current rate.
+DROP TABLE IF EXISTS temp.pl_rate;
+CREATE TEMP TABLE pl_rate AS
+SELECT x.CcyID AS Ccy, x.StartRate, x.CurrentRate,
+       CASE WHEN x.CurrentRate = 0 THEN 0.0
+            WHEN x.DirectQuote = 1 THEN x.CurrentRate
+            ELSE 1.0 / x.CurrentRate END AS UsdFactor
+FROM (SELECT k.CcyID, k.DirectQuote,
+             CASE WHEN k.Ccy = 'USD' THEN 1.0
+                  ELSE COALESCE((SELECT a.Rate FROM AdminRates a
+                                 WHERE a.CcyID = k.CcyID AND a.Rate > 0
+                                   AND a.RateDate < COALESCE((SELECT lo FROM pl_range), '9999-12-31')
+                                 ORDER BY a.RateDate DESC LIMIT 1), 0.0) END AS StartRate,
+             CASE WHEN k.Ccy = 'USD' THEN 1.0
+                  ELSE COALESCE((SELECT a.Rate FROM AdminRates a
+                                 WHERE a.CcyID = k.CcyID AND a.Rate > 0
+                                   AND a.RateDate <= COALESCE((SELECT hi FROM pl_range), '9999-12-31')
+                                 ORDER BY a.RateDate DESC LIMIT 1), 0.0) END AS CurrentRate
+      FROM Currencies k) x;
+
+SELECT f.Ccy, f.ValDate, f.TradeID, t.TicketNum, t.TCID, t.DealTime, t.PureDealType, t.DealType,
+       t.Status, t.PairID, t.Bank1ID, t.Bank1Name, t.DealerID,
+       SUM(f.Volume) AS Volume, SUM(f.Com) AS Commission,
+       CASE WHEN MAX(f.Leg) = 2 THEN t.ExchRate2 ELSE t.ExchRate1 END AS Rate
+FROM pl_flow f JOIN Tickets t ON t.TradeID = f.TradeID
+WHERE f.Carried = 0
+GROUP BY f.Ccy, f.ValDate, f.TradeID
+ORDER BY f.Ccy, f.ValDate, f.TradeID;
+
+SELECT f.Ccy AS Caption, f.ValDate,
+       SUM(CASE WHEN f.Carried = 0 AND f.Volume < 0 THEN f.Volume ELSE 0 END) AS Sell,
+       SUM(CASE WHEN f.Carried = 0 AND f.Volume > 0 THEN f.Volume ELSE 0 END) AS Buy,
+       SUM(CASE WHEN f.Carried = 0 THEN f.Com ELSE 0 END) AS Comission,
+       SUM(CASE WHEN f.Carried = 1 THEN f.Volume ELSE 0 END) AS moveOVP,
+       r.StartRate, r.CurrentRate,
+       COUNT(DISTINCT CASE WHEN f.Carried = 0 AND f.Leg > 0 THEN f.TradeID END) AS Deals
+FROM pl_flow f JOIN pl_rate r ON r.Ccy = f.Ccy
+GROUP BY f.Ccy, f.ValDate
+ORDER BY f.Ccy, f.ValDate;
+
+-- The brokers' tariff commission of the broker deals booked without one
+-- (CommissionRate per million of the first-currency amount, in the broker's
+-- currency), in US dollars; only deals shown in the first result set count.
+SELECT COALESCE(ROUND(SUM(ROUND(ABS(d.Volume1) * b.CommissionRate / 1000000.0) * r.UsdFactor)), 0) AS "@TotalCom"
+FROM pl_deal d
+JOIN Brokers b ON b.BrID = d.BrokerID
+JOIN Currencies k ON k.Ccy = b.CommissionCcy
+JOIN pl_rate r ON r.Ccy = k.CcyID
+WHERE d.Carried = 0 AND d.Commission IS NULL
+  AND d.TradeID IN (SELECT TradeID FROM pl_flow WHERE Carried = 0 AND Leg > 0);
