@@ -1,0 +1,179 @@
+#include "DatabaseLookups.h"
+
+#include "DealVocabulary.h"
+#include "Directories.h"
+#include "ProcedureCall.h"
+
+#include "SessionContext.h"
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcLookups, "marvolt.lookups")
+
+namespace DatabaseLookups {
+
+namespace {
+
+QString describe(const data::ErrorPtr &error)
+{
+    return error ? error->Description : QString();
+}
+
+int numberOf(const data::ErrorPtr &error)
+{
+    return error ? error->Number : 0;
+}
+
+} // namespace
+
+TwoRowTable GetBrokerInfo()
+{
+    TwoRowTable brokers;
+    ProcedureCall call(QStringLiteral("GetBrokerInfo"));
+    call.set(QStringLiteral("@ParamMainInfo"), data::Value(qint64(0), data::DataType::SmallInt));
+    if (data::RecordsetPtr rs = call.execute()) {
+        const data::Field brId = rs->Fields(QStringLiteral("BrID"));
+        const data::Field shortName = rs->Fields(QStringLiteral("ShortName"));
+        if (!brId.isValid() || !shortName.isValid()) {
+            SessionContext::instance().ReportError(
+                data::Error::ItemNotFound,
+                QStringLiteral("Marvolt. Retrive Broker Info. ") + QStringLiteral("\r")
+                    + QStringLiteral("The result has no field BrID or ShortName"));
+            return brokers;
+        }
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+            brokers.append(shortName.value().toString(), brId.value().toVariant());
+    }
+    if (call.failed()) {
+        SessionContext::instance().ReportError(numberOf(call.lastError()),
+                                               QStringLiteral("Marvolt. Retrive Broker Info. ")
+                                                   + QStringLiteral("\r")
+                                                   + describe(call.lastError()));
+    }
+    return brokers;
+}
+
+TwoRowTable GetTraderFromStaff()
+{
+    TwoRowTable traders;
+    ProcedureCall call(QStringLiteral("GetTraderFromStaff"));
+    if (data::RecordsetPtr rs = call.execute()) {
+        const data::Field staffId = rs->Fields(QStringLiteral("StaffID"));
+        const data::Field shortName = rs->Fields(QStringLiteral("ShortName"));
+        if (staffId.isValid() && shortName.isValid()) {
+            for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+                traders.append(shortName.value().toString(), staffId.value().toVariant());
+        }
+    }
+    if (call.failed())
+        qCWarning(lcLookups).noquote() << "GetTraderFromStaff:" << describe(call.lastError());
+    Directories::setTraders(traders);
+    return traders;
+}
+
+QString GetParentCcy(const QString &ccyName)
+{
+    ProcedureCall call(QStringLiteral("GetParentCcy"));
+    call.set(QStringLiteral("@CcyName"), data::Value(ccyName));
+    data::RecordsetPtr rs = call.execute();
+    if (call.failed()) {
+        qCDebug(lcLookups).noquote() << "GetParentCcy" << ccyName << describe(call.lastError());
+        return ccyName;
+    }
+    if (!rs || rs->Eof())
+        return ccyName;
+    const data::Field ccy = rs->Fields(QStringLiteral("Ccy"));
+    if (!ccy.isValid() || ccy.value().isNull())
+        return ccyName;
+    return ccy.value().toString();
+}
+
+QStringList GetChildrenCcy(const QString &parentCcy)
+{
+    QStringList result{parentCcy};
+    ProcedureCall call(QStringLiteral("GetChildrenCcy"));
+    call.set(QStringLiteral("@ParentCcy"), data::Value(parentCcy));
+    data::RecordsetPtr rs = call.execute();
+    if (call.failed())
+        qCDebug(lcLookups).noquote() << "GetChildrenCcy" << parentCcy << describe(call.lastError());
+    if (!rs)
+        return result;
+    const data::Field ccy = rs->Fields(QStringLiteral("Ccy"));
+    if (!ccy.isValid())
+        return result;
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+        result.append(ccy.value().toString());
+    return result;
+}
+
+bool GetCustomEditValue()
+{
+    ProcedureCall call(QStringLiteral("GetCustomEditValue"));
+    call.set(QStringLiteral("@CustomID"), data::Value(qint64(1010), data::DataType::SmallInt));
+    data::RecordsetPtr rs = call.execute();
+    if (call.failed()) {
+        SessionContext::instance().ReportError(numberOf(call.lastError()),
+                                               QStringLiteral("Error Retrive Start All Parameters. ")
+                                                   + describe(call.lastError()));
+        return false;
+    }
+    if (!rs || rs->Eof())
+        return false;
+    const data::Value value = rs->Fields(QStringLiteral("CustomValue")).value();
+    return !value.isNull() && value.toInt64() == 2;
+}
+
+bool StoreDealerF(const QVariantList &staffIds, int ownId, const QStringList &names)
+{
+    SessionContext &session = SessionContext::instance();
+    ProcedureCall call(QStringLiteral("StoreDealerF"));
+    call.set(QStringLiteral("@ownID"), data::Value(ownId));
+    call.set(QStringLiteral("@UserName"), data::Value(session.CurrentUserName()));
+    call.set(QStringLiteral("@isDelete"), data::Value(qint64(2), data::DataType::SmallInt));
+    call.execute();
+    if (!call.failed() && !staffIds.isEmpty()) {
+        call.set(QStringLiteral("@isDelete"), data::Value(qint64(1), data::DataType::SmallInt));
+        for (int i = 0; i < staffIds.size() && !call.failed(); ++i) {
+            call.set(QStringLiteral("@StaffID"), data::Value::fromVariant(staffIds.at(i)));
+            // A name list shorter than the ids (or none) stores the blank the
+            // procedure documents for "no name", rather than dropping the dealer.
+            call.set(QStringLiteral("@ShortName"),
+                     data::Value(i < names.size() ? names.at(i) : QStringLiteral(" ")));
+            call.execute();
+        }
+    }
+    if (call.failed()) {
+        session.ReportError(numberOf(call.lastError()),
+                            QStringLiteral("Marvolt. Store Dealer Filter. ") + QStringLiteral("\r\n")
+                                + describe(call.lastError()));
+        return false;
+    }
+    return true;
+}
+
+bool StoreNostroF(const QStringList &loroNostro, int ownId)
+{
+    ProcedureCall call(QStringLiteral("StoreNostroF"));
+    call.set(QStringLiteral("@ownID"), data::Value(ownId));
+    call.set(QStringLiteral("@UserName"), data::Value(SessionContext::instance().CurrentUserName()));
+    call.set(QStringLiteral("@isDelete"), data::Value(qint64(2), data::DataType::SmallInt));
+    call.execute();
+    if (!call.failed() && !loroNostro.isEmpty() && loroNostro.constFirst() != QLatin1String("All")) {
+        call.set(QStringLiteral("@isDelete"), data::Value(qint64(1), data::DataType::SmallInt));
+        for (int i = 0; i < loroNostro.size() && !call.failed(); ++i) {
+            call.set(QStringLiteral("@NOSTRO"),
+                     data::Value(qint64(DealVocabulary::LoroNostroCode(loroNostro.at(i))),
+                                 data::DataType::SmallInt));
+            call.execute();
+        }
+    }
+    if (call.failed()) {
+        // The selection is the user's own; a failure here is not shown (the
+        // caller sees false), but it is logged so that it can be traced.
+        qCWarning(lcLookups).noquote() << "StoreNostroF:" << describe(call.lastError());
+        return false;
+    }
+    return true;
+}
+
+} // namespace DatabaseLookups
