@@ -1,12 +1,12 @@
 -- procedure: cnt_ProfitCurrency
 -- param: @UserName VarWChar 50
--- result 1: Ccy Integer, ValDate Date, Volume Currency, USDVol1 Currency, USDVol2 Currency,
+-- result 1: Ccy Integer, ValDate Date, Volume Currency, USDVol1 Currency, USDVol2 Currency
 -- result 1: TradeID BigInt, Leg Integer
 -- result 2: Prl1 Currency, Prl2 Currency
--- result 3: TradeID BigInt, TicketNum BigInt, TCID VarWChar, DealTime Date, PureDealType Integer,
--- result 3: DealType Integer, Status Integer, PairID Integer, Ccy1 Integer, Ccy2 Integer,
--- result 3: Volume1 Currency, VolumeP1C2 Currency, ExchRate1 Double, ExchRate2 Double,
--- result 3: ValDateP1C1 Date, ValDateP2C1 Date, Bank1ID VarWChar, Bank1Name VarWChar,
+-- result 3: TradeID BigInt, TicketNum BigInt, TCID VarWChar, DealTime Date, PureDealType Integer
+-- result 3: DealType Integer, Status Integer, PairID Integer, Ccy1 Integer, Ccy2 Integer
+-- result 3: Volume1 Currency, VolumeP1C2 Currency, ExchRate1 Double, ExchRate2 Double
+-- result 3: ValDateP1C1 Date, ValDateP2C1 Date, Bank1ID VarWChar, Bank1Name VarWChar
 -- result 3: DealerID VarWChar
 -- The currency amounts of the FX deals (spot, outright, swap) in the user's
 -- stored selections for owner 20: the deal-date range (kind 1), the
@@ -21,8 +21,8 @@
 -- administrator's rate and USDVol2 at the central bank's rate (CBRates),
 -- each the latest on or before the end of the value-date range (else of the
 -- deal-date range; else the latest); 0 for a currency without that rate.
--- Result 2: one row, Prl1 and Prl2: the sums of USDVol1 and USDVol2, the
--- result of the deals at the two valuations.
+-- Result 2: one row, Prl1 and Prl2: the sums of USDVol1 and USDVol2, what
+-- the deals come to at the two valuations.
 -- Result 3: the deals of result 1, one row each, ordered by TradeID.
 DROP TABLE IF EXISTS temp.pc_range;
 CREATE TEMP TABLE pc_range AS

@@ -1,11 +1,11 @@
 -- procedure: cnt_ProfitLoss
 -- param: @UserName VarWChar 50
 -- param: @TotalCom Currency output
--- result 1: Ccy Integer, ValDate Date, TradeID BigInt, TicketNum BigInt, TCID VarWChar,
--- result 1: DealTime Date, PureDealType Integer, DealType Integer, Status Integer, PairID Integer,
--- result 1: Bank1ID VarWChar, Bank1Name VarWChar, DealerID VarWChar, Volume Currency,
+-- result 1: Ccy Integer, ValDate Date, TradeID BigInt, TicketNum BigInt, TCID VarWChar
+-- result 1: DealTime Date, PureDealType Integer, DealType Integer, Status Integer, PairID Integer
+-- result 1: Bank1ID VarWChar, Bank1Name VarWChar, DealerID VarWChar, Volume Currency
 -- result 1: Commission Currency, Rate Double
--- result 2: Caption Integer, ValDate Date, Sell Currency, Buy Currency, Comission Currency,
+-- result 2: Caption Integer, ValDate Date, Sell Currency, Buy Currency, Comission Currency
 -- result 2: moveOVP Currency, StartRate Double, CurrentRate Double, Deals BigInt
 -- The trading result of the FX deals (spot, outright, swap) of the report
 -- date, per currency and value date, limited by the user's stored selections

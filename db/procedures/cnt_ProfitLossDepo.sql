@@ -1,10 +1,10 @@
 -- procedure: cnt_ProfitLossDepo
 -- param: @UserName VarWChar 50
 -- param: @DateReport Date
--- result 1: Ccy Integer, ValDate Date, MatDate Date, TradeID BigInt, TicketNum BigInt,
--- result 1: DealTime Date, Status Integer, Bank1ID VarWChar, Bank1Name VarWChar, DealerID VarWChar,
--- result 1: PayReceive Integer, Volume Currency, Rate Double, Duration Integer,
--- result 1: GiveTax Double, TakeTax Double, MaxTakeRate Double, FixedRate Double,
+-- result 1: Ccy Integer, ValDate Date, MatDate Date, TradeID BigInt, TicketNum BigInt
+-- result 1: DealTime Date, Status Integer, Bank1ID VarWChar, Bank1Name VarWChar, DealerID VarWChar
+-- result 1: PayReceive Integer, Volume Currency, Rate Double, Duration Integer
+-- result 1: GiveTax Double, TakeTax Double, MaxTakeRate Double, FixedRate Double
 -- result 1: CurrentRate Double, DepoBase Integer
 -- The deposits (deal type 16) outstanding on the report date: started on or
 -- before it, maturing after it, done by its end. The report date is the

@@ -1,9 +1,9 @@
 -- procedure: cnt_ProfitLossDepoRange
 -- param: @UserName VarWChar 50
--- result 1: Ccy Integer, ValDate Date, MatDate Date, TradeID BigInt, TicketNum BigInt,
--- result 1: DealTime Date, Status Integer, Bank1ID VarWChar, Bank1Name VarWChar, DealerID VarWChar,
--- result 1: PayReceive Integer, Volume Currency, Rate Double, Duration Integer,
--- result 1: GiveTax Double, TakeTax Double, MaxTakeRate Double, FixedRate Double,
+-- result 1: Ccy Integer, ValDate Date, MatDate Date, TradeID BigInt, TicketNum BigInt
+-- result 1: DealTime Date, Status Integer, Bank1ID VarWChar, Bank1Name VarWChar, DealerID VarWChar
+-- result 1: PayReceive Integer, Volume Currency, Rate Double, Duration Integer
+-- result 1: GiveTax Double, TakeTax Double, MaxTakeRate Double, FixedRate Double
 -- result 1: CurrentRate Double, DepoBase Integer
 -- The deposits (deal type 16) that start within the stored range of owner
 -- 14, for the carry result per start date and currency: the value-date range

@@ -1,6 +1,6 @@
 -- procedure: cnt_ProfitLossRange
 -- param: @UserName VarWChar 50
--- result 1: Caption Integer, StaffID Integer, BrClientDealVolume Currency, ClientCount BigInt,
+-- result 1: Caption Integer, StaffID Integer, BrClientDealVolume Currency, ClientCount BigInt
 -- result 1: BrDealVolume Currency, DealCount BigInt, ProfitLoss Currency
 -- Turnover and trading result per dealer of the FX deals (spot, outright,
 -- swap) in the user's stored selections for owner 13: the date range (kind 2,
