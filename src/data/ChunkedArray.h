@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -11,7 +12,9 @@ namespace data {
 /// up to half its capacity unused; here only the first block grows by
 /// doubling (small recordsets stay small) and every later block is allocated
 /// once at full size, so a large column wastes at most one partly used block
-/// and is never copied while it grows.
+/// and is never copied while it grows. The owner grows it ahead of use
+/// (RecordsetStorage doubles its row capacity up to one block, then adds
+/// blocks), so appending a row touches no array.
 template <typename T>
 class ChunkedArray final
 {
@@ -25,15 +28,20 @@ public:
     const T &operator[](std::size_t i) const { return m_blocks[i >> Shift][i & Mask]; }
     T &operator[](std::size_t i) { return m_blocks[i >> Shift][i & Mask]; }
 
-    void push_back(const T &value)
+    /// Grows to n elements (never shrinks); the new elements are zero.
+    void growTo(std::size_t n)
     {
-        if ((m_size >> Shift) == m_blocks.size()) {
-            m_blocks.emplace_back();
-            if (m_blocks.size() > 1)
-                m_blocks.back().reserve(BlockSize);
+        while (m_size < n) {
+            if (m_blocks.empty() || m_blocks.back().size() == BlockSize) {
+                m_blocks.emplace_back();
+                if (m_blocks.size() > 1)
+                    m_blocks.back().reserve(BlockSize);
+            }
+            std::vector<T> &block = m_blocks.back();
+            const std::size_t take = std::min(BlockSize - block.size(), n - m_size);
+            block.resize(block.size() + take);
+            m_size += take;
         }
-        m_blocks.back().push_back(value);
-        ++m_size;
     }
 
     /// Bytes held, counting unused capacity.

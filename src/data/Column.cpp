@@ -30,28 +30,25 @@ Column::Kind Column::kindOf(DataType type)
     return Kind::Int;
 }
 
-void Column::appendNull()
+void Column::growTo(std::size_t rows)
 {
-    if ((m_size & 63) == 0)
-        m_nulls.push_back(0);
-    m_nulls.back() |= quint64(1) << (m_size & 63);
+    m_nulls.resize((rows + 63) / 64, ~quint64(0));
     switch (m_kind) {
     case Kind::Int:
     case Kind::Double:
-        m_words.push_back(0);
+        m_words.growTo(rows);
         break;
     case Kind::Bool:
-        m_bytes.push_back(0);
+        m_bytes.growTo(rows);
         break;
     case Kind::String:
-        m_ids.push_back(0);
+        m_ids.growTo(rows);
         break;
     case Kind::Variant:
-        m_words.push_back(0);
-        m_bytes.push_back(quint8(DataType::Empty));
+        m_words.growTo(rows);
+        m_bytes.growTo(rows);   // zero is DataType::Empty
         break;
     }
-    ++m_size;
 }
 
 Value Column::value(std::size_t row) const
@@ -112,16 +109,11 @@ void Column::setVariant(std::size_t row, DataType t, qint64 payload)
     m_words[row] = payload;
 }
 
-void Column::setInt64(std::size_t row, qint64 v)
+void Column::setInt64Other(std::size_t row, qint64 v)
 {
     switch (m_kind) {
-    case Kind::Int:
-        clearNull(row);
-        m_words[row] = v;
-        return;
     case Kind::Double:
-        clearNull(row);
-        m_words[row] = std::bit_cast<qint64>(double(v));
+        setDouble(row, double(v));
         return;
     case Kind::Bool:
         clearNull(row);
@@ -133,41 +125,30 @@ void Column::setInt64(std::size_t row, qint64 v)
     case Kind::Variant:
         setVariant(row, DataType::BigInt, v);
         return;
+    case Kind::Int:
+        setInt64(row, v);
+        return;
     }
 }
 
-void Column::setDouble(std::size_t row, double v)
+void Column::setDoubleOther(std::size_t row, double v)
 {
-    switch (m_kind) {
-    case Kind::Double:
-        clearNull(row);
-        m_words[row] = std::bit_cast<qint64>(v);
-        return;
-    case Kind::Variant:
+    if (m_kind == Kind::Variant) {
         setVariant(row, DataType::Double, std::bit_cast<qint64>(v));
         return;
-    default:
-        if (!setValue(row, Value(v)))
-            setNull(row);
-        return;
     }
+    if (!setValue(row, Value(v)))
+        setNull(row);
 }
 
-void Column::setText(std::size_t row, const QString &text)
+void Column::setTextOther(std::size_t row, const QString &text)
 {
-    switch (m_kind) {
-    case Kind::String:
-        clearNull(row);
-        m_ids[row] = m_pool.intern(text);
-        return;
-    case Kind::Variant:
+    if (m_kind == Kind::Variant) {
         setVariant(row, DataType::VarWChar, m_pool.intern(text));
         return;
-    default:
-        if (!setValue(row, Value(text)))
-            setNull(row);
-        return;
     }
+    if (!setValue(row, Value(text)))
+        setNull(row);
 }
 
 bool Column::setValue(std::size_t row, const Value &v)

@@ -32,10 +32,9 @@ public:
     DataType type() const { return m_type; }
     Kind kind() const { return m_kind; }
     static Kind kindOf(DataType type);
-    std::size_t size() const { return m_size; }
 
-    /// Appends a null cell.
-    void appendNull();
+    /// Makes room for rows cells; the new cells are null.
+    void growTo(std::size_t rows);
 
     bool isNull(std::size_t row) const { return (m_nulls[row >> 6] >> (row & 63)) & 1; }
 
@@ -56,9 +55,27 @@ public:
 
     void setNull(std::size_t row);
     /// Integers, booleans (0/1), currency raw, date secs; converted for other kinds.
-    void setInt64(std::size_t row, qint64 v);
-    void setDouble(std::size_t row, double v);
-    void setText(std::size_t row, const QString &text);
+    void setInt64(std::size_t row, qint64 v)
+    {
+        if (m_kind != Kind::Int)
+            return setInt64Other(row, v);
+        clearNull(row);
+        m_words[row] = v;
+    }
+    void setDouble(std::size_t row, double v)
+    {
+        if (m_kind != Kind::Double)
+            return setDoubleOther(row, v);
+        clearNull(row);
+        m_words[row] = std::bit_cast<qint64>(v);
+    }
+    void setText(std::size_t row, const QString &text)
+    {
+        if (m_kind != Kind::String)
+            return setTextOther(row, text);
+        clearNull(row);
+        m_ids[row] = m_pool.intern(text);
+    }
     /// Stores the value converted to the column's type. Returns false, leaving
     /// the cell unchanged, when a non-null value cannot be converted.
     bool setValue(std::size_t row, const Value &v);
@@ -69,11 +86,13 @@ public:
 private:
     void clearNull(std::size_t row) { m_nulls[row >> 6] &= ~(quint64(1) << (row & 63)); }
     void setVariant(std::size_t row, DataType t, qint64 payload);
+    void setInt64Other(std::size_t row, qint64 v);
+    void setDoubleOther(std::size_t row, double v);
+    void setTextOther(std::size_t row, const QString &text);
 
     DataType m_type;
     Kind m_kind;
-    std::size_t m_size = 0;
-    std::vector<quint64> m_nulls;
+    std::vector<quint64> m_nulls;   // bit set: null
     ChunkedArray<qint64> m_words;   // Int, Double (bit pattern), Variant payload
     ChunkedArray<quint8> m_bytes;   // Bool values, Variant tags
     ChunkedArray<quint32> m_ids;    // String ids

@@ -1,5 +1,7 @@
 #include "RecordsetStorage.h"
 
+#include <algorithm>
+
 namespace data {
 
 int RecordsetStorage::indexOf(QStringView name) const
@@ -20,14 +22,19 @@ bool RecordsetStorage::appendField(const FieldInfo &info)
         return false;
     m_fields.push_back(info);
     m_columns.emplace_back(info.type);
+    m_columns.back().growTo(m_capacity);
     return true;
 }
 
-std::size_t RecordsetStorage::appendRow()
+void RecordsetStorage::grow()
 {
+    // Double while the columns fit in their first block (small recordsets stay
+    // small), then add a block at a time (no copy of what is stored).
+    constexpr std::size_t block = ChunkedArray<qint64>::BlockSize;
+    m_capacity = m_capacity < block ? std::min(block, std::max<std::size_t>(16, m_capacity * 2))
+                                    : m_capacity + block;
     for (Column &c : m_columns)
-        c.appendNull();
-    return m_rowCount++;
+        c.growTo(m_capacity);
 }
 
 std::size_t RecordsetStorage::byteSize() const

@@ -33,7 +33,12 @@ public:
 
     std::size_t rowCount() const { return m_rowCount; }
     /// Appends a row of nulls and returns its index.
-    std::size_t appendRow();
+    std::size_t appendRow()
+    {
+        if (m_rowCount == m_capacity)
+            grow();
+        return m_rowCount++;
+    }
 
     const Column &column(int index) const { return m_columns[std::size_t(index)]; }
     Column &column(int index) { return m_columns[std::size_t(index)]; }
@@ -42,9 +47,12 @@ public:
     std::size_t byteSize() const;
 
 private:
+    void grow();
+
     std::vector<FieldInfo> m_fields;
     std::vector<Column> m_columns;
     std::size_t m_rowCount = 0;
+    std::size_t m_capacity = 0;   // rows the columns have room for
 };
 
 } // namespace data

@@ -50,6 +50,8 @@ private:
     };
 
     int compare(const Prepared &k, std::size_t a, std::size_t b) const;
+    /// The cell of a non-null, non-Variant cell as an unsigned integer in sort order.
+    static quint64 radixKey(const Prepared &k, std::size_t row);
     static int compareVariant(const Prepared &k, std::size_t a, std::size_t b);
 
     std::vector<Prepared> m_keys;

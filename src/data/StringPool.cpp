@@ -10,12 +10,18 @@ quint32 StringPool::internSlow(const QString &text)
         id = it.value();
     } else {
         id = quint32(m_strings.size());
-        m_strings.push_back(text);
-        m_index.insert(text, id);
+        // A string over foreign memory (QString::fromRawData) is copied: the
+        // pool outlives whatever buffer the caller lent.
+        const bool borrowed = !text.isEmpty() && !text.data_ptr().isMutable();
+        m_strings.push_back(borrowed ? QString(text.constData(), text.size()) : text);
+        m_index.insert(m_strings.back(), id);
     }
-    m_last = m_strings[id];
-    m_lastId = id;
-    m_lastValid = true;
+    // Only buffers the cache can keep alive are worth remembering.
+    if (text.data_ptr().isMutable()) {
+        Recent &recent = m_recent[(quintptr(text.constData()) >> 4) % RecentSize];
+        recent.text = text;
+        recent.id = id;
+    }
     return id;
 }
 

@@ -20,10 +20,14 @@ public:
     /// The id of text, adding it when new.
     quint32 intern(const QString &text)
     {
-        // Loaders often write the same QString object row after row.
-        if (m_lastValid && text.size() == m_last.size()
-            && (text.constData() == m_last.constData() || text == m_last))
-            return m_lastId;
+        // Loaders mostly hand in the same few QString objects again and again
+        // (a report sets one filter text on many rows): recognise those by
+        // their buffer before hashing the characters. The cache holds a copy,
+        // so a cached buffer cannot be freed and reused for another text.
+        const Recent &recent = m_recent[(quintptr(text.constData()) >> 4) % RecentSize];
+        if (recent.text.constData() == text.constData() && recent.text.size() == text.size()
+            && !text.isEmpty())
+            return recent.id;
         return internSlow(text);
     }
     const QString &at(quint32 id) const { return m_strings[id]; }
@@ -34,11 +38,16 @@ public:
 private:
     quint32 internSlow(const QString &text);
 
+    struct Recent
+    {
+        QString text;
+        quint32 id = 0;
+    };
+    static constexpr std::size_t RecentSize = 64;
+
     std::vector<QString> m_strings;
     QHash<QString, quint32> m_index;
-    QString m_last;
-    quint32 m_lastId = 0;
-    bool m_lastValid = false;
+    Recent m_recent[RecentSize];
 };
 
 } // namespace data

@@ -433,6 +433,88 @@ private Q_SLOTS:
         QCOMPARE(rs->lastError()->Number, int(Error::InvalidArgument));
         QCOMPARE(rs->AbsolutePosition(), qint64(2));
     }
+
+    void largeSortMatchesReferenceOrder_data()
+    {
+        QTest::addColumn<QString>("sort");
+        QTest::newRow("bigint-extremes") << "I";
+        QTest::newRow("double-desc") << "D DESC";
+        QTest::newRow("string-then-bigint-desc") << "S, I DESC";
+        QTest::newRow("bool-desc-string-double") << "B DESC, S, D";
+        QTest::newRow("currency") << "C";
+        QTest::newRow("date-desc-then-currency") << "T DESC, C";
+    }
+
+    void largeSortMatchesReferenceOrder()
+    {
+        // Enough rows for the radix sort, checked against a plain comparison
+        // sort of the same values.
+        QFETCH(QString, sort);
+        Recordset rs;
+        const char *names[] = {"Seq", "I", "D", "S", "B", "C", "T"};
+        const DataType types[] = {DataType::Integer, DataType::BigInt, DataType::Double, DataType::VarWChar,
+                                  DataType::Boolean, DataType::Currency, DataType::Date};
+        for (int f = 0; f < 7; ++f)
+            rs.Fields().Append(QString::fromLatin1(names[f]), types[f]);
+        QVERIFY(rs.Open());
+        const QString texts[] = {"b", "B", "a", "", "ab", "Zed", "zed", "ä"};
+        const qint64 ints[] = {std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(), -1, 0, 1, 255, 256, -256};
+        const double doubles[] = {-std::numeric_limits<double>::infinity(), -2.5, -1e-300, 0.0, 1e-300, 3.25,
+                                  std::numeric_limits<double>::infinity(), 1e300};
+        quint32 x = 12345;
+        auto next = [&x] { x = x * 1103515245 + 12345; return (x >> 16) & 0x7fff; };
+        std::vector<std::vector<Value>> table;
+        for (int i = 0; i < 3000; ++i) {
+            std::vector<Value> row{Value(i),
+                                   next() % 9 == 0 ? Value() : Value(ints[next() % 8] + (next() % 3), DataType::BigInt),
+                                   next() % 9 == 0 ? Value() : Value(doubles[next() % 8]),
+                                   next() % 9 == 0 ? Value() : Value(texts[next() % 8]),
+                                   next() % 9 == 0 ? Value() : Value(next() % 2 == 0),
+                                   next() % 9 == 0 ? Value() : Value(Currency::fromRaw(qint64(next()) - 16000)),
+                                   next() % 9 == 0 ? Value() : Value(DateTime::fromSecs(qint64(next() % 50) * 43200 - 86400))};
+            rs.AddNew();
+            for (int f = 0; f < 7; ++f)
+                QVERIFY(rs.Fields(f).setValue(row[f]));
+            table.push_back(row);
+        }
+        QVERIFY(rs.setSort(sort));
+
+        // The reference: null lowest, strings without case, stable.
+        std::vector<std::pair<int, bool>> keys;
+        for (const QString &part : sort.split(QLatin1Char(','))) {
+            const QStringList words = part.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            keys.push_back({rs.Fields().indexOf(words[0]), words.size() > 1});
+        }
+        auto compare = [](const Value &a, const Value &b) {
+            if (a.isNull() || b.isNull())
+                return int(!a.isNull()) - int(!b.isNull());
+            if (a.type() == DataType::VarWChar)
+                return QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive);
+            if (a.type() == DataType::Double)
+                return a.toDouble() < b.toDouble() ? -1 : (b.toDouble() < a.toDouble() ? 1 : 0);
+            const qint64 ia = a.type() == DataType::Currency ? a.toCurrency().raw()
+                              : a.type() == DataType::Date   ? a.toDate().secs()
+                              : a.type() == DataType::Boolean ? qint64(a.toBool())
+                                                              : a.toInt64();
+            const qint64 ib = b.type() == DataType::Currency ? b.toCurrency().raw()
+                              : b.type() == DataType::Date   ? b.toDate().secs()
+                              : b.type() == DataType::Boolean ? qint64(b.toBool())
+                                                              : b.toInt64();
+            return ia < ib ? -1 : (ib < ia ? 1 : 0);
+        };
+        std::stable_sort(table.begin(), table.end(), [&](const auto &a, const auto &b) {
+            for (const auto &[field, descending] : keys) {
+                const int c = compare(a[field], b[field]);
+                if (c != 0)
+                    return descending ? c > 0 : c < 0;
+            }
+            return false;
+        });
+        int i = 0;
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext(), ++i)
+            QCOMPARE(rs.Fields("Seq").value().toInt(), table[i][0].toInt());
+        QCOMPARE(i, 3000);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_Recordset)
