@@ -215,7 +215,7 @@ bool Connection::startAsync(const ExecuteRequest &request, Command *cmd, int tim
     run->thread = std::thread([this, run, worker, mode] {
         ExecuteResult result;
         ErrorPtr openError;
-        if (!run->control.isCancelled() && worker->open(mode, &openError)) {
+        if (!run->control.isCancelled() && worker->open(mode, &openError, &run->control)) {
             {
                 std::lock_guard lock(run->workerMutex);
                 run->worker = worker.get();

@@ -55,8 +55,9 @@ public:
     /// The Provider value this driver answers to, e.g. "SQLite".
     virtual QString providerName() const = 0;
 
-    /// Opens the database. mode adModeRead (1) opens it read only.
-    virtual bool open(int mode, ErrorPtr *error) = 0;
+    /// Opens the database. mode adModeRead (1) opens it read only. A control,
+    /// when given, can cancel a wait for a locked file during the open.
+    virtual bool open(int mode, ErrorPtr *error, const ExecutionControl *control = nullptr) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     /// The mode the driver was opened with.

@@ -533,6 +533,28 @@ private Q_SLOTS:
         QCOMPARE(done.status, int(adStatusOK));
     }
 
+    void shouldCancelWaitForLock()
+    {
+        Connection conn;
+        conn.setMode(adModeRead);
+        QVERIFY(conn.Open(m_cs + QStringLiteral(";Busy Timeout=20000")));
+        Connection holder;
+        QVERIFY(holder.Open(m_cs));
+        holder.Execute(QStringLiteral("BEGIN EXCLUSIVE"));
+
+        Completion done;
+        record(conn, done);
+        conn.Execute(QStringLiteral("SELECT count(*) FROM Deals"), nullptr, adAsyncExecute);
+        QTest::qWait(100);
+        QElapsedTimer timer;
+        timer.start();
+        conn.Cancel();
+        QTRY_COMPARE_WITH_TIMEOUT(done.count, 1, 3000);
+        QVERIFY(timer.elapsed() < 1000);
+        QCOMPARE(done.status, int(adStatusCancel));
+        holder.Execute(QStringLiteral("ROLLBACK"));
+    }
+
     void shouldSurviveDestructionWhileRunning()
     {
         int delivered = 0;

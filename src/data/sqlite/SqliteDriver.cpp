@@ -92,7 +92,7 @@ std::unique_ptr<Driver> SqliteDriver::cloneClosed() const
     return copy;
 }
 
-bool SqliteDriver::open(int mode, ErrorPtr *error)
+bool SqliteDriver::open(int mode, ErrorPtr *error, const ExecutionControl *control)
 {
     close();
     // Each handle is used by one thread at a time (Connection's own thread or
@@ -128,7 +128,10 @@ bool SqliteDriver::open(int mode, ErrorPtr *error)
     // is no database (or is locked exclusively for longer than the busy
     // timeout) into an error of Open rather than of the first query.
     ErrorPtr headerError;
-    if (!exec("PRAGMA schema_version", &headerError)) {
+    m_activeControl = control;
+    const bool readable = exec("PRAGMA schema_version", &headerError, control);
+    m_activeControl = nullptr;
+    if (!readable) {
         close();
         if (error)
             *error = makeError(headerError->Number,
@@ -181,13 +184,13 @@ int SqliteDriver::progressHandler(void *control)
     return static_cast<const ExecutionControl *>(control)->shouldStop() ? 1 : 0;
 }
 
-bool SqliteDriver::exec(const char *sql, ErrorPtr *error)
+bool SqliteDriver::exec(const char *sql, ErrorPtr *error, const ExecutionControl *control)
 {
     const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
         return true;
     if (error)
-        *error = makeSqliteError(m_db, rc, nullptr);
+        *error = makeSqliteError(m_db, rc, control);
     return false;
 }
 

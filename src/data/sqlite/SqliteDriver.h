@@ -38,7 +38,7 @@ public:
     ~SqliteDriver() override;
 
     QString providerName() const override { return QStringLiteral("SQLite"); }
-    bool open(int mode, ErrorPtr *error) override;
+    bool open(int mode, ErrorPtr *error, const ExecutionControl *control = nullptr) override;
     void close() override;
     bool isOpen() const override { return m_db != nullptr; }
     int mode() const override { return m_mode; }
@@ -67,7 +67,7 @@ private:
     QStringList tempObjects();
     void dropTempObjectsExcept(const QStringList &keep);
     /// Runs SQL that returns no rows, outside any control; false on failure.
-    bool exec(const char *sql, ErrorPtr *error = nullptr);
+    bool exec(const char *sql, ErrorPtr *error = nullptr, const ExecutionControl *control = nullptr);
 
     QString m_path;
     int m_busyTimeoutMs = DefaultBusyTimeoutMs;
