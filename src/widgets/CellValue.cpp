@@ -103,7 +103,7 @@ CellValue::Key CellValue::key(const QVariant &value)
         k.number = value.toDouble();
     } else if (id == QMetaType::Bool) {
         k.kind = Key::Bool;
-        k.number = value.toBool() ? -1 : 0;
+        k.number = value.toBool() ? 1 : 0;   // false sorts before true
     } else if (isDate(value)) {
         k.kind = Key::Date;
         k.number = dateSeconds(value);
@@ -123,20 +123,18 @@ CellValue::Key CellValue::key(const QVariant &value)
 
 int CellValue::compare(const Key &a, const Key &b)
 {
-    // A boolean against a number compares as its numeric value (-1/0), as a
-    // variant would.
-    const bool numericA = a.kind == Key::Number || a.kind == Key::Bool;
-    const bool numericB = b.kind == Key::Number || b.kind == Key::Bool;
-    if (numericA && numericB && a.kind != b.kind) {
-        const bool ta = a.number != 0;
-        const bool tb = b.number != 0;
-        if (a.kind == Key::Bool || b.kind == Key::Bool) {
-            // true equals any non-zero number; order false < true.
+    if (a.kind != b.kind) {
+        // A boolean against a number compares by truth, as a variant would:
+        // true equals any non-zero number.
+        const bool boolAndNumber = (a.kind == Key::Bool && b.kind == Key::Number)
+                                   || (a.kind == Key::Number && b.kind == Key::Bool);
+        if (boolAndNumber) {
+            const bool ta = a.number != 0;
+            const bool tb = b.number != 0;
             return ta == tb ? 0 : (ta ? 1 : -1);
         }
-    }
-    if (a.kind != b.kind)
         return a.kind < b.kind ? -1 : 1;
+    }
     if (a.kind == Key::Text)
         return a.text.compare(b.text);
     if (a.number < b.number)

@@ -20,7 +20,7 @@ public:
     {
         enum Kind : qint8 { Null, Bool, Number, Date, Text };
         Kind kind = Null;
-        long double number = 0;   // Number, Bool (-1/0), Date (seconds)
+        long double number = 0;   // Number, Bool (1/0), Date (seconds)
         QString text;             // Text, case-folded
     };
 

@@ -287,7 +287,6 @@ Grid::SavedState Grid::saveState() const
     if (current.isValid()) {
         s.currentIsGroup = m_model->isGroup(current);
         s.currentPath = m_model->groupPath(current);
-        s.currentBookmark = m_model->bookmark(current);
         s.currentPosition = current.row();
     }
     s.row = m_lastRow;
@@ -307,20 +306,17 @@ void Grid::restoreState(const SavedState &s)
     QModelIndex current;
     if (s.currentIsGroup) {
         current = m_model->groupIndex(s.currentPath);
-    } else if (s.currentBookmark >= 0 || s.currentPosition >= 0) {
+    } else if (s.currentPosition >= 0) {
         const QModelIndex parent = m_model->groupIndex(s.currentPath);
         if (s.currentPath.isEmpty() || parent.isValid()) {
-            // The same row if it is still in the same group, else the same place in it.
-            const QModelIndex same = m_model->indexOfBookmark(s.currentBookmark);
-            if (same.isValid() && m_model->groupPath(same) == s.currentPath) {
-                current = same;
-            } else {
-                const int rows = m_model->rowCount(parent);
-                if (rows > 0)
-                    current = m_model->index(qMin(s.currentPosition, rows - 1), 0, parent);
-                else if (parent.isValid())
-                    current = parent;
-            }
+            // The same place in the same group. Bookmarks are row numbers of the
+            // report's rebuilt rows, so after a re-read a bookmark may name a
+            // different row while the place in an unchanged group does not.
+            const int rows = m_model->rowCount(parent);
+            if (rows > 0)
+                current = m_model->index(qMin(s.currentPosition, rows - 1), 0, parent);
+            else if (parent.isValid())
+                current = parent;
         }
     }
     if (current.isValid())

@@ -146,7 +146,6 @@ private:
         QList<QStringList> expanded;
         QStringList currentPath;
         bool currentIsGroup = false;
-        int currentBookmark = -1;
         int currentPosition = -1;   // place inside its group
         int row = -1;
         int vScroll = 0;
