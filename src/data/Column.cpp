@@ -4,6 +4,8 @@ namespace data {
 
 Column::Column(DataType type) : m_type(type), m_kind(kindOf(type))
 {
+    if (m_kind == Kind::String || m_kind == Kind::Variant)
+        m_pool = std::make_unique<StringPool>();
 }
 
 Column::Kind Column::kindOf(DataType type)
@@ -88,7 +90,7 @@ Value Column::value(std::size_t row) const
     case Kind::Bool:
         return Value(w != 0);
     case Kind::String:
-        return Value(m_pool.at(quint32(w)));
+        return Value(m_pool->at(quint32(w)));
     case Kind::Variant:
         break;
     }
@@ -144,7 +146,7 @@ void Column::setDoubleOther(std::size_t row, double v)
 void Column::setTextOther(std::size_t row, const QString &text)
 {
     if (m_kind == Kind::Variant) {
-        setVariant(row, DataType::VarWChar, m_pool.intern(text));
+        setVariant(row, DataType::VarWChar, m_pool->intern(text));
         return;
     }
     if (!setValue(row, Value(text)))
@@ -173,7 +175,7 @@ bool Column::setValue(std::size_t row, const Value &v)
             setVariant(row, DataType::Boolean, v.toBool() ? 1 : 0);
             return true;
         case Kind::String:
-            setVariant(row, v.type(), m_pool.intern(v.toString()));
+            setVariant(row, v.type(), m_pool->intern(v.toString()));
             return true;
         case Kind::Variant:
             setNull(row);
@@ -198,7 +200,7 @@ bool Column::setValue(std::size_t row, const Value &v)
         m_bytes[row] = c.toBool();
         break;
     case Kind::String:
-        m_ids[row] = m_pool.intern(c.toString());
+        m_ids[row] = m_pool->intern(c.toString());
         break;
     case Kind::Variant:
         break;
@@ -209,7 +211,7 @@ bool Column::setValue(std::size_t row, const Value &v)
 std::size_t Column::byteSize() const
 {
     return sizeof(Column) + m_nulls.capacity() * sizeof(quint64) + m_words.byteSize()
-           + m_bytes.byteSize() + m_ids.byteSize() + m_pool.byteSize();
+           + m_bytes.byteSize() + m_ids.byteSize() + (m_pool ? m_pool->byteSize() : 0);
 }
 
 } // namespace data

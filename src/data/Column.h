@@ -8,6 +8,7 @@
 #include <QtGlobal>
 
 #include <bit>
+#include <memory>
 #include <cstddef>
 #include <vector>
 
@@ -43,12 +44,13 @@ public:
     double doubleAt(std::size_t row) const { return std::bit_cast<double>(m_words[row]); }
     bool boolAt(std::size_t row) const { return m_bytes[row] != 0; }
     quint32 stringIdAt(std::size_t row) const { return m_ids[row]; }
-    const QString &stringAt(std::size_t row) const { return m_pool.at(m_ids[row]); }
+    const QString &stringAt(std::size_t row) const { return m_pool->at(m_ids[row]); }
     /// For Variant columns: the type of the value in that cell.
     DataType variantTypeAt(std::size_t row) const { return DataType(m_bytes[row]); }
     /// For Variant string cells.
-    const QString &variantStringAt(std::size_t row) const { return m_pool.at(quint32(m_words[row])); }
-    const StringPool &pool() const { return m_pool; }
+    const QString &variantStringAt(std::size_t row) const { return m_pool->at(quint32(m_words[row])); }
+    /// The texts of a String or Variant column (only those have a pool).
+    const StringPool &pool() const { return *m_pool; }
 
     /// The cell as a Value of the column's type (of its own type for Variant).
     Value value(std::size_t row) const;
@@ -57,10 +59,15 @@ public:
     /// Integers, booleans (0/1), currency raw, date secs; converted for other kinds.
     void setInt64(std::size_t row, qint64 v)
     {
-        if (m_kind != Kind::Int)
-            return setInt64Other(row, v);
-        clearNull(row);
-        m_words[row] = v;
+        if (m_kind == Kind::Int) {
+            clearNull(row);
+            m_words[row] = v;
+        } else if (m_kind == Kind::Bool) {
+            clearNull(row);
+            m_bytes[row] = v != 0;
+        } else {
+            setInt64Other(row, v);
+        }
     }
     void setDouble(std::size_t row, double v)
     {
@@ -74,7 +81,7 @@ public:
         if (m_kind != Kind::String)
             return setTextOther(row, text);
         clearNull(row);
-        m_ids[row] = m_pool.intern(text);
+        m_ids[row] = m_pool->intern(text);
     }
     /// Stores the value converted to the column's type. Returns false, leaving
     /// the cell unchanged, when a non-null value cannot be converted.
@@ -96,7 +103,7 @@ private:
     ChunkedArray<qint64> m_words;   // Int, Double (bit pattern), Variant payload
     ChunkedArray<quint8> m_bytes;   // Bool values, Variant tags
     ChunkedArray<quint32> m_ids;    // String ids
-    StringPool m_pool;              // String and Variant texts
+    std::unique_ptr<StringPool> m_pool;   // String and Variant columns only
 };
 
 } // namespace data

@@ -504,7 +504,7 @@ std::size_t Recordset::storageBytes() const
 
 // ---------------------------------------------------------------- RecordsetLoader
 
-RecordsetLoader::RecordsetLoader(Recordset &rs) : m_rs(rs)
+RecordsetLoader::RecordsetLoader(Recordset &rs) : m_rs(rs), m_storage(rs.m_storage.get())
 {
     Q_ASSERT(rs.State() == adStateOpen);
 }
@@ -519,39 +519,39 @@ void RecordsetLoader::beginRow()
 {
     if (m_inRow)
         endRow();
-    m_row = m_rs.m_storage->appendRow();
+    m_row = m_storage->appendRow();
     m_inRow = true;
 }
 
 void RecordsetLoader::setNull(int field)
 {
     Q_ASSERT(m_inRow);
-    m_rs.m_storage->column(field).setNull(m_row);
+    m_storage->column(field).setNull(m_row);
 }
 
 void RecordsetLoader::setInt64(int field, qint64 value)
 {
     Q_ASSERT(m_inRow);
-    m_rs.m_storage->column(field).setInt64(m_row, value);
+    m_storage->column(field).setInt64(m_row, value);
 }
 
 void RecordsetLoader::setDouble(int field, double value)
 {
     Q_ASSERT(m_inRow);
-    m_rs.m_storage->column(field).setDouble(m_row, value);
+    m_storage->column(field).setDouble(m_row, value);
 }
 
 void RecordsetLoader::setText(int field, const QString &text)
 {
     Q_ASSERT(m_inRow);
-    m_rs.m_storage->column(field).setText(m_row, text);
+    m_storage->column(field).setText(m_row, text);
 }
 
 void RecordsetLoader::setValue(int field, const Value &value)
 {
     Q_ASSERT(m_inRow);
-    if (!m_rs.m_storage->column(field).setValue(m_row, value))
-        m_rs.m_storage->column(field).setNull(m_row);
+    if (!m_storage->column(field).setValue(m_row, value))
+        m_storage->column(field).setNull(m_row);
 }
 
 void RecordsetLoader::endRow()

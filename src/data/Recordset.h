@@ -226,6 +226,7 @@ public:
 
 private:
     Recordset &m_rs;
+    RecordsetStorage *m_storage;
     std::size_t m_row = 0;
     bool m_inRow = false;
 };

@@ -43,7 +43,7 @@ private:
         QString text;
         quint32 id = 0;
     };
-    static constexpr std::size_t RecentSize = 64;
+    static constexpr std::size_t RecentSize = 256;
 
     std::vector<QString> m_strings;
     QHash<QString, quint32> m_index;
