@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace data {
+class Connection;
+}
+
+namespace db {
+
+/// Creates the trading database: the schema of db/schema and the stored
+/// procedures of db/procedures, both compiled into this library as Qt
+/// resources (":/db/schema/*.sql", ":/db/procedures/*.sql"), so a binary does
+/// not need the source tree.
+///
+/// Errors are values: every function returns false and writes the database's
+/// own message to *error (when error is not null). Nothing throws.
+class TradingDatabase final
+{
+public:
+    TradingDatabase() = delete;
+
+    /// One SQL file: its file name ("20_deals.sql") and its text.
+    struct Script
+    {
+        QString name;
+        QString text;
+    };
+
+    /// Creates a new database file at path with the whole schema and every
+    /// procedure. Refuses to touch an existing file; on failure the partly
+    /// written file is removed.
+    static bool create(const QString &path, QString *error = nullptr);
+
+    /// Runs every schema script, in file-name order, on an open connection to
+    /// an empty database, in one transaction.
+    static bool installSchema(data::Connection &connection, QString *error = nullptr);
+
+    /// Installs every procedure script into the connection's procedure
+    /// catalog, replacing procedures of the same names. Stops at the first
+    /// script that does not parse or install and names it in *error.
+    static bool installProcedures(data::Connection &connection, QString *error = nullptr);
+
+    /// The schema scripts in the order they run. withIndexes false leaves out
+    /// the index script (the last), for a bulk load that creates them after
+    /// the rows; indexScript() gives it.
+    static QList<Script> schemaScripts(bool withIndexes = true);
+    static Script indexScript();
+    /// The procedure scripts, ordered by file name.
+    static QList<Script> procedureScripts();
+};
+
+} // namespace db
