@@ -505,23 +505,22 @@ private Q_SLOTS:
     void shouldWaitForLockOnlyUntilBusyTimeout()
     {
         Connection conn;
-        openReportConnection(conn);
+        QVERIFY(conn.Open(m_cs));
         Connection holder;
         QVERIFY(holder.Open(m_cs));
-        holder.Execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        holder.Execute(QStringLiteral("BEGIN IMMEDIATE"));
         QVERIFY(!holder.lastError());
 
         Completion done;
         record(conn, done);
         Command cmd;
-        cmd.setActiveConnection(&conn);
-        cmd.setCommandText(QStringLiteral("SELECT count(*) FROM Deals"));
+        prepare(cmd, conn, QStringLiteral("StoreCcy"));
+        cmd.Parameters().Item(QStringLiteral("@UserName"))->setValue(Value(QStringLiteral("locked")));
         QElapsedTimer timer;
         timer.start();
         cmd.Execute(nullptr, adAsyncExecute);
         QTRY_COMPARE_WITH_TIMEOUT(done.count, 1, 5000);
-        // The worker's own Open reads the locked header and gives up after the
-        // 300 ms Busy Timeout of the connection string.
+        // The write waits the 300 ms Busy Timeout of the connection string, then fails.
         QVERIFY(timer.elapsed() >= 250);
         QCOMPARE(done.status, int(adStatusErrorsOccurred));
         QCOMPARE(done.error->Number, int(Error::Unspecified));
@@ -536,15 +535,16 @@ private Q_SLOTS:
     void shouldCancelWaitForLock()
     {
         Connection conn;
-        conn.setMode(adModeRead);
         QVERIFY(conn.Open(m_cs + QStringLiteral(";Busy Timeout=20000")));
         Connection holder;
         QVERIFY(holder.Open(m_cs));
-        holder.Execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        holder.Execute(QStringLiteral("BEGIN IMMEDIATE"));
 
         Completion done;
         record(conn, done);
-        conn.Execute(QStringLiteral("SELECT count(*) FROM Deals"), nullptr, adAsyncExecute);
+        Command cmd;
+        prepare(cmd, conn, QStringLiteral("StoreCcy"));
+        cmd.Execute(nullptr, adAsyncExecute);
         QTest::qWait(100);
         QElapsedTimer timer;
         timer.start();

@@ -146,6 +146,22 @@ private Q_SLOTS:
         Connection conn;
         QVERIFY(conn.Open(sqliteString(missing, QStringLiteral(";Create=True"))));
         QVERIFY(QFile::exists(missing));
+        QCOMPARE(rowTexts(conn.Execute(QStringLiteral("PRAGMA journal_mode"))), QStringList{QStringLiteral("wal")});
+    }
+
+    void shouldLetWriterCommitWhileReaderHoldsSnapshot()
+    {
+        Connection reader;
+        reader.setMode(adModeRead);
+        QVERIFY(reader.Open(sqliteString(m_dbPath)));
+        reader.Execute(QStringLiteral("BEGIN"));
+        QCOMPARE(rowTexts(reader.Execute(QStringLiteral("SELECT count(*) FROM Deals"))), QStringList{QStringLiteral("3")});
+
+        Connection writer;
+        QVERIFY(writer.Open(sqliteString(m_dbPath, QStringLiteral(";Busy Timeout=100"))));
+        writer.Execute(QStringLiteral("INSERT INTO Deals(TradeID) VALUES(50); DELETE FROM Deals WHERE TradeID = 50"));
+        QVERIFY2(!writer.lastError(), errText(writer.lastError()));
+        reader.Execute(QStringLiteral("COMMIT"));
     }
 
     void shouldRefuseFileThatIsNoDatabase()
@@ -307,23 +323,48 @@ private Q_SLOTS:
         QCOMPARE(rowTexts(rs), QStringList({QStringLiteral("1"), QStringLiteral("2")}));
     }
 
+    void shouldFailOnLockedDatabaseInsteadOfHanging_data()
+    {
+        QTest::addColumn<QString>("journalMode");
+        QTest::newRow("write-ahead-log") << QStringLiteral("wal");
+        QTest::newRow("rollback-journal") << QStringLiteral("delete");
+    }
+
     void shouldFailOnLockedDatabaseInsteadOfHanging()
     {
-        // Another process-like connection holds the write lock for the whole test.
+        QFETCH(QString, journalMode);
+        const QString path = m_dir.filePath(QStringLiteral("locked-%1.db").arg(journalMode));
+        {
+            Connection setup;
+            QVERIFY(setup.Open(sqliteString(path, QStringLiteral(";Create=True"))));
+            setup.Execute(QStringLiteral("PRAGMA journal_mode=%1; CREATE TABLE t(a); INSERT INTO t VALUES(1);")
+                              .arg(journalMode));
+            QVERIFY2(!setup.lastError(), errText(setup.lastError()));
+        }
+        // Another process-like connection holds the write lock.
         sqlite3 *holder = nullptr;
-        QCOMPARE(sqlite3_open(m_dbPath.toUtf8().constData(), &holder), SQLITE_OK);
+        QCOMPARE(sqlite3_open(path.toUtf8().constData(), &holder), SQLITE_OK);
         QCOMPARE(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
 
         Connection conn;
-        QVERIFY(!conn.Open(sqliteString(m_dbPath, QStringLiteral(";Busy Timeout=200"))));
-        QCOMPARE(conn.lastError()->Number, int(Error::Unspecified));
-        QCOMPARE(conn.lastError()->NativeError & 0xff, SQLITE_BUSY);
+        const bool opened = conn.Open(sqliteString(path, QStringLiteral(";Busy Timeout=200")));
+        if (journalMode == u"wal") {
+            // Readers never wait for a writer in write-ahead-log mode.
+            QVERIFY2(opened, errText(conn.lastError()));
+            QCOMPARE(rowTexts(conn.Execute(QStringLiteral("SELECT a FROM t"))), QStringList{QStringLiteral("1")});
+            conn.Close();
+        } else {
+            // A rollback journal's exclusive lock shuts readers out, Open included.
+            QVERIFY(!opened);
+            QCOMPARE(conn.lastError()->Number, int(Error::Unspecified));
+            QCOMPARE(conn.lastError()->NativeError & 0xff, SQLITE_BUSY);
+        }
 
         sqlite3_exec(holder, "ROLLBACK; BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-        QVERIFY(conn.Open(sqliteString(m_dbPath, QStringLiteral(";Busy Timeout=200"))));
+        QVERIFY(conn.Open(sqliteString(path, QStringLiteral(";Busy Timeout=200"))));
         QElapsedTimer timer;
         timer.start();
-        QVERIFY(!conn.Execute(QStringLiteral("UPDATE Deals SET Rate = Rate")));
+        QVERIFY(!conn.Execute(QStringLiteral("UPDATE t SET a = a + 1")));
         QCOMPARE(conn.lastError()->Number, int(Error::Unspecified));
         QCOMPARE(conn.lastError()->NativeError & 0xff, SQLITE_BUSY);
         QVERIFY(conn.lastError()->Description.contains(QStringLiteral("locked")));
@@ -332,7 +373,7 @@ private Q_SLOTS:
 
         sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(holder);
-        QVERIFY(!conn.Execute(QStringLiteral("UPDATE Deals SET Rate = Rate")));
+        QVERIFY(!conn.Execute(QStringLiteral("UPDATE t SET a = a + 1")));
         QVERIFY(!conn.lastError());
     }
 

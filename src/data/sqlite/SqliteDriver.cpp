@@ -6,6 +6,8 @@
 #include "SqliteScriptRunner.h"
 #include "SqliteValues.h"
 
+#include <QFileInfo>
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -103,6 +105,7 @@ bool SqliteDriver::open(int mode, ErrorPtr *error, const ExecutionControl *contr
     else
         flags |= SQLITE_OPEN_READWRITE | (m_create ? SQLITE_OPEN_CREATE : 0);
 
+    const bool creating = m_create && mode != adModeRead && !QFileInfo::exists(m_path);
     sqlite3 *db = nullptr;
     const int rc = sqlite3_open_v2(m_path.toUtf8().constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
@@ -140,6 +143,11 @@ bool SqliteDriver::open(int mode, ErrorPtr *error, const ExecutionControl *contr
                                kSource, headerError->NativeError);
         return false;
     }
+    // A new database gets write-ahead logging: readers (a long report on its
+    // worker) and a writer (a Store* procedure of the next query) then never
+    // wait for each other. The setting stays with the file.
+    if (creating)
+        exec("PRAGMA journal_mode=WAL");
     return true;
 }
 

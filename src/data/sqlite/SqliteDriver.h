@@ -20,7 +20,9 @@ class ConnectionString;
 /// - "Data Source": the database file (required);
 /// - "Busy Timeout": milliseconds to wait for a lock held by another
 ///   connection before failing (default 5000);
-/// - "Create": "True" creates a missing file; without it a missing file is an error.
+/// - "Create": "True" creates a missing file, in write-ahead-log mode (so that
+///   readers and a writer do not block each other); without it a missing file
+///   is an error.
 ///
 /// Stored procedures come from the catalog tables (see ProcedureCatalog). A
 /// procedure run leaves no TEMP table, view or trigger behind that it
