@@ -135,6 +135,14 @@ private:
         return field;
     }
 
+    static std::vector<CriteriaLiteral> literalsOf(const std::vector<const CriteriaExpr *> &terms)
+    {
+        std::vector<CriteriaLiteral> literals;
+        for (const CriteriaExpr *term : terms)
+            literals.push_back(term->literal);
+        return literals;
+    }
+
     static void flattenOr(const CriteriaExpr &e, std::vector<const CriteriaExpr *> &out)
     {
         for (const CriteriaExpr &child : e.children) {
@@ -170,6 +178,12 @@ private:
                         continue;
                     }
                 }
+                if (c.kind() == Column::Kind::Variant && lit.kind == CriteriaLiteral::Kind::Number
+                    && lit.integer) {
+                    intKeys[field].insert(*lit.integer);
+                    grouped[field].push_back(term);
+                    continue;
+                }
                 if (c.kind() == Column::Kind::String && lit.kind == CriteriaLiteral::Kind::Text) {
                     texts[field].insert(lit.text.toCaseFolded());
                     grouped[field].push_back(term);
@@ -188,6 +202,9 @@ private:
                 sets.push_back(compileComparison(c, CriteriaOp::Eq, group.front()->literal));
             else if (c.kind() == Column::Kind::String)
                 sets.push_back(std::make_unique<StringIdNode>(c, std::move(texts[field])));
+            else if (c.kind() == Column::Kind::Variant)
+                sets.push_back(std::make_unique<VariantIntSetNode>(c, std::move(intKeys[field]),
+                                                                   literalsOf(group)));
             else
                 sets.push_back(std::make_unique<IntSetNode>(c, std::move(intKeys[field])));
         }

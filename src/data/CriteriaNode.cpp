@@ -198,41 +198,72 @@ bool StringIdNode::decide(quint32 id) const
     return answer;
 }
 
-bool GenericNode::matches(std::size_t row) const
+std::optional<CriteriaCell> cellAt(const Column &c, std::size_t row)
 {
-    if (m_column.isNull(row))
-        return false;
+    if (c.isNull(row))
+        return std::nullopt;
     CriteriaCell cell;
-    DataType type = m_column.type();
-    Column::Kind kind = m_column.kind();
-    if (kind == Column::Kind::Variant) {
-        type = m_column.variantTypeAt(row);
-        kind = Column::kindOf(type);
-    }
-    switch (kind) {
+    const bool variant = c.kind() == Column::Kind::Variant;
+    const DataType type = variant ? c.variantTypeAt(row) : c.type();
+    switch (variant ? Column::kindOf(type) : c.kind()) {
     case Column::Kind::Int:
         cell.kind = type == DataType::Currency ? CriteriaCell::Kind::Currency
                     : type == DataType::Date   ? CriteriaCell::Kind::Date
                                                : CriteriaCell::Kind::Int;
-        cell.i = m_column.int64At(row);
+        cell.i = c.int64At(row);
         break;
     case Column::Kind::Double:
         cell.kind = CriteriaCell::Kind::Double;
-        cell.d = m_column.doubleAt(row);
+        cell.d = c.doubleAt(row);
         break;
     case Column::Kind::Bool:
         cell.kind = CriteriaCell::Kind::Bool;
-        cell.i = m_column.kind() == Column::Kind::Variant ? m_column.int64At(row) : m_column.boolAt(row);
+        cell.i = variant ? c.int64At(row) : c.boolAt(row);
         break;
     case Column::Kind::String:
         cell.kind = CriteriaCell::Kind::Text;
-        cell.s = m_column.kind() == Column::Kind::Variant ? &m_column.variantStringAt(row)
-                                                          : &m_column.stringAt(row);
+        cell.s = variant ? &c.variantStringAt(row) : &c.stringAt(row);
         break;
     case Column::Kind::Variant:
-        return false;   // a cell tagged without a value kind holds nothing comparable
+        return std::nullopt;   // tagged without a value kind: holds nothing comparable
     }
-    return m_test.test(cell);
+    return cell;
+}
+
+bool GenericNode::matches(std::size_t row) const
+{
+    const auto cell = cellAt(m_column, row);
+    return cell && m_test.test(*cell);
+}
+
+VariantIntSetNode::VariantIntSetNode(const Column &c, std::unordered_set<qint64> keys,
+                                     const std::vector<CriteriaLiteral> &literals)
+    : m_column(c), m_keys(std::move(keys))
+{
+    for (const CriteriaLiteral &lit : literals)
+        m_tests.emplace_back(CriteriaOp::Eq, lit);
+}
+
+bool VariantIntSetNode::matches(std::size_t row) const
+{
+    if (m_column.isNull(row))
+        return false;
+    switch (m_column.variantTypeAt(row)) {
+    case DataType::SmallInt:
+    case DataType::Integer:
+    case DataType::BigInt:
+        return m_keys.count(m_column.int64At(row)) != 0;
+    default:
+        break;
+    }
+    const auto cell = cellAt(m_column, row);
+    if (!cell)
+        return false;
+    for (const CellTest &test : m_tests) {
+        if (test.test(*cell))
+            return true;
+    }
+    return false;
 }
 
 } // namespace data

@@ -74,6 +74,10 @@ struct CriteriaCell
     QString text() const;
 };
 
+/// The cell of any column as the generic comparison sees it; nothing for a
+/// null cell (and a Variant cell tagged without a value kind).
+std::optional<CriteriaCell> cellAt(const Column &c, std::size_t row);
+
 /// Ordering of a cell against a literal, or nothing when they cannot be
 /// compared (a date with a number): every comparison is then false.
 std::optional<int> compareCell(const CriteriaCell &cell, const PreparedLiteral &lit);
@@ -221,6 +225,20 @@ public:
 private:
     const Column &m_column;
     std::unordered_set<qint64> m_keys;
+};
+
+/// An OR-list of equalities with whole numbers on a Variant column: integer
+/// cells are one set lookup; cells of other types try each equality in turn.
+class VariantIntSetNode final : public CriteriaNode
+{
+public:
+    VariantIntSetNode(const Column &c, std::unordered_set<qint64> keys, const std::vector<CriteriaLiteral> &literals);
+    bool matches(std::size_t row) const override;
+
+private:
+    const Column &m_column;
+    std::unordered_set<qint64> m_keys;
+    std::vector<CellTest> m_tests;
 };
 
 /// Any column, each cell taken with its own type: Variant columns and the

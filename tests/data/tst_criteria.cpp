@@ -114,6 +114,9 @@ private Q_SLOTS:
         QTest::newRow("variant-text") << "Caption = 'eur/usd'" << "2";
         QTest::newRow("variant-numbers-greater") << "Caption > 2" << "1,2,4,5";   // "EUR/USD" > "2" as text
         QTest::newRow("variant-currency") << "Caption = 3" << "5";
+        QTest::newRow("variant-or-list-mixed-types") << "Caption = 7 OR Caption = 3 OR Caption = 2" << "1,5";
+        QTest::newRow("variant-or-list-ints") << "Caption = 9 OR Caption = 7" << "1";
+        QTest::newRow("variant-or-list-with-text") << "Caption = 8 OR Caption = 'EUR/USD' OR Caption = 7" << "1,2";
 
         // Precedence, parentheses, names
         QTest::newRow("and-binds-tighter") << "Ccy = 5 OR Ccy = 3 AND Summary = True" << "1,3";
