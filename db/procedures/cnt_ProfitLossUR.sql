@@ -24,25 +24,64 @@ CREATE TEMP TABLE pl_range AS
 SELECT r.DateFrom AS lo, r.DateTo AS hi
 FROM (SELECT 1) LEFT JOIN FilterDateRange r ON r.UserName = @UserName AND r.OwnerID = 30 AND r.Kind = 1;
 
--- The deals of the report date and, for the start position, the deals done
--- before it that still have a flow on or after it. The three OR terms are
--- each served by an index (deal time, first and second value date). The
--- candidates by value date are taken from a week before the report date, as
--- the two currencies of one leg settle within days of each other; each flow
--- is checked exactly below.
-DROP TABLE IF EXISTS temp.pl_deal;
-CREATE TEMP TABLE pl_deal AS
-SELECT t.TradeID, t.DealTime < COALESCE((SELECT lo FROM pl_range), '') AS Carried,
-       t.PureDealType, t.Ccy1, t.Ccy2, t.Volume1, t.VolumeP1C2, t.VolumeP2C1, t.VolumeP2C2,
+-- The candidates: the deals of the report date and, for the start position,
+-- the deals done before it with a first or second value date from a week
+-- before it on (the two currencies of one leg settle within days of each
+-- other; each amount is checked exactly below). Each part is one index range;
+-- without a report date the second part reads the table once in its own
+-- order rather than every row through the deal-time index.
+DROP TABLE IF EXISTS temp.pl_cand;
+CREATE TEMP TABLE pl_cand AS
+SELECT 0 AS Carried, t.TradeID, t.PureDealType, t.Ccy1, t.Ccy2, t.Volume1, t.VolumeP1C2, t.VolumeP2C1, t.VolumeP2C2,
        t.ValDateP1C1, COALESCE(t.ValDateP1C2, t.ValDateP1C1) AS ValDateP1C2,
        t.ValDateP2C1, COALESCE(t.ValDateP2C2, t.ValDateP2C1) AS ValDateP2C2,
-       t.Commission, t.CommissionCcy, t.BrokerID
+       t.Commission, t.CommissionCcy, t.BrokerID,
+       t.ExchRate1, t.ExchRate2, t.Status, t.StaffID, t.DealerID, t.ClDeal, t.AttributeID, t.Bank1ID, t.CPID
 FROM Tickets t
-WHERE (   (t.DealTime >= COALESCE((SELECT lo FROM pl_range), '')
-           AND t.DealTime < COALESCE((SELECT date(hi, '+1 day') FROM pl_range), '9999-12-31'))
-       OR (t.ValDateP1C1 >= (SELECT date(lo, '-7 days') FROM pl_range) AND t.DealTime < (SELECT lo FROM pl_range))
-       OR (t.ValDateP2C1 >= (SELECT date(lo, '-7 days') FROM pl_range) AND t.DealTime < (SELECT lo FROM pl_range)))
+WHERE t.DealTime >= (SELECT lo FROM pl_range)
+  AND t.DealTime < COALESCE((SELECT date(hi, '+1 day') FROM pl_range), '9999-12-31')
   AND t.PureDealType IN (2, 4, 8)
+UNION ALL
+SELECT 0, t.TradeID, t.PureDealType, t.Ccy1, t.Ccy2, t.Volume1, t.VolumeP1C2, t.VolumeP2C1, t.VolumeP2C2,
+       t.ValDateP1C1, COALESCE(t.ValDateP1C2, t.ValDateP1C1) AS ValDateP1C2,
+       t.ValDateP2C1, COALESCE(t.ValDateP2C2, t.ValDateP2C1) AS ValDateP2C2,
+       t.Commission, t.CommissionCcy, t.BrokerID,
+       t.ExchRate1, t.ExchRate2, t.Status, t.StaffID, t.DealerID, t.ClDeal, t.AttributeID, t.Bank1ID, t.CPID
+FROM Tickets t
+WHERE (SELECT lo FROM pl_range) IS NULL
+  AND +t.DealTime < COALESCE((SELECT date(hi, '+1 day') FROM pl_range), '9999-12-31')
+  AND t.PureDealType IN (2, 4, 8)
+UNION ALL
+SELECT 1, t.TradeID, t.PureDealType, t.Ccy1, t.Ccy2, t.Volume1, t.VolumeP1C2, t.VolumeP2C1, t.VolumeP2C2,
+       t.ValDateP1C1, COALESCE(t.ValDateP1C2, t.ValDateP1C1) AS ValDateP1C2,
+       t.ValDateP2C1, COALESCE(t.ValDateP2C2, t.ValDateP2C1) AS ValDateP2C2,
+       t.Commission, t.CommissionCcy, t.BrokerID,
+       t.ExchRate1, t.ExchRate2, t.Status, t.StaffID, t.DealerID, t.ClDeal, t.AttributeID, t.Bank1ID, t.CPID
+FROM Tickets t
+WHERE t.ValDateP1C1 >= (SELECT date(lo, '-7 days') FROM pl_range)
+  AND t.DealTime < (SELECT lo FROM pl_range)
+  AND t.PureDealType IN (2, 4, 8)
+UNION ALL
+SELECT 1, t.TradeID, t.PureDealType, t.Ccy1, t.Ccy2, t.Volume1, t.VolumeP1C2, t.VolumeP2C1, t.VolumeP2C2,
+       t.ValDateP1C1, COALESCE(t.ValDateP1C2, t.ValDateP1C1) AS ValDateP1C2,
+       t.ValDateP2C1, COALESCE(t.ValDateP2C2, t.ValDateP2C1) AS ValDateP2C2,
+       t.Commission, t.CommissionCcy, t.BrokerID,
+       t.ExchRate1, t.ExchRate2, t.Status, t.StaffID, t.DealerID, t.ClDeal, t.AttributeID, t.Bank1ID, t.CPID
+FROM Tickets t
+WHERE t.ValDateP2C1 >= (SELECT date(lo, '-7 days') FROM pl_range)
+  AND t.ValDateP1C1 < (SELECT date(lo, '-7 days') FROM pl_range)
+  AND t.DealTime < (SELECT lo FROM pl_range)
+  AND t.PureDealType IN (2, 4, 8);
+
+-- The candidates that pass the stored selections, with the currency of the
+-- booked commission (the deal's, else its broker's).
+DROP TABLE IF EXISTS temp.pl_deal;
+CREATE TEMP TABLE pl_deal AS
+SELECT t.*, kc.CcyID AS ComCcy
+FROM pl_cand t
+LEFT JOIN Brokers b ON b.BrID = t.BrokerID
+LEFT JOIN Currencies kc ON kc.Ccy = COALESCE(t.CommissionCcy, b.CommissionCcy)
+WHERE 1
   AND (NOT EXISTS (SELECT 1 FROM FilterCondition f WHERE f.UserName = @UserName AND f.OwnerID = 30 AND f.Kind = 1)
        OR t.DealerID IN (SELECT f.Value FROM FilterCondition f WHERE f.UserName = @UserName AND f.OwnerID = 30 AND f.Kind = 1)
        OR t.StaffID IN (SELECT f.NumValue FROM FilterCondition f WHERE f.UserName = @UserName AND f.OwnerID = 30 AND f.Kind = 1))
@@ -73,30 +112,37 @@ WHERE (   (t.DealTime >= COALESCE((SELECT lo FROM pl_range), '')
           AND t.Ccy2 IN (SELECT k.CcyID FROM Currencies k LEFT JOIN Currencies p ON p.CcyID = k.ParentCcyID
                          WHERE COALESCE(p.Ccy, k.Ccy) = 'USD'));
 
--- One row per currency amount: both currencies of the first leg, of a swap's
--- far leg, and the booked commission in its currency on the first value date
--- (Leg 0, no deal volume). Carried amounts count only from the report date on.
+-- One row per currency amount: both currencies of the first leg (Leg 1) and of a swap's far leg (Leg 2).
+-- The booked commission goes with the first-leg amount in its currency, or
+-- on a row of its own (Leg 0, no amount) when the deal does not trade that
+-- currency. Cnt counts the deal once per row (a far leg on its near leg's
+-- value date adds nothing). Carried amounts count from the report date on.
 DROP TABLE IF EXISTS temp.pl_flow;
 CREATE TEMP TABLE pl_flow AS
 WITH f AS (
-    SELECT TradeID, Carried, Ccy1 AS Ccy, ValDateP1C1 AS ValDate, Volume1 AS Volume, 0 AS Com, 1 AS Leg
-    FROM pl_deal
-    UNION ALL
-    SELECT TradeID, Carried, Ccy2, ValDateP1C2, COALESCE(VolumeP1C2, 0), 0, 1
-    FROM pl_deal WHERE Ccy2 IS NOT NULL
-    UNION ALL
-    SELECT TradeID, Carried, Ccy1, ValDateP2C1, COALESCE(VolumeP2C1, 0), 0, 2
-    FROM pl_deal WHERE PureDealType = 8 AND ValDateP2C1 IS NOT NULL
-    UNION ALL
-    SELECT TradeID, Carried, Ccy2, ValDateP2C2, COALESCE(VolumeP2C2, 0), 0, 2
-    FROM pl_deal WHERE PureDealType = 8 AND Ccy2 IS NOT NULL AND ValDateP2C2 IS NOT NULL
-    UNION ALL
-    SELECT d.TradeID, 0, k.CcyID, d.ValDateP1C1, 0, d.Commission, 0
+    SELECT d.TradeID, d.Carried, d.Ccy1 AS Ccy, d.ValDateP1C1 AS ValDate, d.Volume1 AS Volume,
+           CASE WHEN d.Carried = 0 AND d.ComCcy = d.Ccy1 THEN COALESCE(d.Commission, 0) ELSE 0 END AS Com,
+           1 AS Leg, 1 AS Cnt, d.ExchRate1 AS Rate
     FROM pl_deal d
-    LEFT JOIN Brokers b ON b.BrID = d.BrokerID
-    JOIN Currencies k ON k.Ccy = COALESCE(d.CommissionCcy, b.CommissionCcy)
-    WHERE d.Carried = 0 AND d.Commission <> 0)
-SELECT f.* FROM f
+    UNION ALL
+    SELECT d.TradeID, d.Carried, d.Ccy2, d.ValDateP1C2, COALESCE(d.VolumeP1C2, 0),
+           CASE WHEN d.Carried = 0 AND d.ComCcy = d.Ccy2 THEN COALESCE(d.Commission, 0) ELSE 0 END,
+           1, 1, d.ExchRate1
+    FROM pl_deal d WHERE d.Ccy2 IS NOT NULL
+    UNION ALL
+    SELECT d.TradeID, d.Carried, d.Ccy1, d.ValDateP2C1, COALESCE(d.VolumeP2C1, 0), 0,
+           2, d.ValDateP2C1 <> d.ValDateP1C1, d.ExchRate2
+    FROM pl_deal d WHERE d.PureDealType = 8 AND d.ValDateP2C1 IS NOT NULL
+    UNION ALL
+    SELECT d.TradeID, d.Carried, d.Ccy2, d.ValDateP2C2, COALESCE(d.VolumeP2C2, 0), 0,
+           2, d.ValDateP2C2 <> d.ValDateP1C2, d.ExchRate2
+    FROM pl_deal d WHERE d.PureDealType = 8 AND d.Ccy2 IS NOT NULL AND d.ValDateP2C2 IS NOT NULL
+    UNION ALL
+    SELECT d.TradeID, d.Carried, d.ComCcy, d.ValDateP1C1, 0, d.Commission, 0, 0, d.ExchRate1
+    FROM pl_deal d
+    WHERE d.Carried = 0 AND d.Commission <> 0 AND d.ComCcy <> d.Ccy1 AND d.ComCcy IS NOT d.Ccy2)
+SELECT f.TradeID, f.Carried, f.Ccy, f.ValDate, f.Volume, f.Com, f.Leg, f.Cnt, f.Rate
+FROM f
 WHERE (f.Carried = 0 OR f.ValDate >= (SELECT lo FROM pl_range));
 
 -- The administrator's rates of every currency (market quote against USD):
@@ -123,13 +169,10 @@ FROM (SELECT k.CcyID, k.DirectQuote,
       FROM Currencies k) x;
 
 SELECT f.Ccy, f.ValDate, f.TradeID, t.TicketNum, t.TCID, t.DealTime, t.PureDealType, t.DealType,
-       t.Status, t.PairID, t.Bank1ID, t.Bank1Name, t.DealerID,
-       SUM(f.Volume) AS Volume, SUM(f.Com) AS Commission,
-       CASE WHEN MAX(f.Leg) = 2 THEN t.ExchRate2 ELSE t.ExchRate1 END AS Rate
+       t.Status, t.PairID, t.Bank1ID, t.Bank1Name, t.DealerID, f.Volume, f.Com AS Commission, f.Rate
 FROM pl_flow f JOIN Tickets t ON t.TradeID = f.TradeID
 WHERE f.Carried = 0
-GROUP BY f.Ccy, f.ValDate, f.TradeID
-ORDER BY f.Ccy, f.ValDate, f.TradeID;
+ORDER BY f.Ccy, f.ValDate, f.TradeID, f.Leg;
 
 SELECT f.Ccy AS Caption, f.ValDate,
        SUM(CASE WHEN f.Carried = 0 AND f.Volume < 0 THEN f.Volume ELSE 0 END) AS Sell,
@@ -137,7 +180,7 @@ SELECT f.Ccy AS Caption, f.ValDate,
        SUM(CASE WHEN f.Carried = 0 THEN f.Com ELSE 0 END) AS Comission,
        SUM(CASE WHEN f.Carried = 1 THEN f.Volume ELSE 0 END) AS moveOVP,
        r.StartRate, r.CurrentRate,
-       COUNT(DISTINCT CASE WHEN f.Carried = 0 AND f.Leg > 0 THEN f.TradeID END) AS Deals
+       SUM(CASE WHEN f.Carried = 0 THEN f.Cnt ELSE 0 END) AS Deals
 FROM pl_flow f JOIN pl_rate r ON r.Ccy = f.Ccy
 GROUP BY f.Ccy, f.ValDate
 ORDER BY f.Ccy, f.ValDate;
