@@ -339,7 +339,7 @@ public:
     bool open(const QString &path)
     {
         if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
-                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr)
             != SQLITE_OK) {
             m_error = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : "out of memory");
             return false;
@@ -1316,7 +1316,9 @@ bool DemoDatabase::build(const Options &options, Summary *summary, QString *erro
              // The file is new and is either finished or removed, so a
              // rollback journal and syncing buy nothing here.
              && db.exec(QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; "
-                                      "PRAGMA cache_size = -262144; PRAGMA temp_store = MEMORY; BEGIN"));
+                                      "PRAGMA cache_size = -262144; PRAGMA temp_store = MEMORY; "
+                                      // a second thread sorts while the indexes are built
+                                      "PRAGMA threads = 2; BEGIN"));
         for (const TradingDatabase::Script &script : TradingDatabase::schemaScripts(false)) {
             if (ok && !db.exec(script.text)) {
                 ok = false;
