@@ -147,7 +147,10 @@ public:
     QString Filter() const { return m_filter; }
 
     /// Orders the shown rows by "Field [ASC|DESC], Field2 ..."; stable, nulls
-    /// first. An empty string restores the natural order. Moves to the first row.
+    /// first (null is the lowest value, so DESC puts nulls last), strings
+    /// without regard to case. An empty string restores the natural order.
+    /// Moves to the first row. An unknown field returns false, keeping the
+    /// previous sort (InvalidArgument in lastError()).
     bool setSort(const QString &sortKeys);
     QString Sort() const { return m_sort; }
 
@@ -209,7 +212,10 @@ private:
 
 /// Fast bulk loading for drivers and for tables built row by row in code:
 /// values are given by field index, without the per-value checks of Field.
-/// The recordset must be open with its fields appended.
+/// The recordset must be open with its fields appended. A value that does not
+/// fit its field (text that is no number for a numeric field) is stored as null.
+/// The rows appear in every handle that shows all rows; a filtered or sorted
+/// handle shows them once its filter or sort is set again.
 class RecordsetLoader final
 {
 public:
