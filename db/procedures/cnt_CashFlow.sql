@@ -20,17 +20,23 @@
 -- 1: per currency its value dates in order (Summary 0), Cumulated the running
 -- balance, then the currency's summary row (Summary 2: totals, the last value
 -- date, the closing balance). Result 2: the deals behind the flows.
-DROP TABLE IF EXISTS temp.CashDeals;
-CREATE TEMP TABLE CashDeals AS
-SELECT t.TradeID, t.TicketNum, t.TCID, t.Bank1ID, t.DealerID, t.PureDealType, t.DealType, t.DealTime,
-       t.Ccy1, t.Ccy2, t.Volume1, t.VolumeP1C2, t.VolumeP2C1, t.VolumeP2C2, t.ExchRate1, t.ExchRate2,
-       t.DepoRate, t.ValDateP1C1, t.ValDateP1C2, t.ValDateP2C1, t.ValDateP2C2, t.Status, t.CPID,
-       COALESCE((SELECT c.Netting FROM Counterparties c WHERE c.CPID = t.CPID), 0) AS Netting
-FROM Tickets t
-WHERE (t.ValDateP1C1 BETWEEN date(COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = COALESCE(@OwnerID, 6) AND r.Kind = 2), '0001-01-01'), '-7 days') AND date(COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = COALESCE(@OwnerID, 6) AND r.Kind = 2), '9999-12-24'), '+7 days')
+DROP TABLE IF EXISTS temp.CashFlows;
+CREATE TEMP TABLE CashFlows AS
+WITH
+    v AS (SELECT COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = COALESCE(@OwnerID, 6) AND r.Kind = 2), '') AS lo,
+               COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = COALESCE(@OwnerID, 6) AND r.Kind = 2), '9999-12-31') AS hi),
+    d AS MATERIALIZED (
+        SELECT t.TradeID, t.PureDealType, t.CPID, t.Ccy1, t.Ccy2, t.Volume1, t.VolumeP1C2, t.VolumeP2C1, t.VolumeP2C2,
+               t.ValDateP1C1, t.ValDateP1C2, t.ValDateP2C1, t.ValDateP2C2,
+               -- the counterparty's netting agreement, looked up only when flows are netted
+               CASE WHEN COALESCE(@N1, 0) = 2
+                    THEN COALESCE((SELECT c.Netting FROM Counterparties c WHERE c.CPID = t.CPID), 0)
+                    ELSE 0 END AS Netting
+        FROM Tickets t
+        WHERE (t.ValDateP1C1 BETWEEN date(COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = COALESCE(@OwnerID, 6) AND r.Kind = 2), '0001-01-01'), '-7 days') AND date(COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = COALESCE(@OwnerID, 6) AND r.Kind = 2), '9999-12-24'), '+7 days')
            OR t.ValDateP2C1 BETWEEN date(COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = COALESCE(@OwnerID, 6) AND r.Kind = 2), '0001-01-01'), '-7 days') AND date(COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = COALESCE(@OwnerID, 6) AND r.Kind = 2), '9999-12-24'), '+7 days'))
-  AND t.DealTime >= COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = COALESCE(@OwnerID, 6) AND r.Kind = 1), '')
-      AND t.DealTime < COALESCE((SELECT date(r.DateTo, '+1 day') FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = COALESCE(@OwnerID, 6) AND r.Kind = 1), '9999-12-31')
+          AND +t.DealTime >= COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = COALESCE(@OwnerID, 6) AND r.Kind = 1), '')
+      AND +t.DealTime < COALESCE((SELECT date(r.DateTo, '+1 day') FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = COALESCE(@OwnerID, 6) AND r.Kind = 1), '9999-12-31')
       AND t.PureDealType IN (2, 4, 8, 16)
       AND (NOT EXISTS (SELECT 1 FROM FilterDealType s WHERE s.UserName = @UserName AND s.OwnerID = COALESCE(@OwnerID, 6))
          OR t.PureDealType IN (SELECT s.DealType FROM FilterDealType s WHERE s.UserName = @UserName AND s.OwnerID = COALESCE(@OwnerID, 6)))
@@ -60,33 +66,28 @@ WHERE (t.ValDateP1C1 BETWEEN date(COALESCE((SELECT r.DateFrom FROM FilterDateRan
                        WHERE s.UserName = @UserName AND s.OwnerID = COALESCE(@OwnerID, 6)
                          AND (s.Attribute = '' OR a.Attribute IS NOT NULL)
                          AND (s.Value = '' OR a.Value = s.Value)))
-  AND (NOT EXISTS (SELECT 1 FROM FilterPair s WHERE s.UserName = @UserName AND s.OwnerID = COALESCE(@OwnerID, 6))
-         OR t.PairID IN (SELECT s.PairID FROM FilterPair s WHERE s.UserName = @UserName AND s.OwnerID = COALESCE(@OwnerID, 6)));
-DROP TABLE IF EXISTS temp.CashFlows;
-CREATE TEMP TABLE CashFlows AS
-WITH
-    v AS (SELECT COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = COALESCE(@OwnerID, 6) AND r.Kind = 2), '') AS lo,
-               COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = COALESCE(@OwnerID, 6) AND r.Kind = 2), '9999-12-31') AS hi),
+          AND (NOT EXISTS (SELECT 1 FROM FilterPair s WHERE s.UserName = @UserName AND s.OwnerID = COALESCE(@OwnerID, 6))
+         OR t.PairID IN (SELECT s.PairID FROM FilterPair s WHERE s.UserName = @UserName AND s.OwnerID = COALESCE(@OwnerID, 6)))),
     f AS (
         SELECT TradeID, CPID, Netting, PureDealType AS Kind, Ccy1 AS Ccy, ValDateP1C1 AS ValDate, Volume1 AS Amount
-        FROM CashDeals
+        FROM d
         UNION ALL
         SELECT TradeID, CPID, Netting, PureDealType, Ccy2, COALESCE(ValDateP1C2, ValDateP1C1), VolumeP1C2
-        FROM CashDeals WHERE PureDealType IN (2, 4, 8)
+        FROM d WHERE PureDealType IN (2, 4, 8)
         UNION ALL
-        SELECT TradeID, CPID, Netting, 8, Ccy1, ValDateP2C1, VolumeP2C1 FROM CashDeals WHERE PureDealType = 8
+        SELECT TradeID, CPID, Netting, 8, Ccy1, ValDateP2C1, VolumeP2C1 FROM d WHERE PureDealType = 8
         UNION ALL
         SELECT TradeID, CPID, Netting, 8, Ccy2, COALESCE(ValDateP2C2, ValDateP2C1), VolumeP2C2
-        FROM CashDeals WHERE PureDealType = 8
+        FROM d WHERE PureDealType = 8
         UNION ALL
-        SELECT TradeID, CPID, Netting, 16, Ccy1, ValDateP2C1, -Volume1 FROM CashDeals WHERE PureDealType = 16
+        SELECT TradeID, CPID, Netting, 16, Ccy1, ValDateP2C1, -Volume1 FROM d WHERE PureDealType = 16
         UNION ALL
         -- 17: deposit interest, paid or received with the repayment
         SELECT TradeID, CPID, Netting, 17, Ccy1, ValDateP2C1, COALESCE(VolumeP2C1 + Volume1, 0)
-        FROM CashDeals WHERE PureDealType = 16)
+        FROM d WHERE PureDealType = 16)
 SELECT f.TradeID, f.Kind, f.Ccy, f.ValDate, f.Amount,
-       CASE WHEN COALESCE(@N1, 0) = 2 AND f.Netting = 2 AND f.CPID IS NOT NULL THEN -f.CPID END AS NetKey,
-       CASE WHEN COALESCE(@R1, 0) = 2 AND f.Kind = 16 AND f.CPID IS NOT NULL THEN -f.CPID END AS RollKey
+       CASE WHEN COALESCE(@N1, 0) = 2 AND f.Netting = 2 AND f.CPID IS NOT NULL THEN f.CPID END AS NetKey,
+       CASE WHEN COALESCE(@R1, 0) = 2 AND f.Kind = 16 AND f.CPID IS NOT NULL THEN f.CPID END AS RollKey
 FROM f, v
 WHERE f.Ccy IS NOT NULL AND f.Amount IS NOT NULL AND f.ValDate BETWEEN v.lo AND v.hi
   AND (NOT EXISTS (SELECT 1 FROM FilterCcy s WHERE s.UserName = @UserName AND s.OwnerID = COALESCE(@OwnerID, 6))
@@ -94,17 +95,21 @@ WHERE f.Ccy IS NOT NULL AND f.Amount IS NOT NULL AND f.ValDate BETWEEN v.lo AND 
 DROP TABLE IF EXISTS temp.CashDays;
 CREATE TEMP TABLE CashDays AS
 WITH
-    settled AS (
+    -- flows settled net: per counterparty, currency and day (only these need a second grouping)
+    netted AS (
         SELECT Ccy, ValDate, SUM(CASE WHEN s < 0 THEN s ELSE 0 END) AS Pay, SUM(CASE WHEN s > 0 THEN s ELSE 0 END) AS Receive
-        FROM (SELECT Ccy, ValDate, SUM(Amount) AS s FROM CashFlows GROUP BY Ccy, ValDate, COALESCE(NetKey, rowid))
+        FROM (SELECT Ccy, ValDate, SUM(Amount) AS s FROM CashFlows WHERE NetKey IS NOT NULL
+              GROUP BY Ccy, ValDate, NetKey)
         GROUP BY Ccy, ValDate),
-    principal AS (
+    rolled AS (
         SELECT Ccy, ValDate, SUM(CASE WHEN s < 0 THEN s ELSE 0 END) AS Give, SUM(CASE WHEN s > 0 THEN s ELSE 0 END) AS Take
-        FROM (SELECT Ccy, ValDate, SUM(Amount) AS s FROM CashFlows WHERE Kind = 16
-              GROUP BY Ccy, ValDate, COALESCE(RollKey, rowid))
+        FROM (SELECT Ccy, ValDate, SUM(Amount) AS s FROM CashFlows WHERE RollKey IS NOT NULL
+              GROUP BY Ccy, ValDate, RollKey)
         GROUP BY Ccy, ValDate),
     sums AS (
         SELECT Ccy, ValDate, SUM(Amount) AS Daily,
+               SUM(CASE WHEN NetKey IS NULL AND Amount < 0 THEN Amount ELSE 0 END) AS Pay,
+               SUM(CASE WHEN NetKey IS NULL AND Amount > 0 THEN Amount ELSE 0 END) AS Receive,
                SUM(CASE WHEN Kind = 2 THEN Amount ELSE 0 END) AS Spot,
                SUM(CASE WHEN Kind = 2 AND Amount < 0 THEN Amount ELSE 0 END) AS Spot_Sell,
                SUM(CASE WHEN Kind = 2 AND Amount > 0 THEN Amount ELSE 0 END) AS Spot_Buy,
@@ -115,18 +120,23 @@ WITH
                SUM(CASE WHEN Kind = 8 AND Amount < 0 THEN Amount ELSE 0 END) AS Swap_Sell,
                SUM(CASE WHEN Kind = 8 AND Amount > 0 THEN Amount ELSE 0 END) AS Swap_Buy,
                SUM(CASE WHEN Kind = 16 THEN Amount ELSE 0 END) AS Deposit,
+               SUM(CASE WHEN Kind = 16 AND RollKey IS NULL AND Amount < 0 THEN Amount ELSE 0 END) AS PrincipalGiven,
+               SUM(CASE WHEN Kind = 16 AND RollKey IS NULL AND Amount > 0 THEN Amount ELSE 0 END) AS PrincipalTaken,
                SUM(CASE WHEN Kind = 17 THEN Amount ELSE 0 END) AS Interest,
                SUM(CASE WHEN Kind = 17 AND Amount < 0 THEN Amount ELSE 0 END) AS "Return",
                SUM(CASE WHEN Kind = 17 AND Amount > 0 THEN Amount ELSE 0 END) AS "Take",
                COUNT(DISTINCT TradeID) AS Deals
         FROM CashFlows GROUP BY Ccy, ValDate)
-SELECT s.Ccy, s.ValDate, s.Daily, n.Pay AS Daily_Sell, n.Receive AS Daily_Buy,
+SELECT s.Ccy, s.ValDate, s.Daily, s.Pay + COALESCE(n.Pay, 0) AS Daily_Sell,
+       s.Receive + COALESCE(n.Receive, 0) AS Daily_Buy,
        s.Spot, s.Spot_Sell, s.Spot_Buy, s.Outright, s.Outright_Sell, s.Outright_Buy, s.Swap, s.Swap_Sell, s.Swap_Buy,
-       s.Deposit, COALESCE(p.Give, 0) AS Deposit_Give, COALESCE(p.Take, 0) AS Deposit_Take,
+       s.Deposit, s.PrincipalGiven + COALESCE(r.Give, 0) AS Deposit_Give,
+       s.PrincipalTaken + COALESCE(r.Take, 0) AS Deposit_Take,
        s.Interest, s."Return", s."Take", s.Deals
 FROM sums s
-JOIN settled n ON n.Ccy = s.Ccy AND n.ValDate = s.ValDate
-LEFT JOIN principal p ON p.Ccy = s.Ccy AND p.ValDate = s.ValDate;
+LEFT JOIN netted n ON n.Ccy = s.Ccy AND n.ValDate = s.ValDate
+LEFT JOIN rolled r ON r.Ccy = s.Ccy AND r.ValDate = s.ValDate;
+WITH currencyDeals AS (SELECT Ccy, COUNT(DISTINCT TradeID) AS Deals FROM CashFlows GROUP BY Ccy)
 SELECT Ccy, ValDate, Daily, Daily_Sell, Daily_Buy,
        SUM(Daily) OVER (PARTITION BY Ccy ORDER BY ValDate) AS Cumulated,
        Spot, Spot_Sell, Spot_Buy, Outright, Outright_Sell, Outright_Buy, Swap, Swap_Sell, Swap_Buy,
@@ -136,12 +146,13 @@ UNION ALL
 SELECT d.Ccy, MAX(d.ValDate), SUM(d.Daily), SUM(d.Daily_Sell), SUM(d.Daily_Buy), SUM(d.Daily),
        SUM(d.Spot), SUM(d.Spot_Sell), SUM(d.Spot_Buy), SUM(d.Outright), SUM(d.Outright_Sell), SUM(d.Outright_Buy),
        SUM(d.Swap), SUM(d.Swap_Sell), SUM(d.Swap_Buy), SUM(d.Deposit), SUM(d.Deposit_Give), SUM(d.Deposit_Take),
-       SUM(d.Interest), SUM(d."Return"), SUM(d."Take"), 2,
-       (SELECT COUNT(DISTINCT f.TradeID) FROM CashFlows f WHERE f.Ccy = d.Ccy)
-FROM CashDays d
+       SUM(d.Interest), SUM(d."Return"), SUM(d."Take"), 2, MAX(c.Deals)
+FROM CashDays d JOIN currencyDeals c ON c.Ccy = d.Ccy
 GROUP BY d.Ccy
 ORDER BY Ccy, Summary, ValDate;
-SELECT TradeID, TicketNum, TCID, Bank1ID, DealerID, PureDealType, DealType, DealTime, Ccy1, Ccy2, Volume1, VolumeP1C2, VolumeP2C1, VolumeP2C2, ExchRate1, ExchRate2, DepoRate, ValDateP1C1, ValDateP1C2, ValDateP2C1, ValDateP2C2, Status
-FROM CashDeals
-WHERE TradeID IN (SELECT TradeID FROM CashFlows)
-ORDER BY TradeID;
+SELECT t.TradeID, t.TicketNum, t.TCID, t.Bank1ID, t.DealerID, t.PureDealType, t.DealType, t.DealTime, t.Ccy1, t.Ccy2,
+       t.Volume1, t.VolumeP1C2, t.VolumeP2C1, t.VolumeP2C2, t.ExchRate1, t.ExchRate2, t.DepoRate,
+       t.ValDateP1C1, t.ValDateP1C2, t.ValDateP2C1, t.ValDateP2C2, t.Status
+FROM Tickets t
+WHERE t.TradeID IN (SELECT TradeID FROM CashFlows)
+ORDER BY t.TradeID;
