@@ -38,6 +38,10 @@ SELECT k.CcyID AS Ccy,
                            ORDER BY a.RateDate DESC LIMIT 1), 0.0) END AS CurrentRate
 FROM Currencies k;
 
+-- The deposits are collected first and sorted after, so that they are
+-- found through a date index rather than read in currency order.
+DROP TABLE IF EXISTS temp.pld_deal;
+CREATE TEMP TABLE pld_deal AS
 SELECT t.Ccy1 AS Ccy, t.ValDateP1C1 AS ValDate, t.ValDateP2C1 AS MatDate, t.TradeID, t.TicketNum,
        t.DealTime, t.Status, t.Bank1ID, t.Bank1Name, t.DealerID,
        CASE WHEN t.Volume1 < 0 THEN 2 ELSE 1 END AS PayReceive,
@@ -46,10 +50,11 @@ SELECT t.Ccy1 AS Ccy, t.ValDateP1C1 AS ValDate, t.ValDateP2C1 AS MatDate, t.Trad
        COALESCE(x.GiveTax, 0.0) AS GiveTax, COALESCE(x.TakeTax, 0.0) AS TakeTax,
        COALESCE(x.MaxTakeRate, 0.0) AS MaxTakeRate, COALESCE(x.FixedRate, 0.0) AS FixedRate,
        r.CurrentRate, k.DepoBase
+-- (+t.Ccy1 keeps the currency index out of the joins: deposits are found by date.)
 FROM Tickets t
-JOIN Currencies k ON k.CcyID = t.Ccy1
-JOIN pld_rate r ON r.Ccy = t.Ccy1
-LEFT JOIN DepoTaxes x ON x.CcyID = t.Ccy1
+JOIN Currencies k ON k.CcyID = +t.Ccy1
+JOIN pld_rate r ON r.Ccy = +t.Ccy1
+LEFT JOIN DepoTaxes x ON x.CcyID = +t.Ccy1
 WHERE t.ValDateP1C1 >= COALESCE((SELECT vlo FROM pld_range), '')
   AND t.ValDateP1C1 <= COALESCE((SELECT vhi FROM pld_range), '9999-12-31')
   AND t.DealTime >= COALESCE((SELECT dlo FROM pld_range), '')
@@ -75,5 +80,7 @@ WHERE t.ValDateP1C1 >= COALESCE((SELECT vlo FROM pld_range), '')
                        AND (s.Attribute = '' OR a.Attribute IS NOT NULL)
                        AND (s.Value = '' OR a.Value = s.Value)))
   AND (NOT EXISTS (SELECT 1 FROM FilterCcy s WHERE s.UserName = @UserName AND s.OwnerID = 14)
-       OR t.Ccy1 IN (SELECT s.CcyID FROM FilterCcy s WHERE s.UserName = @UserName AND s.OwnerID = 14))
-ORDER BY t.ValDateP1C1, t.Ccy1, PayReceive DESC, t.TradeID;
+       OR t.Ccy1 IN (SELECT s.CcyID FROM FilterCcy s WHERE s.UserName = @UserName AND s.OwnerID = 14));
+
+SELECT * FROM pld_deal
+ORDER BY ValDate, Ccy, PayReceive DESC, TradeID;
