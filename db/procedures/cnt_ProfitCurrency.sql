@@ -15,12 +15,12 @@
 -- statuses (without one the deleted, faulty and service deals are left out)
 -- and currencies (applied to each amount).
 -- Result 1: one row per amount (both currencies of the first leg and of a
--- swap's far leg; Leg 1 or 2), ordered by currency, value date and deal, so
+-- swap's far leg, Leg 1 or 2), ordered by currency, value date and deal, so
 -- the rows of one currency and value date are together. Volume is the signed
--- amount (positive received); USDVol1 the amount in US dollars at the
+-- amount (positive received), USDVol1 the amount in US dollars at the
 -- administrator's rate and USDVol2 at the central bank's rate (CBRates),
 -- each the latest on or before the end of the value-date range (else of the
--- deal-date range; else the latest); 0 for a currency without that rate.
+-- deal-date range, else the latest), 0 for a currency without that rate.
 -- Result 2: one row, Prl1 and Prl2: the sums of USDVol1 and USDVol2, what
 -- the deals come to at the two valuations.
 -- Result 3: the deals of result 1, one row each, ordered by TradeID.

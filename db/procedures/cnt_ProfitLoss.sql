@@ -16,10 +16,10 @@
 -- Result 1: the amounts of those deals, one row per deal, currency and value
 -- date, ordered by currency, value date and deal: the deal list of a row.
 -- Result 2: one row per currency and value date, in that order. Sell and Buy
--- are the sums of the negative and positive amounts of the day's deals;
--- Comission the commission booked on them in that currency; moveOVP the
+-- are the sums of the negative and positive amounts of the day's deals,
+-- Comission the commission booked on them in that currency, moveOVP the
 -- start position: the net amount, on that value date, of the deals done
--- before the report date that settle on or after it; Deals the number of the
+-- before the report date that settle on or after it, Deals the number of the
 -- day's deals with an amount on the row. StartRate and CurrentRate are the
 -- administrator's rates before and on the report date. @TotalCom is the
 -- tariff commission of the broker deals booked without a commission, in USD.
@@ -32,7 +32,7 @@ FROM (SELECT 1) LEFT JOIN FilterDateRange r ON r.UserName = @UserName AND r.Owne
 -- The candidates: the deals of the report date and, for the start position,
 -- the deals done before it with a first or second value date from a week
 -- before it on (the two currencies of one leg settle within days of each
--- other; each amount is checked exactly below). Each part is one index range;
+-- other, each amount is checked exactly below). Each part is one index range,
 -- without a report date the second part reads the table once in its own
 -- order rather than every row through the deal-time index.
 DROP TABLE IF EXISTS temp.pl_cand;
@@ -149,7 +149,7 @@ WHERE (f.Carried = 0 OR f.ValDate >= (SELECT lo FROM pl_range))
 
 -- The administrator's rates of every currency (market quote against USD):
 -- the current rate is the latest on or before the end of the report date,
--- the start rate the latest before it; 0 when there is none. UsdFactor turns
+-- the start rate the latest before it, 0 when there is none. UsdFactor turns
 -- an amount of the currency into US dollars at the current rate.
 DROP TABLE IF EXISTS temp.pl_rate;
 CREATE TEMP TABLE pl_rate AS
@@ -189,7 +189,7 @@ ORDER BY f.Ccy, f.ValDate;
 
 -- The brokers' tariff commission of the broker deals booked without one
 -- (CommissionRate per million of the first-currency amount, in the broker's
--- currency), in US dollars; only deals shown in the first result set count.
+-- currency), in US dollars, only deals shown in the first result set count.
 SELECT COALESCE(ROUND(SUM(ROUND(ABS(d.Volume1) * b.CommissionRate / 1000000.0) * r.UsdFactor)), 0) AS "@TotalCom"
 FROM pl_deal d
 JOIN Brokers b ON b.BrID = d.BrokerID

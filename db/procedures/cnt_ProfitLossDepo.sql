@@ -8,15 +8,15 @@
 -- result 1: CurrentRate Double, DepoBase Integer
 -- The deposits (deal type 16) outstanding on the report date: started on or
 -- before it, maturing after it, done by its end. The report date is the
--- stored deal-date selection of owner 12 (kind 1; its last day), else
--- @DateReport; with neither, every deposit counts. Further stored selections
+-- stored deal-date selection of owner 12 (kind 1, its last day), else
+-- @DateReport, with neither, every deposit counts. Further stored selections
 -- of owner 12: dealer condition and dealers, attributes, counterparties,
 -- categories, statuses (without one the deleted, faulty and service deals
 -- are left out) and currencies. The deal-type selection does not apply: this
 -- report reads deposits only. One row per deposit, the deposits of one
 -- currency together (given first), ordered by currency, side, start date and
--- deal. PayReceive is 2 for a given (placed) deposit and 1 for a taken one;
--- Volume the principal, positive; Rate the interest rate in per cent a year;
+-- deal. PayReceive is 2 for a given (placed) deposit and 1 for a taken one,
+-- Volume the principal, positive, Rate the interest rate in per cent a year,
 -- Duration the term in days. Per currency: the tax terms of DepoTaxes
 -- (0 without a row), CurrentRate (the administrator's rate on the report
 -- date as units per US dollar, see below) and DepoBase, the day basis.
@@ -28,7 +28,7 @@ LEFT JOIN FilterDateRange d ON d.UserName = @UserName AND d.OwnerID = 12 AND d.K
 
 -- The administrator's rate of every currency as units per US dollar (the
 -- deposit reports divide by it for every currency, so a currency quoted in
--- US dollars per unit is turned round); 1 for USD, 0 when there is none.
+-- US dollars per unit is turned round), 1 for USD, 0 when there is none.
 DROP TABLE IF EXISTS temp.pld_rate;
 CREATE TEMP TABLE pld_rate AS
 SELECT k.CcyID AS Ccy,

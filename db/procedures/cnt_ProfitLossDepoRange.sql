@@ -7,13 +7,13 @@
 -- result 1: CurrentRate Double, DepoBase Integer
 -- The deposits (deal type 16) that start within the stored range of owner
 -- 14, for the carry result per start date and currency: the value-date range
--- (kind 2) limits the start date, a deal-date range (kind 1) the deal date;
+-- (kind 2) limits the start date, a deal-date range (kind 1) the deal date,
 -- without either every deposit counts. Further stored selections of owner
 -- 14: dealer condition and dealers, attributes, counterparties, categories,
 -- statuses (without one the deleted, faulty and service deals are left out)
--- and currencies; the deal-type selection does not apply (deposits only).
+-- and currencies, the deal-type selection does not apply (deposits only).
 -- One row per deposit, ordered by start date (ValDate), currency, side
--- (given first) and deal. The fields are those of cnt_ProfitLossDepo;
+-- (given first) and deal. The fields are those of cnt_ProfitLossDepo,
 -- CurrentRate is the administrator's rate on the last day of the range (the
 -- latest rate without one) as units per US dollar.
 DROP TABLE IF EXISTS temp.pld_range;
@@ -26,7 +26,7 @@ LEFT JOIN FilterDateRange d ON d.UserName = @UserName AND d.OwnerID = 14 AND d.K
 
 -- The administrator's rate of every currency as units per US dollar (the
 -- deposit reports divide by it for every currency, so a currency quoted in
--- US dollars per unit is turned round); 1 for USD, 0 when there is none.
+-- US dollars per unit is turned round), 1 for USD, 0 when there is none.
 DROP TABLE IF EXISTS temp.pld_rate;
 CREATE TEMP TABLE pld_rate AS
 SELECT k.CcyID AS Ccy,

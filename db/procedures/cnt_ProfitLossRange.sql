@@ -4,8 +4,8 @@
 -- result 1: BrDealVolume Currency, DealCount BigInt, ProfitLoss Currency
 -- Turnover and trading result per dealer of the FX deals (spot, outright,
 -- swap) in the user's stored selections for owner 13: the date range (kind 2,
--- the first value date; a deal-date range, kind 1, applies as well when one
--- is stored), the dealer condition and dealers, and the client condition;
+-- the first value date, a deal-date range, kind 1, applies as well when one
+-- is stored), the dealer condition and dealers, and the client condition,
 -- deleted, faulty and service deals are left out. One row per dealer
 -- (StaffID, taken from the dealer's code when the deal lacks it), ordered by
 -- StaffID. Amounts are in US dollars at the administrator's rate on the last

@@ -9,7 +9,7 @@
 -- result 2: moveOVP Currency, StartRate Double, CurrentRate Double, Deals BigInt
 -- The trading result of the US dollar / rouble book: cnt_ProfitLoss computed
 -- over the FX deals between the US dollar and the rouble only (either way
--- round; a currency counts by its parent, so RUR deals are rouble deals),
+-- round, a currency counts by its parent, so RUR deals are rouble deals),
 -- with the user's stored selections for owner 30: report date (deal date,
 -- kind 1), dealer condition and dealers, deal types, attributes,
 -- counterparties, categories and statuses (without a status selection the
@@ -27,7 +27,7 @@ FROM (SELECT 1) LEFT JOIN FilterDateRange r ON r.UserName = @UserName AND r.Owne
 -- The candidates: the deals of the report date and, for the start position,
 -- the deals done before it with a first or second value date from a week
 -- before it on (the two currencies of one leg settle within days of each
--- other; each amount is checked exactly below). Each part is one index range;
+-- other, each amount is checked exactly below). Each part is one index range,
 -- without a report date the second part reads the table once in its own
 -- order rather than every row through the deal-time index.
 DROP TABLE IF EXISTS temp.pl_cand;
@@ -147,7 +147,7 @@ WHERE (f.Carried = 0 OR f.ValDate >= (SELECT lo FROM pl_range));
 
 -- The administrator's rates of every currency (market quote against USD):
 -- the current rate is the latest on or before the end of the report date,
--- the start rate the latest before it; 0 when there is none. UsdFactor turns
+-- the start rate the latest before it, 0 when there is none. UsdFactor turns
 -- an amount of the currency into US dollars at the current rate.
 DROP TABLE IF EXISTS temp.pl_rate;
 CREATE TEMP TABLE pl_rate AS
@@ -187,7 +187,7 @@ ORDER BY f.Ccy, f.ValDate;
 
 -- The brokers' tariff commission of the broker deals booked without one
 -- (CommissionRate per million of the first-currency amount, in the broker's
--- currency), in US dollars; only deals shown in the first result set count.
+-- currency), in US dollars, only deals shown in the first result set count.
 SELECT COALESCE(ROUND(SUM(ROUND(ABS(d.Volume1) * b.CommissionRate / 1000000.0) * r.UsdFactor)), 0) AS "@TotalCom"
 FROM pl_deal d
 JOIN Brokers b ON b.BrID = d.BrokerID
