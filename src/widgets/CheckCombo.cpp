@@ -48,13 +48,13 @@ void CheckCombo::rebuildItems()
 {
     QList<QPair<QString, QVariant>> entries;
     const QVariantList list = isList(m_arrayData) ? m_arrayData.toList() : QVariantList();
-    if (list.size() == 2 && isList(list.at(0)) && isList(list.at(1))
-        && list.at(0).toList().size() == list.at(1).toList().size()) {
-        // Two-row table: (0, i) the text, (1, i) the identifier.
+    if (list.size() == 2 && isList(list.at(0)) && isList(list.at(1))) {
+        // Two-row table: (0, i) the text, (1, i) the identifier. A text
+        // without an identifier (a short second row) stands for itself.
         const QVariantList texts = list.at(0).toList();
         const QVariantList ids = list.at(1).toList();
         for (int i = 0; i < texts.size(); ++i)
-            entries.append({texts.at(i).toString(), ids.at(i)});
+            entries.append({texts.at(i).toString(), i < ids.size() ? ids.at(i) : texts.at(i)});
     } else if (!list.isEmpty()) {
         for (const QVariant &v : list)
             entries.append({v.toString(), v.toString()});
