@@ -1309,48 +1309,44 @@ bool DemoDatabase::build(const Options &options, Summary *summary, QString *erro
         return false;
     }
 
-    bool ok = false;
+    QString failure;
     {
         Database db;
-        ok = db.open(options.out)
-             // The file is new and is either finished or removed, so a
-             // rollback journal and syncing buy nothing here.
-             && db.exec(QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; "
-                                      "PRAGMA cache_size = -262144; PRAGMA temp_store = MEMORY; "
-                                      // a second thread sorts while the indexes are built
-                                      "PRAGMA threads = 2; BEGIN"));
-        for (const TradingDatabase::Script &script : TradingDatabase::schemaScripts(false)) {
-            if (ok && !db.exec(script.text)) {
-                ok = false;
-                setError(error, script.name + QStringLiteral(": ") + db.error());
-            }
+        // The file is new and is either finished or removed, so a rollback
+        // journal and syncing buy nothing here; a second thread sorts while
+        // the indexes are built.
+        if (!db.open(options.out)
+            || !db.exec(QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; "
+                                       "PRAGMA cache_size = -262144; PRAGMA temp_store = MEMORY; "
+                                       "PRAGMA threads = 2; BEGIN"))) {
+            failure = db.error();
         }
-        if (ok) {
+        for (const TradingDatabase::Script &script : TradingDatabase::schemaScripts(false)) {
+            if (failure.isEmpty() && !db.exec(script.text))
+                failure = script.name + QStringLiteral(": ") + db.error();
+        }
+        if (failure.isEmpty()) {
             Generator generator(options, db);
-            ok = generator.run(summary) && db.exec(TradingDatabase::indexScript().text)
-                 && db.exec(QStringLiteral("COMMIT; PRAGMA journal_mode = DELETE"));
-            if (!ok)
-                setError(error, db.error());
-        } else if (error && error->isEmpty()) {
-            setError(error, db.error());
+            if (!generator.run(summary) || !db.exec(TradingDatabase::indexScript().text)
+                || !db.exec(QStringLiteral("COMMIT; PRAGMA journal_mode = DELETE")))
+                failure = db.error();
         }
     }
 
-    if (ok && options.withProcedures) {
+    if (failure.isEmpty() && options.withProcedures) {
         data::Connection connection;
-        QString message;
-        if (!connection.Open(QStringLiteral("Provider=SQLite;Data Source=%1").arg(options.out))) {
-            ok = false;
-            setError(error, connection.lastError() ? connection.lastError()->Description : QString());
+        if (!connection.Open(TradingDatabase::connectionString(options.out))) {
+            failure = connection.lastError() ? connection.lastError()->Description : QStringLiteral("cannot open");
         } else {
-            ok = TradingDatabase::installProcedures(connection, &message);
-            if (!ok)
-                setError(error, message);
+            TradingDatabase::installProcedures(connection, &failure);
             connection.Close();
         }
     }
-    if (!ok)
+    const bool ok = failure.isEmpty();
+    if (!ok) {
+        setError(error, failure);
         QFile::remove(options.out);
+    }
     return ok;
 }
 

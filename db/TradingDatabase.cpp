@@ -65,6 +65,14 @@ bool runSql(data::Connection &connection, const QString &sql, QString *error)
 
 } // namespace
 
+QString TradingDatabase::connectionString(const QString &path, bool create)
+{
+    QString quoted = path;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QStringLiteral("Provider=SQLite;Data Source=\"") + quoted + QLatin1Char('"')
+           + (create ? QStringLiteral(";Create=True") : QString());
+}
+
 QList<TradingDatabase::Script> TradingDatabase::schemaScripts(bool withIndexes)
 {
     QList<Script> scripts = readScripts(kSchemaDir);
@@ -139,7 +147,7 @@ bool TradingDatabase::create(const QString &path, QString *error)
     bool ok = false;
     {
         data::Connection connection;
-        if (!connection.Open(QStringLiteral("Provider=SQLite;Data Source=%1;Create=True").arg(path))) {
+        if (!connection.Open(connectionString(path, true))) {
             setError(error, describe(connection.lastError()));
         } else {
             ok = installSchema(connection, error) && installProcedures(connection, error);

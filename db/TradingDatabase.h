@@ -42,6 +42,10 @@ public:
     /// script that does not parse or install and names it in *error.
     static bool installProcedures(data::Connection &connection, QString *error = nullptr);
 
+    /// The connection string of the SQLite database file at path, quoted so
+    /// that any file name works; create adds Create=True.
+    static QString connectionString(const QString &path, bool create = false);
+
     /// The schema scripts in the order they run. withIndexes false leaves out
     /// the index script (the last), for a bulk load that creates them after
     /// the rows; indexScript() gives it.

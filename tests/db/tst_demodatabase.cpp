@@ -7,6 +7,7 @@
 #include "TradingDbTestSupport.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QTemporaryDir>
 
 using namespace data;
@@ -151,6 +152,43 @@ private Q_SLOTS:
         QVERIFY(!a.isEmpty());
         QCOMPARE(a, b);
         QVERIFY(a != c);
+    }
+
+    void buildInstallsTheProcedures()
+    {
+        DemoDatabase::Options options;
+        options.out = m_dir.filePath(QStringLiteral("with-procedures.db"));
+        options.deals = 50;
+        options.today = kToday;
+        QString error;
+        QVERIFY2(DemoDatabase::build(options, nullptr, &error), qPrintable(error));
+        Connection conn;
+        QVERIFY(conn.Open(db::TradingDatabase::connectionString(options.out)));
+        ErrorPtr failure;
+        QCOMPARE(dbtest::rowTexts(dbtest::callProcedure(conn, QStringLiteral("GetParentCcy"),
+                                                        {{QStringLiteral("@CcyName"), Value(QStringLiteral("RUR"))}},
+                                                        &failure)),
+                 QStringList{"RUB"});
+        QCOMPARE(dbtest::rowTexts(dbtest::callProcedure(conn, QStringLiteral("GetChildrenCcy"),
+                                                        {{QStringLiteral("@ParentCcy"), Value(QStringLiteral("CNY"))}},
+                                                        &failure)),
+                 QStringList{"CNH"});
+        QCOMPARE(dbtest::rowTexts(dbtest::callProcedure(conn, QStringLiteral("GetCustomEditValue"),
+                                                        {{QStringLiteral("@CustomID"), Value(qint64(1010), DataType::SmallInt)}},
+                                                        &failure)),
+                 QStringList{"2"});
+    }
+
+    void failedBuildLeavesNoFile()
+    {
+        DemoDatabase::Options options;
+        options.out = m_dir.filePath(QStringLiteral("no-such-dir/x.db"));
+        options.deals = 10;
+        options.today = kToday;
+        QString error;
+        QVERIFY(!DemoDatabase::build(options, nullptr, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(!QFile::exists(options.out));
     }
 
     void directoriesAreComplete()

@@ -73,6 +73,16 @@ private Q_SLOTS:
         QCOMPARE(dbtest::query(conn, QStringLiteral("SELECT lower(name) FROM sys_procedures ORDER BY 1")), expected);
     }
 
+    void createAcceptsAnyFileName()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("a;b \"quoted\" name.db"));
+        QString error;
+        QVERIFY2(TradingDatabase::create(path, &error), qPrintable(error));
+        Connection conn;
+        QVERIFY(conn.Open(TradingDatabase::connectionString(path)));
+        QCOMPARE(dbtest::query(conn, QStringLiteral("SELECT count(*) FROM Statuses")), QStringList{"8"});
+    }
+
     void createRefusesAnExistingFile()
     {
         const QString path = m_dir.filePath(QStringLiteral("existing.db"));
