@@ -13,8 +13,9 @@
 -- dealers, deal types, attributes, counterparties, categories, statuses
 -- (without a status selection the deleted, faulty and service deals are left
 -- out), client condition, and currencies (applied to each amount).
--- Result 1: the amounts of those deals, one row per deal, currency and value
--- date, ordered by currency, value date and deal: the deal list of a row.
+-- Result 1: the day's deals as the deal list of the rows: one row per
+-- currency amount (the booked commission with the amount in its currency, or
+-- on a row of its own), ordered by currency, value date, deal and leg.
 -- Result 2: one row per currency and value date, in that order. Sell and Buy
 -- are the sums of the negative and positive amounts of the day's deals,
 -- Comission the commission booked on them in that currency, moveOVP the

@@ -15,10 +15,10 @@
 -- counterparties, categories and statuses (without a status selection the
 -- deleted, faulty and service deals are left out). That report has no
 -- currency or client selection. The result sets and @TotalCom are those of
--- cnt_ProfitLoss: result 1 the amounts per deal, currency and value date,
--- result 2 one row per currency and value date with the day's Sell and Buy,
--- the booked Comission, the carried start position moveOVP, the
--- administrator's StartRate and CurrentRate and the number of Deals.
+-- cnt_ProfitLoss: first the day's amounts, one row each, by currency, value
+-- date and deal, then one row per currency and value date with the day's
+-- Sell and Buy, the booked Comission, the carried start position moveOVP,
+-- the administrator's StartRate and CurrentRate and the number of Deals.
 DROP TABLE IF EXISTS temp.pl_range;
 CREATE TEMP TABLE pl_range AS
 SELECT r.DateFrom AS lo, r.DateTo AS hi
