@@ -377,8 +377,9 @@ void tst_ProfitProcedures::profitLoss()
     QCOMPARE(total.toString(), totalCom);
 }
 
-// Result set 1 is the deal list of the rows: one row per deal, currency and
-// value date, in the order of the position rows, the commission included.
+// Result set 1 is the deal list of the rows: one row per currency amount of
+// the day's deals, in the order of the position rows; the booked commission
+// of the yen deal, in euros, is a row of its own with no amount.
 void tst_ProfitProcedures::profitLossDeals()
 {
     QList<Rows> sets;
