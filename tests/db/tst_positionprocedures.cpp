@@ -91,6 +91,7 @@ class tst_PositionProcedures final : public QObject
 private Q_SLOTS:
     void openPositionGivesTheLegsOfTheDayByPair();
     void openPositionDefaultsToTheReportDate();
+    void openPositionKeepsDealsThatCancel();
     void openPositionAppliesStoredSelection_data();
     void openPositionAppliesStoredSelection();
     void currencyPositionSplitsDealsAndAddsCommissionRows();
@@ -139,6 +140,32 @@ void tst_PositionProcedures::openPositionDefaultsToTheReportDate()
                             {{kUser, Fixture::user()}, {kToday, QStringLiteral("2026-12-03")}}, &ok);
     QVERIFY2(ok, f.error());
     QCOMPARE(columns(sets.at(0), {"TicketNum"}), QStringList{"6"});
+}
+
+void tst_PositionProcedures::openPositionKeepsDealsThatCancel()
+{
+    Fixture f;
+    QVERIFY2(f.ok(), f.error());
+    // Buys and sells of 100k USD cancel in the first currency but not in the second.
+    Deal buy;
+    buy.tradeId = 1;
+    buy.pair = QStringLiteral("11");
+    buy.ccy1 = 1;
+    buy.ccy2 = QStringLiteral("3");
+    buy.volume1 = 100000;
+    buy.rate1 = 90;
+    Deal sell = buy;
+    sell.tradeId = 2;
+    sell.volume1 = -100000;
+    sell.rate1 = 91;
+    sell.dealTime = QStringLiteral("2026-12-04 10:00:01");
+    QVERIFY2(f.add(buy) && f.add(sell), f.error());
+    bool ok = false;
+    const auto sets = f.run(QStringLiteral("cnt_OpenPosition"),
+                            {{kUser, Fixture::user()}, {kToday, QStringLiteral("2026-12-04")}}, &ok);
+    QVERIFY2(ok, f.error());
+    QCOMPARE(columns(sets.at(0), {"PairCcy", "TicketNum", "Volume", "Volume2", "Rate"}),
+             QStringList({"11|1|100000|-9000000|90", "11|2|-100000|9100000|91"}));
 }
 
 void tst_PositionProcedures::openPositionAppliesStoredSelection_data()
