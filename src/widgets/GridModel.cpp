@@ -222,18 +222,29 @@ void GridModel::buildTree()
     // Groups are ordered by what the user reads (the value-list text when the
     // column has one), then by value.
     std::vector<std::vector<int>> ranks(size_t(m_groups.size()));
+    int topRankCount = 0;
     for (int level = 0; level < m_groups.size(); ++level) {
         const SortKey g = m_groups.at(level);
         const GridColumn *col = m_columns.at(g.column);
         std::map<CellValue::Key, int, KeyLess> distinct;
         std::vector<int> ids(static_cast<size_t>(n));
         std::vector<QVariant> values;
+        CellValue::Key lastKey;
+        int lastId = -1;
         for (int row = 0; row < n; ++row) {
             const QVariant v = rawCell(row, g.column);
-            auto [it, inserted] = distinct.try_emplace(CellValue::key(v), int(distinct.size()));
+            CellValue::Key k = CellValue::key(v);
+            // Reports write the rows of a group together: most rows repeat
+            // the previous row's value and need no lookup.
+            if (lastId >= 0 && CellValue::compare(k, lastKey) == 0) {
+                ids[size_t(row)] = lastId;
+                continue;
+            }
+            auto [it, inserted] = distinct.try_emplace(k, int(distinct.size()));
             if (inserted)
                 values.push_back(v);
-            ids[size_t(row)] = it->second;
+            ids[size_t(row)] = lastId = it->second;
+            lastKey = std::move(k);
         }
         std::vector<int> byOrder(values.size());
         for (size_t i = 0; i < byOrder.size(); ++i)
@@ -252,6 +263,8 @@ void GridModel::buildTree()
                 c = CellValue::compare(valueKeys[size_t(a)], valueKeys[size_t(b)]);
             return g.ascending ? c < 0 : c > 0;
         });
+        if (level == 0)
+            topRankCount = int(values.size());
         std::vector<int> rankOfId(values.size());
         for (size_t r = 0; r < byOrder.size(); ++r)
             rankOfId[size_t(byOrder[r])] = int(r);
@@ -268,21 +281,39 @@ void GridModel::buildTree()
             keys[size_t(row)] = CellValue::key(rawCell(row, m_sortKeys.at(s).column));
     }
 
-    if (!ranks.empty() || !sortValues.empty()) {
-        auto less = [&](int a, int b) {
-            for (const auto &r : ranks)
-                if (r[size_t(a)] != r[size_t(b)])
-                    return r[size_t(a)] < r[size_t(b)];
-            for (size_t s = 0; s < sortValues.size(); ++s) {
-                const int c = CellValue::compare(sortValues[s][size_t(a)], sortValues[s][size_t(b)]);
-                if (c != 0)
-                    return m_sortKeys.at(int(s)).ascending ? c < 0 : c > 0;
-            }
-            return false;
-        };
-        // Reports usually deliver rows already in order; checking is one pass.
-        if (!std::is_sorted(m_order.begin(), m_order.end(), less))
-            std::stable_sort(m_order.begin(), m_order.end(), less);
+    // Inner group levels and sort keys order rows within an outer group.
+    auto lessInner = [&](int a, int b) {
+        for (size_t level = 1; level < ranks.size(); ++level)
+            if (ranks[level][size_t(a)] != ranks[level][size_t(b)])
+                return ranks[level][size_t(a)] < ranks[level][size_t(b)];
+        for (size_t s = 0; s < sortValues.size(); ++s) {
+            const int c = CellValue::compare(sortValues[s][size_t(a)], sortValues[s][size_t(b)]);
+            if (c != 0)
+                return m_sortKeys.at(int(s)).ascending ? c < 0 : c > 0;
+        }
+        return false;
+    };
+    const bool innerOrder = ranks.size() > 1 || !sortValues.empty();
+    // Reports usually deliver rows already in order; checking is one pass.
+    auto sortRange = [&](auto begin, auto end) {
+        if (innerOrder && !std::is_sorted(begin, end, lessInner))
+            std::stable_sort(begin, end, lessInner);
+    };
+    if (ranks.empty()) {
+        sortRange(m_order.begin(), m_order.end());
+    } else {
+        // The outermost level by counting: linear, and stable.
+        const std::vector<int> &top = ranks[0];
+        std::vector<int> start(size_t(topRankCount) + 1, 0);
+        for (int row = 0; row < n; ++row)
+            ++start[size_t(top[size_t(row)]) + 1];
+        for (size_t r = 1; r < start.size(); ++r)
+            start[r] += start[r - 1];
+        std::vector<int> next(start.begin(), start.end() - 1);
+        for (int row = 0; row < n; ++row)
+            m_order[size_t(next[size_t(top[size_t(row)])]++)] = row;
+        for (int r = 0; r < topRankCount; ++r)
+            sortRange(m_order.begin() + start[size_t(r)], m_order.begin() + start[size_t(r) + 1]);
     }
 
     if (!m_groups.isEmpty())
