@@ -426,6 +426,12 @@ bool RegistryAccess::openFile()
     // system cannot do WAL, SQLite keeps its rollback journal, which is just as
     // safe, only less concurrent: so a refusal here is not an error.
     sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    // With WAL, NORMAL still never corrupts the file and keeps every commit
+    // through a crash of the process; only a power cut can lose the last few.
+    // FULL would sync on each commit: 8 ms instead of 0.25 ms for the query a
+    // report writes after every run on the UI thread, and far more on a busy
+    // disk. Settings are not worth stalling the desk for.
+    sqlite3_exec(m_db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
     if (!exec(SchemaSql)) {
         m_error = Error::StoreUnavailable;
         closeHandle();
