@@ -38,6 +38,10 @@ struct QueryParameters
 /// (an empty list as an empty string). Dates follow QueryDate's rule: the
 /// offset is stored when the query is relative, the date otherwise.
 ///
+/// Reports that store further values (a second report-date bound, trade-date
+/// bounds) write them with writeDate() and the other primitives inside the
+/// same RegistryAccess::Batch as write(), so the query is saved whole.
+///
 /// A key of a report without App_Name is null: it reads every default and its
 /// writes do nothing (and succeed). A stored filter without a name is invalid:
 /// it reads defaults and its writes fail.
