@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -29,7 +30,7 @@ RelDate::RelDate(QWidget *parent)
     , m_stack(new QStackedWidget(this))
     , m_dateEdit(new QDateEdit(this))
     , m_daysEdit(new QSpinBox(this))
-    , m_allLabel(new QLabel(AllText, this))
+    , m_allLabel(new QLineEdit(AllText, this))
     , m_resolved(new QLabel(this))
     , m_allButton(new QToolButton(this))
     , m_date(today())
@@ -41,8 +42,12 @@ RelDate::RelDate(QWidget *parent)
     m_daysEdit->setPrefix(tr("Today "));
     m_daysEdit->setSuffix(tr(" d"));
     m_daysEdit->setSpecialValueText(QString());
-    m_allLabel->setFrameShape(QFrame::StyledPanel);
-    m_allLabel->setContentsMargins(4, 0, 4, 0);
+    m_allLabel->setReadOnly(true);
+    m_allLabel->setFocusPolicy(Qt::NoFocus);
+    // One line high whatever the layout offers: the stack would otherwise
+    // stretch the spin box to the height of the row.
+    m_stack->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_resolved->setForegroundRole(QPalette::PlaceholderText);
     m_allButton->setText(AllText);
     m_allButton->setCheckable(true);

@@ -8,6 +8,7 @@
 
 class QDateEdit;
 class QLabel;
+class QLineEdit;
 class QSpinBox;
 class QStackedWidget;
 class QToolButton;
@@ -73,7 +74,7 @@ private:
     QStackedWidget *m_stack;
     QDateEdit *m_dateEdit;
     QSpinBox *m_daysEdit;
-    QLabel *m_allLabel;
+    QLineEdit *m_allLabel;
     QLabel *m_resolved;
     QToolButton *m_allButton;
     QDate m_date;       // the value in absolute mode
