@@ -24,8 +24,8 @@ QStringList BuildPairList(data::Recordset &pairs);
 /// Appends text to array (an empty array becomes the one-element array).
 void AppendToArray(QStringList &array, const QString &text);
 
-/// Part 1 or 2 of a pair split at "/" ("EUR/USD": "EUR", "USD"); any other
-/// part, or a part the text does not have, gives "".
+/// The first (part 1) or second (part 2) currency of a pair split at "/"
+/// ("EUR/USD": "EUR", "USD"); any other part, or one the text lacks, gives "".
 QString PairPart(int part, const QString &pair);
 
 } // namespace PairList

@@ -13,7 +13,6 @@ private Q_SLOTS:
     void withoutSinkMessagesAreRecorded();
     void sinkShowsEveryMessage();
     void recordKeepsOnlyTheNewest();
-    void resetGivesAFreshService();
 };
 
 namespace {
@@ -64,14 +63,6 @@ void TestMessageService::recordKeepsOnlyTheNewest()
     QCOMPARE(messages.size(), MessageService::maxRecorded());
     QCOMPARE(messages.constFirst(), QStringLiteral("5"));
     QCOMPARE(service.lastMessage(), QString::number(MessageService::maxRecorded() + 4));
-}
-
-void TestMessageService::resetGivesAFreshService()
-{
-    QTest::ignoreMessage(QtWarningMsg, "old");
-    MessageService::instance().ShowError(QStringLiteral("old"));
-    MessageService::resetInstance();
-    QCOMPARE(MessageService::instance().messages(), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestMessageService)

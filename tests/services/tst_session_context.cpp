@@ -59,13 +59,10 @@ private Q_SLOTS:
     void entryHoldingTheSeparatorIsRefused();
     void statusesStoreCodesWithNames();
     void categoriesTravelOneKeyALine();
-    void categoryFilterNormalisesTheSelection_data();
-    void categoryFilterNormalisesTheSelection();
     void storeWithoutSessionFailsAndReports();
     void reportErrorLogsAndShows();
     void traceLinesGoToTheTraceCategory();
     void attributeListIsOrderedByName();
-    void selectCategoriesAsksTheInstalledDialog();
 
 private:
     std::unique_ptr<TestTradingDatabase> m_db;
@@ -271,24 +268,6 @@ void TestSessionContext::categoriesTravelOneKeyALine()
     QCOMPARE(m_db->rows(QStringLiteral("SELECT Category FROM FilterCategory")), QStringList());
 }
 
-void TestSessionContext::categoryFilterNormalisesTheSelection_data()
-{
-    QTest::addColumn<QStringList>("selection");
-    QTest::addColumn<QStringList>("table");
-
-    QTest::newRow("empty") << QStringList{} << QStringList{};
-    QTest::newRow("all-first") << QStringList{"All", "Banks"} << QStringList{};
-    QTest::newRow("trimmed-and-unique") << QStringList{" Banks ", "Banks", "", "Funds|Country"}
-                                        << QStringList{"Banks", "Funds|Country"};
-}
-
-void TestSessionContext::categoryFilterNormalisesTheSelection()
-{
-    QFETCH(QStringList, selection);
-    QFETCH(QStringList, table);
-    QCOMPARE(SessionContext::CategoryFilter(selection), table);
-}
-
 void TestSessionContext::storeWithoutSessionFailsAndReports()
 {
     SessionContext::instance().CloseSession();
@@ -334,24 +313,6 @@ void TestSessionContext::attributeListIsOrderedByName()
     QCOMPARE(attributes.texts(), (QList<QString>{"Hedge", "Proprietary"}));
     QCOMPARE(attributes.id(0).toInt(), 1);
     QCOMPARE(attributes.id(1).toInt(), 2);
-}
-
-void TestSessionContext::selectCategoriesAsksTheInstalledDialog()
-{
-    SessionContext &session = SessionContext::instance();
-    QStringList keys{"Banks"};
-    QString title = QStringLiteral("Banks");
-    QVERIFY(!session.SelectCategories(keys, title));   // no dialog installed: nothing changes
-    QCOMPARE(keys, QStringList{"Banks"});
-
-    session.setCategorySelector([](QStringList &k, QString &t) {
-        k = QStringList{"Funds|Country|US", "Banks"};
-        t = QStringLiteral("List");
-        return true;
-    });
-    QVERIFY(session.SelectCategories(keys, title));
-    QCOMPARE(keys, (QStringList{"Funds|Country|US", "Banks"}));
-    QCOMPARE(title, QStringLiteral("List"));
 }
 
 QTEST_GUILESS_MAIN(TestSessionContext)

@@ -24,7 +24,6 @@ private Q_SLOTS:
     void buildPairList_data();
     void buildPairList();
     void directoryPairsMapVariantsToParents();
-    void recordsetWithoutCurrencyFieldsGivesNothing();
     void pairPart_data();
     void pairPart();
 
@@ -78,16 +77,6 @@ void TestPairList::directoryPairsMapVariantsToParents()
     data::RecordsetPtr rs = PairList::PairRecordset();
     QVERIFY(rs);
     QCOMPARE(PairList::BuildPairList(*rs), (QStringList{"EUR/USD", "USD/RUB"}));
-}
-
-void TestPairList::recordsetWithoutCurrencyFieldsGivesNothing()
-{
-    data::Recordset rs;
-    rs.Fields().Append(QStringLiteral("PairID"), data::DataType::Integer);
-    rs.Open();
-    rs.AddNew();
-    rs.Fields(0).setValue(10);
-    QCOMPARE(PairList::BuildPairList(rs), QStringList());
 }
 
 void TestPairList::pairPart_data()
