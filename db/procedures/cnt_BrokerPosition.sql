@@ -19,8 +19,10 @@ WITH
         SELECT t.BrokerID, date(t.DealTime) AS TTDate, t.Commission, t.CommissionCcy, t.Volume1
         FROM Tickets t
         WHERE t.BrokerID IS NOT NULL
-          AND t.ValDateP1C1 >= COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 15 AND r.Kind = 2), '')
-          AND t.ValDateP1C1 <= COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 15 AND r.Kind = 2), '9999-12-31')
+          -- the trade-date range (kind 1) finds the deals through IX_Tickets_DealTime; the unary +
+          -- keeps the value-date terms from drawing the planner to the value-date index
+          AND +t.ValDateP1C1 >= COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 15 AND r.Kind = 2), '')
+          AND +t.ValDateP1C1 <= COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 15 AND r.Kind = 2), '9999-12-31')
           AND t.DealTime >= COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 15 AND r.Kind = 1), '')
       AND t.DealTime < COALESCE((SELECT date(r.DateTo, '+1 day') FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 15 AND r.Kind = 1), '9999-12-31')
       AND t.PureDealType IN (2, 4, 8, 16, 32)

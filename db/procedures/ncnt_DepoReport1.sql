@@ -27,12 +27,18 @@
 -- currencies and of deposits.
 DROP TABLE IF EXISTS temp.DepoReportDeals;
 CREATE TEMP TABLE DepoReportDeals AS
+WITH
+    matured AS MATERIALIZED (
+        SELECT p.ValDateP2C1 AS Day, p.Ccy1, p.Bank1ID, p.Volume1 < 0 AS Given, p.TradeID
+        FROM Tickets p
+        WHERE p.ValDateP2C1 >= COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 5 AND r.Kind = 2), '')
+          AND p.ValDateP2C1 <= COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 5 AND r.Kind = 2), '9999-12-31')
+          AND p.PureDealType = 16 AND p.Status >= 0)
 SELECT t.Ccy1 AS Ccy, t.ValDateP1C1 AS ValDate, t.Volume1 AS Volume, t.DepoRate AS Rate,
        CAST(julianday(t.ValDateP2C1) - julianday(t.ValDateP1C1) AS INTEGER) AS Duration,
-       CASE WHEN EXISTS (SELECT 1 FROM Tickets p
-                         WHERE p.ValDateP2C1 = t.ValDateP1C1 AND p.PureDealType = 16 AND p.Status >= 0
-                           AND p.Ccy1 = t.Ccy1 AND p.Bank1ID = t.Bank1ID AND p.TradeID <> t.TradeID
-                           AND (p.Volume1 < 0) = (t.Volume1 < 0)) THEN 4
+       CASE WHEN EXISTS (SELECT 1 FROM matured m
+                         WHERE m.Day = t.ValDateP1C1 AND m.Ccy1 = t.Ccy1 AND m.Bank1ID = t.Bank1ID
+                           AND m.Given = (t.Volume1 < 0) AND m.TradeID <> t.TradeID) THEN 4
             WHEN julianday(t.ValDateP2C1) - julianday(t.ValDateP1C1) > 366 THEN 2
             ELSE 1 END AS DepoType,
        COALESCE(t.VolumeP2C1 + t.Volume1, 0) AS Interest,
