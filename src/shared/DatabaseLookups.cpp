@@ -73,19 +73,30 @@ TwoRowTable GetTraderFromStaff()
 
 QString GetParentCcy(const QString &ccyName)
 {
+    return GetParentCcys({ccyName}).value(ccyName, ccyName);
+}
+
+QHash<QString, QString> GetParentCcys(const QStringList &ccyNames)
+{
+    QHash<QString, QString> parents;
+    for (const QString &name : ccyNames)
+        parents.insert(name, name);
     ProcedureCall call(QStringLiteral("GetParentCcy"));
-    call.set(QStringLiteral("@CcyName"), data::Value(ccyName));
-    data::RecordsetPtr rs = call.execute();
-    if (call.failed()) {
-        qCDebug(lcLookups).noquote() << "GetParentCcy" << ccyName << describe(call.lastError());
-        return ccyName;
+    for (const QString &name : ccyNames) {
+        call.set(QStringLiteral("@CcyName"), data::Value(name));
+        data::RecordsetPtr rs = call.execute();
+        if (call.failed()) {
+            // Quiet: every code not looked up yet keeps its own name.
+            qCDebug(lcLookups).noquote() << "GetParentCcy" << name << describe(call.lastError());
+            break;
+        }
+        if (!rs || rs->Eof())
+            continue;
+        const data::Value parent = rs->Fields(QStringLiteral("Ccy")).value();
+        if (!parent.isNull())
+            parents.insert(name, parent.toString());
     }
-    if (!rs || rs->Eof())
-        return ccyName;
-    const data::Field ccy = rs->Fields(QStringLiteral("Ccy"));
-    if (!ccy.isValid() || ccy.value().isNull())
-        return ccyName;
-    return ccy.value().toString();
+    return parents;
 }
 
 QStringList GetChildrenCcy(const QString &parentCcy)

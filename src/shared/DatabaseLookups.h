@@ -2,6 +2,7 @@
 
 #include "TwoRowTable.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -28,6 +29,11 @@ TwoRowTable GetTraderFromStaff();
 /// The parent code of a currency ("GetParentCcy"): "RUR" gives "RUB". An
 /// unknown code, or any failure, gives ccyName itself.
 QString GetParentCcy(const QString &ccyName);
+
+/// GetParentCcy of each code, on one connection: for callers that map many
+/// currencies at once (the pair list), where a connection per code would
+/// cost a few milliseconds each. Codes the lookup cannot resolve map to themselves.
+QHash<QString, QString> GetParentCcys(const QStringList &ccyNames);
 
 /// parentCcy followed by the codes of its variant currencies
 /// ("GetChildrenCcy"): ("CNY", "CNH"). Without children, or on a failure,

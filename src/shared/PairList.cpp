@@ -27,15 +27,18 @@ QStringList BuildPairList(data::Recordset &pairs)
     if (!ccy1.isValid() || !ccy2.isValid())
         return result;
 
-    // Each parent lookup is a procedure call on a connection of its own, and
-    // the same currency comes back in many pairs: ask once per currency.
-    QHash<QString, QString> parents;
-    const auto parentOf = [&parents](const QString &ccy) {
-        auto it = parents.constFind(ccy);
-        if (it == parents.constEnd())
-            it = parents.insert(ccy, DatabaseLookups::GetParentCcy(ccy));
-        return *it;
-    };
+    // The parents of all the currencies in one pass on one connection: a
+    // lookup per row would open a connection for each and repeat currencies.
+    QStringList currencies;
+    for (pairs.MoveFirst(); !pairs.Eof(); pairs.MoveNext()) {
+        for (const data::Field &field : {ccy1, ccy2}) {
+            const QString ccy = field.value().toString();
+            if (!currencies.contains(ccy))
+                currencies.append(ccy);
+        }
+    }
+    const QHash<QString, QString> parents = DatabaseLookups::GetParentCcys(currencies);
+    const auto parentOf = [&parents](const QString &ccy) { return parents.value(ccy, ccy); };
 
     for (pairs.MoveFirst(); !pairs.Eof(); pairs.MoveNext()) {
         const QString first = parentOf(ccy1.value().toString());

@@ -15,8 +15,8 @@ namespace PairList {
 /// session or the read failed.
 data::RecordsetPtr PairRecordset();
 
-/// Walks pairs from its first row: for each row maps "Ccy1" and "Ccy2" through
-/// DatabaseLookups::GetParentCcy and appends "parent1/parent2" unless the
+/// Walks pairs from its first row: for each row maps "Ccy1" and "Ccy2" to
+/// their parents (DatabaseLookups::GetParentCcys) and appends "parent1/parent2" unless the
 /// pair is already there in either orientation. Leaves pairs at EOF. A
 /// recordset without the two fields gives an empty list.
 QStringList BuildPairList(data::Recordset &pairs);

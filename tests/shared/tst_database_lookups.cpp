@@ -28,6 +28,7 @@ private Q_SLOTS:
 
     void parentCurrency_data();
     void parentCurrency();
+    void parentsOfManyOnOneConnection();
     void childCurrencies_data();
     void childCurrencies();
     void customEditValue_data();
@@ -67,6 +68,21 @@ void TestDatabaseLookups::parentCurrency()
     QFETCH(QString, ccy);
     QFETCH(QString, parent);
     QCOMPARE(DatabaseLookups::GetParentCcy(ccy), parent);
+    QCOMPARE(MessageService::instance().messages(), QStringList());
+}
+
+void TestDatabaseLookups::parentsOfManyOnOneConnection()
+{
+    const QHash<QString, QString> parents =
+        DatabaseLookups::GetParentCcys({"RUR", "XAU", "CNH", "USD"});
+    QCOMPARE(parents.size(), 4);
+    QCOMPARE(parents.value("RUR"), QStringLiteral("RUB"));
+    QCOMPARE(parents.value("XAU"), QStringLiteral("XAU"));   // an unknown code in between
+    QCOMPARE(parents.value("CNH"), QStringLiteral("CNY"));
+    QCOMPARE(parents.value("USD"), QStringLiteral("USD"));
+
+    QVERIFY(m_db->exec(QStringLiteral("DELETE FROM sys_procedures WHERE name = 'GetParentCcy'")));
+    QCOMPARE(DatabaseLookups::GetParentCcys({"RUR"}).value("RUR"), QStringLiteral("RUR"));
     QCOMPARE(MessageService::instance().messages(), QStringList());
 }
 
