@@ -11,6 +11,7 @@
 #include "Recordset.h"
 #include "TradingDatabase.h"
 
+#include <QFile>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -84,30 +85,22 @@ inline QString cellText(const data::Value &v)
 class Fixture final
 {
 public:
-    /// Creates the database with the directories; check ok() with QVERIFY2(.., error()).
+    /// A copy of the template database (schema, procedures, directories), made
+    /// once per test run; check ok() with QVERIFY2(.., error()).
     Fixture()
     {
         m_path = m_dir.path() + QStringLiteral("/trading.db");
-        if (!db::TradingDatabase::create(m_path, &m_error))
+        const QString source = templatePath(&m_error);
+        if (source.isEmpty() || !QFile::copy(source, m_path)) {
+            m_error += QStringLiteral(" (no template database)");
             return;
+        }
         m_rw.setMode(data::adModeReadWrite);
         if (!m_rw.Open(connectionString())) {
             m_error = m_rw.lastError()->Description;
             return;
         }
-        m_ok = exec(QStringLiteral(
-            "INSERT INTO Currencies (CcyID, Ccy, Name, DirectQuote) VALUES"
-            " (1, 'USD', 'US Dollar', 0), (2, 'EUR', 'Euro', 1), (3, 'RUB', 'Rouble', 0), (4, 'GBP', 'Pound', 1);"
-            "INSERT INTO Pairs (PairID, Ccy1, Ccy2, Name) VALUES"
-            " (10, 2, 1, 'EUR/USD'), (11, 1, 3, 'USD/RUB'), (12, 4, 1, 'GBP/USD');"
-            "INSERT INTO Categories (CategoryID, Name) VALUES (1, 'Banks');"
-            "INSERT INTO Counterparties (CPID, ShortName, FullBankName, CategoryID, Netting) VALUES"
-            " (100, 'BANKA', 'Bank A', 1, 2), (101, 'BANKB', 'Bank B', 1, 0), (102, 'BANKC', 'Bank C', NULL, 0);"
-            "INSERT INTO Staff (StaffID, ShortName, FullName, IsDealer) VALUES (7, 'JD', 'John Doe', 1), (8, 'AS', 'Ann Smith', 1);"
-            "INSERT INTO Brokers (BrID, ShortName, FullName, CommissionRate, CommissionCcy) VALUES"
-            " (1, 'EBS', 'EBS', 20, 'USD'), (2, 'ICAP', 'ICAP', 10, 'EUR');"
-            "INSERT INTO AdminRates (CcyID, RateDate, Rate) VALUES"
-            " (2, '2026-12-01', 1.05), (2, '2026-12-03', 1.1), (2, '2026-12-09', 1.2), (3, '2026-12-03', 100);"));
+        m_ok = true;
     }
 
     bool ok() const { return m_ok; }
@@ -241,6 +234,48 @@ public:
     }
 
     static QString user() { return QStringLiteral("tester"); }
+
+    /// The database every fixture copies: created on first use, with the
+    /// currencies, pairs, counterparties, dealers, brokers and rates the tests use.
+    static QString templatePath(QString *error)
+    {
+        static QTemporaryDir dir;
+        static QString path;
+        static QString failure;
+        if (path.isEmpty() && failure.isEmpty()) {
+            const QString file = dir.path() + QStringLiteral("/template.db");
+            data::Connection conn;
+            conn.setMode(data::adModeReadWrite);
+            if (!db::TradingDatabase::create(file, &failure)) {
+                failure = QStringLiteral("create: ") + failure;
+            } else if (!conn.Open(QStringLiteral("Provider=SQLite;Data Source=") + file)) {
+                failure = conn.lastError()->Description;
+            } else {
+                conn.Execute(QStringLiteral(
+                    "INSERT INTO Currencies (CcyID, Ccy, Name, DirectQuote) VALUES"
+                    " (1, 'USD', 'US Dollar', 0), (2, 'EUR', 'Euro', 1), (3, 'RUB', 'Rouble', 0), (4, 'GBP', 'Pound', 1);"
+                    "INSERT INTO Pairs (PairID, Ccy1, Ccy2, Name) VALUES"
+                    " (10, 2, 1, 'EUR/USD'), (11, 1, 3, 'USD/RUB'), (12, 4, 1, 'GBP/USD');"
+                    "INSERT INTO Categories (CategoryID, Name) VALUES (1, 'Banks');"
+                    "INSERT INTO Counterparties (CPID, ShortName, FullBankName, CategoryID, Netting) VALUES"
+                    " (100, 'BANKA', 'Bank A', 1, 2), (101, 'BANKB', 'Bank B', 1, 0), (102, 'BANKC', 'Bank C', NULL, 0);"
+                    "INSERT INTO Staff (StaffID, ShortName, FullName, IsDealer) VALUES"
+                    " (7, 'JD', 'John Doe', 1), (8, 'AS', 'Ann Smith', 1);"
+                    "INSERT INTO Brokers (BrID, ShortName, FullName, CommissionRate, CommissionCcy) VALUES"
+                    " (1, 'EBS', 'EBS', 20, 'USD'), (2, 'ICAP', 'ICAP', 10, 'EUR');"
+                    "INSERT INTO AdminRates (CcyID, RateDate, Rate) VALUES"
+                    " (2, '2026-12-01', 1.05), (2, '2026-12-03', 1.1), (2, '2026-12-09', 1.2), (3, '2026-12-03', 100);"));
+                if (conn.lastError())
+                    failure = conn.lastError()->Description;
+                else
+                    path = file;
+                conn.Close();
+            }
+        }
+        if (error)
+            *error = failure;
+        return path;
+    }
 
     static QList<data::RecordsetPtr> readAll(data::RecordsetPtr rs)
     {
