@@ -526,30 +526,35 @@ void RecordsetLoader::beginRow()
 void RecordsetLoader::setNull(int field)
 {
     Q_ASSERT(m_inRow);
+    Q_ASSERT(field >= 0 && field < m_storage->fieldCount());
     m_storage->column(field).setNull(m_row);
 }
 
 void RecordsetLoader::setInt64(int field, qint64 value)
 {
     Q_ASSERT(m_inRow);
+    Q_ASSERT(field >= 0 && field < m_storage->fieldCount());
     m_storage->column(field).setInt64(m_row, value);
 }
 
 void RecordsetLoader::setDouble(int field, double value)
 {
     Q_ASSERT(m_inRow);
+    Q_ASSERT(field >= 0 && field < m_storage->fieldCount());
     m_storage->column(field).setDouble(m_row, value);
 }
 
 void RecordsetLoader::setText(int field, const QString &text)
 {
     Q_ASSERT(m_inRow);
+    Q_ASSERT(field >= 0 && field < m_storage->fieldCount());
     m_storage->column(field).setText(m_row, text);
 }
 
 void RecordsetLoader::setValue(int field, const Value &value)
 {
     Q_ASSERT(m_inRow);
+    Q_ASSERT(field >= 0 && field < m_storage->fieldCount());
     if (!m_storage->column(field).setValue(m_row, value))
         m_storage->column(field).setNull(m_row);
 }
