@@ -3,6 +3,7 @@
 #include "Currency.h"
 #include "DateTime.h"
 #include "NumberFormat.h"
+#include "Value.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -51,6 +52,23 @@ bool textNumber(const QString &text, long double &out)
 
 } // namespace
 
+QVariant CellValue::unwrap(const QVariant &value)
+{
+    if (value.metaType() != QMetaType::fromType<data::Value>())
+        return value;
+    const data::Value v = value.value<data::Value>();
+    if (v.isNull())
+        return {};
+    switch (v.type()) {
+    case data::DataType::Currency:
+        return QVariant::fromValue(v.toCurrency());
+    case data::DataType::Date:
+        return QVariant::fromValue(v.toDate());
+    default:
+        return v.toVariant();
+    }
+}
+
 bool CellValue::isNull(const QVariant &value)
 {
     return !value.isValid() || value.isNull();
@@ -84,8 +102,9 @@ qint64 CellValue::dateSeconds(const QVariant &value)
     return 0;
 }
 
-CellValue::Key CellValue::key(const QVariant &value)
+CellValue::Key CellValue::key(const QVariant &given)
 {
+    const QVariant value = unwrap(given);
     Key k;
     if (isNull(value))
         return k;
@@ -142,8 +161,9 @@ int CellValue::compare(const Key &a, const Key &b)
     return a.number > b.number ? 1 : 0;
 }
 
-QString CellValue::hashKey(const QVariant &value)
+QString CellValue::hashKey(const QVariant &given)
 {
+    const QVariant value = unwrap(given);
     if (isNull(value))
         return {};
     static const NumberFormat plain;

@@ -24,6 +24,12 @@ public:
         QString text;             // Text, case-folded
     };
 
+    /// A data::Value held in a variant becomes the plain variant of its value
+    /// (Currency and DateTime kept exact, null as an invalid variant); any
+    /// other variant comes back unchanged. The grid reads every cell through it,
+    /// so readers may hand over report values as they are.
+    static QVariant unwrap(const QVariant &value);
+
     static Key key(const QVariant &value);
     /// <0, 0, >0 like strcmp. Different kinds order as Null < Bool < Number < Date < Text.
     static int compare(const Key &a, const Key &b);

@@ -65,8 +65,9 @@ void FormatCondition::setBackColor(qint64 windowsColor)
     Q_EMIT changed();
 }
 
-bool FormatCondition::match(const QVariant &value) const
+bool FormatCondition::match(const QVariant &given) const
 {
+    const QVariant value = CellValue::unwrap(given);
     const bool empty = CellValue::isNull(value)
                        || (value.metaType().id() == QMetaType::QString && value.toString().isEmpty());
     switch (m_operator) {

@@ -136,7 +136,7 @@ QVariant GridModel::rawCell(int row, int column) const
     if (row < 0 || row >= m_itemCount || column < 0 || column >= m_columns.size())
         return {};
     if (m_cellReader)
-        return m_cellReader(row, column);
+        return CellValue::unwrap(m_cellReader(row, column));
     if (m_rowReader)
         return displayRow(row).value(column);
     return {};
@@ -153,8 +153,14 @@ const QVector<QVariant> &GridModel::displayRow(int row) const
     if (m_cellReader)
         for (int c = 0; c < values.size(); ++c)
             values[c] = m_cellReader(row, c);
-    if (m_rowReader)
+    if (m_cellReader)
+        for (QVariant &v : values)
+            v = CellValue::unwrap(v);
+    if (m_rowReader) {
         m_rowReader(row, values);
+        for (QVariant &v : values)
+            v = CellValue::unwrap(v);
+    }
     values.resize(m_columns.size());   // a reader may have resized it
     return *m_rowCache.insert(row, values);
 }
@@ -164,7 +170,7 @@ QVariant GridModel::cellValue(int row, int column) const
     if (row < 0 || row >= m_itemCount || column < 0 || column >= m_columns.size())
         return {};
     if (!m_rowReader)
-        return m_cellReader ? m_cellReader(row, column) : QVariant();
+        return m_cellReader ? CellValue::unwrap(m_cellReader(row, column)) : QVariant();
     return displayRow(row).at(column);
 }
 
@@ -451,8 +457,9 @@ QVariant GridModel::value(const QModelIndex &index, int column) const
     return {};
 }
 
-QString GridModel::displayText(const QVariant &value, int column) const
+QString GridModel::displayText(const QVariant &given, int column) const
 {
+    const QVariant value = CellValue::unwrap(given);
     const GridColumn *col = this->column(column);
     if (!col || CellValue::isNull(value))
         return {};

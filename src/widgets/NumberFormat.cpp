@@ -1,5 +1,7 @@
 #include "NumberFormat.h"
 
+#include "CellValue.h"
+
 #include <QLocale>
 
 #include <cmath>
@@ -259,8 +261,9 @@ QString NumberFormat::format(data::Currency value) const
     return formatDecimal(fromCurrency(value));
 }
 
-QString NumberFormat::format(const QVariant &value) const
+QString NumberFormat::format(const QVariant &given) const
 {
+    const QVariant value = CellValue::unwrap(given);
     if (!value.isValid() || value.isNull())
         return {};
     if (value.metaType() == QMetaType::fromType<data::Currency>())

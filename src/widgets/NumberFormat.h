@@ -50,7 +50,7 @@ public:
     QString format(double value) const;
     QString format(qint64 value) const;
     QString format(data::Currency value) const;
-    /// Numbers of any C++ or Qt type, data::Currency, and texts that read as a
+    /// Numbers of any C++ or Qt type, data::Currency, data::Value, and texts that read as a
     /// number (C locale) are formatted; other texts come back unchanged; an
     /// invalid or null variant gives "".
     QString format(const QVariant &value) const;

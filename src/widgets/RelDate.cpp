@@ -1,5 +1,6 @@
 #include "RelDate.h"
 
+#include "CellValue.h"
 #include "DateTime.h"
 
 #include <QDateEdit>
@@ -108,8 +109,9 @@ QVariant RelDate::RetDate() const
     return m_relative ? QVariant(m_days) : QVariant(m_date);
 }
 
-bool RelDate::setRetDate(const QVariant &value)
+bool RelDate::setRetDate(const QVariant &given)
 {
+    const QVariant value = CellValue::unwrap(given);
     QDate date;
     bool isDays = false;
     int days = 0;

@@ -1,4 +1,5 @@
 #include "GridModel.h"
+#include "Value.h"
 #include "WindowsColor.h"
 
 #include <QAbstractItemModelTester>
@@ -105,6 +106,7 @@ private Q_SLOTS:
     void conditionWithTargetColumnStylesOneCell();
     void conditionChangeTakesEffectAtOnce();
     void rowReaderChangesShownValuesOnly();
+    void readsReportValuesAsTheyAre();
     void matchesConditionOperators_data();
     void matchesConditionOperators();
     void comparesValuesAcrossTypes_data();
@@ -371,6 +373,32 @@ void tst_GridModel::rowReaderChangesShownValuesOnly()
     const QModelIndex summary = f.model.index(0, 4, f.model.index(0, 0));
     QCOMPARE(summary.data().toString(), QStringLiteral("Ccy1: -250.5"));
     QVERIFY(!summary.data(GridModel::RawValueRole).isValid());
+}
+
+void tst_GridModel::readsReportValuesAsTheyAre()
+{
+    // Report values arrive as data::Value: money stays exact, null stays empty.
+    GridModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.addColumn(QStringLiteral("Ccy"), QStringLiteral("Ccy"))->valueList()->Add(QVariant::fromValue(data::Value(5)), QStringLiteral("EUR"));
+    model.addColumn(QStringLiteral("Volume"), QStringLiteral("Volume"))->setFormat(QStringLiteral("#,##0.0000"));
+    const qint64 huge = 9000000000000000001;   // beyond a double's 53 bits
+    model.setCellReader([huge](int row, int column) -> QVariant {
+        if (column == 0)
+            return QVariant::fromValue(data::Value(qint64(5), data::DataType::Integer));
+        return QVariant::fromValue(row == 0 ? data::Value(data::Currency::fromRaw(-huge))
+                                            : data::Value::null(data::DataType::Currency));
+    });
+    model.addCondition(QStringLiteral("Negative"), QStringLiteral("Volume"), FormatCondition::LessThan, 0)
+        ->setForeColor(0x0000FF);
+    model.setItemCount(2);
+    model.addGroup(QStringLiteral("Ccy"));
+    const QModelIndex group = model.index(0, 0);
+    QCOMPARE(model.groupText(group), QStringLiteral("EUR (2)"));
+    QCOMPARE(model.index(0, 1, group).data().toString(), QStringLiteral("-900,000,000,000,000.0001"));
+    QCOMPARE(model.index(0, 1, group).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+    QCOMPARE(model.index(1, 1, group).data().toString(), QString());
+    QVERIFY(!model.index(1, 1, group).data(Qt::ForegroundRole).isValid());
 }
 
 void tst_GridModel::matchesConditionOperators_data()
