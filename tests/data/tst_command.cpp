@@ -555,6 +555,36 @@ private Q_SLOTS:
         holder.Execute(QStringLiteral("ROLLBACK"));
     }
 
+    void shouldKeepCallersTempTablesAcrossProcedureRuns()
+    {
+        Connection conn;
+        openReportConnection(conn);
+        conn.Execute(QStringLiteral("CREATE TEMP TABLE mine(a); INSERT INTO mine VALUES(1);"));
+        QVERIFY(!conn.lastError());
+        Command cmd;
+        prepare(cmd, conn, QStringLiteral("cnt_Positions"));
+        QVERIFY(cmd.Execute());
+        QCOMPARE(rowTexts(conn.Execute(QStringLiteral("SELECT name FROM temp.sqlite_master"))),
+                 QStringList{QStringLiteral("mine")});
+    }
+
+    void shouldCompleteWithoutCommandWhenCommandIsGone()
+    {
+        Connection conn;
+        openReportConnection(conn);
+        Completion done;
+        record(conn, done);
+        auto *cmd = new Command;
+        prepare(*cmd, conn, QStringLiteral("cnt_Count"));
+        cmd->Parameters().Item(QStringLiteral("@N"))->setValue(Value(qint64(200000)));
+        cmd->Execute(nullptr, adAsyncExecute);
+        delete cmd;
+        QTRY_COMPARE_WITH_TIMEOUT(done.count, 1, 5000);
+        QCOMPARE(done.command, nullptr);
+        QCOMPARE(done.status, int(adStatusOK));
+        QCOMPARE(rowTexts(done.recordset), QStringList{QStringLiteral("200000")});
+    }
+
     void shouldSurviveDestructionWhileRunning()
     {
         int delivered = 0;
