@@ -52,9 +52,19 @@ bool textNumber(const QString &text, long double &out)
 
 } // namespace
 
+bool CellValue::isWrapped(const QVariant &value)
+{
+    return value.metaType() == QMetaType::fromType<data::Value>();
+}
+
+QVariant CellValue::unwrap(QVariant &&value)
+{
+    return isWrapped(value) ? unwrap(static_cast<const QVariant &>(value)) : std::move(value);
+}
+
 QVariant CellValue::unwrap(const QVariant &value)
 {
-    if (value.metaType() != QMetaType::fromType<data::Value>())
+    if (!isWrapped(value))
         return value;
     const data::Value v = value.value<data::Value>();
     if (v.isNull())
@@ -104,7 +114,9 @@ qint64 CellValue::dateSeconds(const QVariant &value)
 
 CellValue::Key CellValue::key(const QVariant &given)
 {
-    const QVariant value = unwrap(given);
+    if (isWrapped(given))
+        return key(unwrap(given));
+    const QVariant &value = given;
     Key k;
     if (isNull(value))
         return k;

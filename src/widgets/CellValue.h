@@ -29,6 +29,8 @@ public:
     /// other variant comes back unchanged. The grid reads every cell through it,
     /// so readers may hand over report values as they are.
     static QVariant unwrap(const QVariant &value);
+    static QVariant unwrap(QVariant &&value);
+    static bool isWrapped(const QVariant &value);
 
     static Key key(const QVariant &value);
     /// <0, 0, >0 like strcmp. Different kinds order as Null < Bool < Number < Date < Text.
