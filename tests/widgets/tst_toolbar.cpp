@@ -56,6 +56,7 @@ private Q_SLOTS:
     void checkButtonStateFollowsClicksNotCode();
     void disabledOrHiddenToolsFollowFlags();
     void comboToolRaisesChoiceOnlyForTheUser();
+    void textToolRaisesChoiceWhenTheUserConfirms();
     void menusHoldTheSameTools();
     void keepsTextsForLocalisation();
 };
@@ -169,6 +170,26 @@ void tst_ToolBar::comboToolRaisesChoiceOnlyForTheUser()
     list->Clear();
     QCOMPARE(list->ListCount(), 0);
     QCOMPARE(choice.count(), 1);
+}
+
+void tst_ToolBar::textToolRaisesChoiceWhenTheUserConfirms()
+{
+    Fixture f;
+    Tool *find = f.bar.addTool(QStringLiteral("ID_Find"), Tool::TextBox, QStringLiteral("Find"));
+    QVERIFY(f.bar.addToBand(QStringLiteral("id_find")));
+    QSignalSpy choice(&f.bar, &ToolBar::ComboSelChange);
+    find->setText(QStringLiteral("EUR"));
+    QCOMPARE(find->Text(), QStringLiteral("EUR"));
+    QCOMPARE(choice.count(), 0);
+    auto *edit = qobject_cast<QLineEdit *>(find->editor());
+    QVERIFY(edit);
+    edit->setFocus();
+    QTest::keyClicks(edit, QStringLiteral("/USD"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(choice.count(), 1);
+    QCOMPARE(choice.at(0).at(0).value<Tool *>()->Text(), QStringLiteral("EUR/USD"));
+    QCOMPARE(find->State(), 0);
+    QCOMPARE(find->Caption(), QStringLiteral("Find"));
 }
 
 void tst_ToolBar::menusHoldTheSameTools()
