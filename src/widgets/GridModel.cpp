@@ -61,6 +61,7 @@ void GridModel::clearColumns()
     m_sortKeys.clear();
     m_tree.clear();
     m_topGroups = 0;
+    m_positionOf.clear();
     m_order.resize(size_t(m_itemCount));
     for (int i = 0; i < m_itemCount; ++i)
         m_order[size_t(i)] = i;
@@ -214,6 +215,7 @@ void GridModel::clearSortKeys()
 
 void GridModel::buildTree()
 {
+    m_positionOf.clear();
     m_tree.clear();
     m_topGroups = 0;
     const int n = m_itemCount;
@@ -530,12 +532,14 @@ QModelIndex GridModel::groupIndex(const QStringList &path) const
 
 QModelIndex GridModel::indexOfBookmark(int bookmark) const
 {
-    if (bookmark < 0 || bookmark >= m_itemCount)
+    if (bookmark < 0 || bookmark >= int(m_order.size()))
         return {};
-    const auto it = std::find(m_order.begin(), m_order.end(), bookmark);
-    if (it == m_order.end())
-        return {};
-    const int pos = int(it - m_order.begin());
+    if (m_positionOf.size() != m_order.size()) {
+        m_positionOf.assign(m_order.size(), 0);
+        for (size_t pos = 0; pos < m_order.size(); ++pos)
+            m_positionOf[size_t(m_order[pos])] = int(pos);
+    }
+    const int pos = m_positionOf[size_t(bookmark)];
     if (m_groups.isEmpty())
         return createIndex(pos, 0, nodeId(TopRow, 0));
     // The innermost group whose range holds the position.

@@ -169,6 +169,7 @@ private:
     int m_itemCount = 0;
 
     std::vector<int> m_order;          // bookmarks in display order
+    mutable std::vector<int> m_positionOf;   // inverse of m_order, built on first use
     std::vector<Group> m_tree;         // every group node
     int m_topGroups = 0;               // groups of level 0: m_tree[0 .. m_topGroups)
 
