@@ -674,7 +674,7 @@ bool Grid::eventFilter(QObject *watched, QEvent *event)
     if (watched == header()->viewport() && event->type() == QEvent::MouseButtonRelease) {
         emitMouseUp(static_cast<QMouseEvent *>(event), header()->viewport());
     } else if (watched == m_groupByBox && event->type() == QEvent::MouseButtonRelease) {
-        showHeaderMenu(static_cast<QMouseEvent *>(event)->position().toPoint());
+        showGroupMenu(static_cast<QMouseEvent *>(event)->position().toPoint());
         return true;
     }
     return QTreeView::eventFilter(watched, event);
@@ -731,7 +731,7 @@ void Grid::updateGroupByBox()
     m_groupByBox->setText(parts.join(QStringLiteral(" &rsaquo; ")));
 }
 
-void Grid::showHeaderMenu(const QPoint &pos)
+void Grid::showGroupMenu(const QPoint &pos)
 {
     QMenu menu(this);
     QMenu *add = menu.addMenu(tr("Group by"));

@@ -4,7 +4,6 @@
 #include "GridColumn.h"
 #include "GridModel.h"
 
-#include <QPointer>
 #include <QTreeView>
 
 class QLabel;
@@ -162,7 +161,7 @@ private:
     int expandedSize(const QModelIndex &group) const;
     void emitMouseUp(QMouseEvent *event, QWidget *source);
     void updateGroupByBox();
-    void showHeaderMenu(const QPoint &pos);
+    void showGroupMenu(const QPoint &pos);
 
     GridModel *m_model;
     QLabel *m_groupByBox;
