@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QLabel>
+#include <QPointer>
+#include <QWidget>
+
+/// One filter slot of the query panel as the control hands it to a report:
+/// the caption label, the filter control itself and whether the report uses
+/// it. The control owns both widgets; the report only sets their roles
+/// (through their Qt properties, so a control lacking a role is skipped).
+struct FilterControl
+{
+    QPointer<QLabel> lbCaption;
+    QPointer<QWidget> Common;
+    bool Enabled = false;
+};
+
+/// The slots of the query panel, by index.
+enum FilterIndex : int {
+    fcDateReport0 = 0,
+    fcDateReport1 = 1,
+    fcCombo1 = 2,
+    fcComboNetting = 3,
+    fcDealBox = 4,
+    fcPairBox = 5,
+    fcCcyBox = 6,
+    fcCptyBox = 7,
+    fcDealerBox = 8,
+    fcLegendBox = 9,
+    fcStatusBox = 10,
+    fcTypeDate = 11,
+    fcLoroNostro = 12,
+    fcTCIDBox = 13,
+    fcListAttrib = 14,
+    fcDateReport2 = 15,
+    fcDateReport3 = 16,
+    fcClientBox = 17,
+    FilterControlCount = 18,
+};
+
+Q_DECLARE_METATYPE(FilterControl)

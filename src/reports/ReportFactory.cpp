@@ -1,0 +1,50 @@
+#include "ReportFactory.h"
+
+#include "OpenPosition.h"
+#include "ReportClasses.h"
+
+#include <QMetaEnum>
+
+namespace ReportFactory {
+
+std::unique_ptr<Report> createReport(int windowType)
+{
+    switch (windowType) {
+    case dmOpenPosition: return std::make_unique<OpenPosition>();
+    case dmForwardPosition: return std::make_unique<ForwardPosition>();
+    case dmSingleCurrency: return std::make_unique<SingleCurrency>();
+    case dmDepoPosition: return std::make_unique<DepoPosition>();
+    case dmCashFlow: return std::make_unique<CashFlow>();
+    case dmCurrencyPosition: return std::make_unique<CurrencyPosition>();
+    case dmPairCounterparty: return std::make_unique<Profit_LossUSDRUB>();
+    case dmNetting: return std::make_unique<Netting>();
+    case dmProffit: return std::make_unique<Profit_Loss>();
+    case dmProfitDepo: return std::make_unique<Profit_LossDepo>();
+    case dmProfitRange: return std::make_unique<Profit_LossRange>();
+    case dmProfitDepoRange: return std::make_unique<Profit_LossDepoRange>();
+    case dmBrokerPosition: return std::make_unique<BrokersPosition>();
+    case dmProfitCurrency: return std::make_unique<ProfitCurrency>();
+    default: return nullptr;
+    }
+}
+
+std::optional<int> windowTypeFromText(const QString &text)
+{
+    const QMetaEnum types = QMetaEnum::fromType<AppType>();
+    bool isNumber = false;
+    const int number = text.toInt(&isNumber);
+    if (isNumber)
+        return number;
+    bool known = false;
+    const int value = types.keyToValue(text.toLatin1().constData(), &known);
+    if (known)
+        return value;
+    for (int i = 0; i < types.keyCount(); ++i) {
+        if (const std::unique_ptr<Report> report = createReport(types.value(i));
+            report && report->App_Name.compare(text, Qt::CaseInsensitive) == 0)
+            return types.value(i);
+    }
+    return std::nullopt;
+}
+
+} // namespace ReportFactory
