@@ -18,7 +18,7 @@ quint32 StringPool::internSlow(const QString &text)
     }
     // Only buffers the cache can keep alive are worth remembering.
     if (text.data_ptr().isMutable()) {
-        Recent &recent = m_recent[(quintptr(text.constData()) >> 4) % RecentSize];
+        Recent &recent = m_recent[slotOf(text)];
         recent.text = text;
         recent.id = id;
     }

@@ -24,7 +24,7 @@ public:
         // (a report sets one filter text on many rows): recognise those by
         // their buffer before hashing the characters. The cache holds a copy,
         // so a cached buffer cannot be freed and reused for another text.
-        const Recent &recent = m_recent[(quintptr(text.constData()) >> 4) % RecentSize];
+        const Recent &recent = m_recent[slotOf(text)];
         if (recent.text.constData() == text.constData() && recent.text.size() == text.size()
             && !text.isEmpty())
             return recent.id;
@@ -37,6 +37,13 @@ public:
 
 private:
     quint32 internSlow(const QString &text);
+    /// A cache slot from the buffer address; multiplying spreads buffers that
+    /// an allocator placed at regular distances over all the slots.
+    static std::size_t slotOf(const QString &text)
+    {
+        return std::size_t((quint64(quintptr(text.constData())) * 0x9E3779B97F4A7C15ULL) >> 56)
+               % RecentSize;
+    }
 
     struct Recent
     {
