@@ -113,24 +113,13 @@ void Column::setVariant(std::size_t row, DataType t, qint64 payload)
 
 void Column::setInt64Other(std::size_t row, qint64 v)
 {
-    switch (m_kind) {
-    case Kind::Double:
+    // Int and Bool columns are handled inline by setInt64().
+    if (m_kind == Kind::Double)
         setDouble(row, double(v));
-        return;
-    case Kind::Bool:
-        clearNull(row);
-        m_bytes[row] = v != 0;
-        return;
-    case Kind::String:
-        setText(row, QString::number(v));
-        return;
-    case Kind::Variant:
+    else if (m_kind == Kind::Variant)
         setVariant(row, DataType::BigInt, v);
-        return;
-    case Kind::Int:
-        setInt64(row, v);
-        return;
-    }
+    else
+        setText(row, QString::number(v));
 }
 
 void Column::setDoubleOther(std::size_t row, double v)
