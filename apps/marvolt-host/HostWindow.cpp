@@ -1,0 +1,90 @@
+#include "HostWindow.h"
+
+#include "Marvolt.h"
+#include "ReportFactory.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QMetaEnum>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+HostWindow::HostWindow(const QString &userName, QWidget *parent)
+    : QMainWindow(parent)
+    , m_control(new Marvolt(this))
+    , m_reportChooser(new QComboBox(this))
+    , m_progress(new QProgressBar(this))
+    , m_hint(new QLabel(this))
+{
+    setWindowTitle(QStringLiteral("Marvolt"));
+    setCentralWidget(m_control);
+
+    auto *hostBar = addToolBar(QStringLiteral("Report"));
+    hostBar->setMovable(false);
+    hostBar->addWidget(new QLabel(QStringLiteral(" Report: "), hostBar));
+    const QMetaEnum kinds = QMetaEnum::fromType<ReportFactory::AppType>();
+    for (int i = 0; i < kinds.keyCount(); ++i)
+        m_reportChooser->addItem(QStringLiteral("%1  %2").arg(kinds.value(i)).arg(QLatin1String(kinds.key(i))),
+                                 kinds.value(i));
+    hostBar->addWidget(m_reportChooser);
+    connect(m_reportChooser, &QComboBox::activated, this,
+            [this](int index) { chooseReport(m_reportChooser->itemData(index).toInt()); });
+
+    m_progress->setMaximumWidth(200);
+    m_progress->setTextVisible(false);
+    m_progress->hide();
+    statusBar()->addWidget(m_hint, 1);
+    statusBar()->addPermanentWidget(m_progress);
+
+    connect(m_control, &Marvolt::MouseMove, this,
+            [this] { m_hint->setText(m_control->property("StatBarText").toString()); });
+    connect(m_control, &Marvolt::InitProgress, this, &HostWindow::onInitProgress);
+    connect(m_control, &Marvolt::StepProgress, this, &HostWindow::onStepProgress);
+    connect(m_control, &Marvolt::UnActivProgress, this, &HostWindow::onUnActivProgress);
+
+    // What a host sets before it chooses a report.
+    m_control->setProperty("TableName", QStringLiteral("Tickets"));
+    m_control->setProperty("FormatRate", QStringLiteral("0.0000"));
+    m_control->setProperty("FormatValue", QStringLiteral("#,##0.00"));
+    m_control->setProperty("UserName", userName);
+    resize(1280, 800);
+}
+
+void HostWindow::chooseReport(int windowType)
+{
+    const int index = m_reportChooser->findData(windowType);
+    if (index >= 0)
+        m_reportChooser->setCurrentIndex(index);
+    m_control->setProperty("WindowType", windowType);
+    QMetaObject::invokeMethod(m_control, "RefreshData");
+}
+
+void HostWindow::closeEvent(QCloseEvent *event)
+{
+    QMetaObject::invokeMethod(m_control, "Control_Unload");
+    event->accept();
+}
+
+void HostWindow::onInitProgress(short max)
+{
+    // A zero maximum says nothing about the length: show a busy bar.
+    m_maxProgress = max;
+    m_progress->setRange(0, qMax<int>(0, max));
+    m_progress->setValue(0);
+    m_progress->show();
+    m_reportChooser->setEnabled(false);
+}
+
+void HostWindow::onStepProgress(short step)
+{
+    if (m_maxProgress > 0)
+        m_progress->setValue(qBound(0, int(step), m_maxProgress));
+}
+
+void HostWindow::onUnActivProgress()
+{
+    m_progress->hide();
+    m_reportChooser->setEnabled(true);
+}

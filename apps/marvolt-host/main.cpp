@@ -1,0 +1,110 @@
+// marvolt-host: the demo host window around the Marvolt control.
+
+#include "HostWindow.h"
+
+#include "Clock.h"
+#include "MessageBoxSink.h"
+#include "MessageService.h"
+#include "ReportFactory.h"
+#include "SessionContext.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+           || qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen");
+}
+
+void printLine(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+QString connectionString(const QString &path)
+{
+    QString quoted = path;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QStringLiteral("Provider=SQLite;Data Source=\"") + quoted + QLatin1Char('"');
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Checked before QApplication, which would abort without a display.
+    if (!hasDisplay()) {
+        QString db;
+        for (int i = 1; i + 1 < argc; ++i) {
+            if (QLatin1String(argv[i]) == QLatin1String("--db"))
+                db = QString::fromLocal8Bit(argv[i + 1]);
+        }
+        if (db.isEmpty())
+            db = QStringLiteral("trading.db");
+        printLine(QStringLiteral("marvolt-host needs a display (neither DISPLAY nor WAYLAND_DISPLAY is set)."));
+        printLine(QStringLiteral("Without one, run a report with the headless runner, for example:"));
+        printLine(QStringLiteral("  marvolt-report --db %1 --report dmOpenPosition --format grid").arg(db));
+        printLine(QStringLiteral("  marvolt-report --db %1 --screenshot marvolt.png").arg(db));
+        printLine(QStringLiteral("See marvolt-report --help for every option."));
+        return 3;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("marvolt-host"));
+    QApplication::setStyle(QStringLiteral("Fusion"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("The Marvolt demo host."));
+    parser.addHelpOption();
+    const QCommandLineOption dbOption(QStringLiteral("db"), QStringLiteral("The SQLite trading database."),
+                                      QStringLiteral("FILE"));
+    const QCommandLineOption reportOption(QStringLiteral("report"),
+                                          QStringLiteral("The report to open (WindowType value or name)."),
+                                          QStringLiteral("N|NAME"), QStringLiteral("0"));
+    const QCommandLineOption userOption(QStringLiteral("user"), QStringLiteral("The working user."),
+                                        QStringLiteral("NAME"), qEnvironmentVariable("USER", QStringLiteral("marvolt")));
+    const QCommandLineOption todayOption(QStringLiteral("today"), QStringLiteral("The date taken as today."),
+                                         QStringLiteral("YYYY-MM-DD"));
+    parser.addOptions({dbOption, reportOption, userOption, todayOption});
+    parser.process(app);
+
+    const QString db = parser.value(dbOption);
+    if (db.isEmpty() || !QFileInfo(db).isFile()) {
+        printLine(QStringLiteral("marvolt-host: database not found: %1 (give --db FILE)").arg(db));
+        return 1;
+    }
+    if (parser.isSet(todayOption)) {
+        const QDate today = QDate::fromString(parser.value(todayOption), Qt::ISODate);
+        if (!today.isValid()) {
+            printLine(QStringLiteral("marvolt-host: --today: not a date YYYY-MM-DD"));
+            return 2;
+        }
+        Clock::setToday(today);
+    }
+    const std::optional<int> report = ReportFactory::windowTypeFromText(parser.value(reportOption));
+    if (!report) {
+        printLine(QStringLiteral("marvolt-host: --report: no report \"%1\"").arg(parser.value(reportOption)));
+        return 2;
+    }
+    SessionContext &session = SessionContext::instance();
+    if (!session.OpenSession(connectionString(QFileInfo(db).absoluteFilePath()))) {
+        printLine(QStringLiteral("marvolt-host: cannot open %1: %2")
+                      .arg(db, session.lastError() ? session.lastError()->Description : QString()));
+        return 1;
+    }
+    session.setCurrentUserName(parser.value(userOption));
+
+    HostWindow window(parser.value(userOption));
+    MessageService::instance().setSink(std::make_unique<MessageBoxSink>(&window));
+    window.show();
+    window.chooseReport(*report);
+    const int status = app.exec();
+    MessageService::instance().setSink(nullptr);
+    return status;
+}

@@ -1,0 +1,208 @@
+#include "ReportRunner.h"
+
+#include "RecordsetCsv.h"
+
+#include "Marvolt.h"
+#include "Report.h"
+
+#include "Clock.h"
+#include "MessageService.h"
+#include "RegistryAccess.h"
+#include "SessionContext.h"
+#include "TextTable.h"
+
+#include "Grid.h"
+#include "Recordset.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QPixmap>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+const QString DefaultRateFormat = QStringLiteral("0.0000");
+const QString DefaultValueFormat = QStringLiteral("#,##0.00");
+
+/// The connection string of a database file, quoted so any file name works.
+QString connectionString(const QString &path)
+{
+    QString quoted = path;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QStringLiteral("Provider=SQLite;Data Source=\"") + quoted + QLatin1Char('"');
+}
+
+/// Messages may span lines ("...Error number: 1\rno such table"): one line.
+QString oneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text.simplified();
+}
+
+} // namespace
+
+ReportRunner::ReportRunner(const RunnerOptions &options)
+    : m_options(options)
+{
+}
+
+int ReportRunner::fail(int status, const QString &reason)
+{
+    m_error = oneLine(reason);
+    return status;
+}
+
+int ReportRunner::run()
+{
+    if (!m_options.language.isEmpty()) {
+        if (const auto language = TextTable::languageFromCode(m_options.language))
+            TextTable::setLanguage(*language);
+    }
+    if (m_options.today.isValid())
+        Clock::setToday(m_options.today);
+    if (!m_options.settingsFile.isEmpty())
+        RegistryAccess::instance().setPath(m_options.settingsFile);
+    if (!openSession())
+        return 1;
+
+    QString user = m_options.userName;
+    if (user.isEmpty())
+        user = qEnvironmentVariable("USER", QStringLiteral("marvolt"));
+    SessionContext::instance().setCurrentUserName(user);
+
+    Marvolt control;
+    control.resize(1280, 800);
+    control.setTableName(m_options.table);
+    control.setFormatRate(DefaultRateFormat);
+    control.setFormatValue(DefaultValueFormat);
+    control.setUserName(user);
+    control.setWindowType(m_options.windowType);
+    if (!control.report())
+        return fail(2, QStringLiteral("report %1 has no report class").arg(m_options.windowType));
+
+    if (!applyQuery(control))
+        return 2;
+    if (!refresh(control))
+        return 1;
+    if (!m_options.screenshot.isEmpty() && !saveScreenshot(control))
+        return 1;
+    if (!writeResult(control))
+        return 1;
+    return 0;
+}
+
+bool ReportRunner::openSession()
+{
+    // SQLite would create a missing file: a mistyped name must not give an
+    // empty database and an empty report.
+    const QFileInfo file(m_options.database);
+    if (!file.exists() || !file.isFile()) {
+        fail(1, QStringLiteral("database not found: %1").arg(m_options.database));
+        return false;
+    }
+    SessionContext &session = SessionContext::instance();
+    if (!session.OpenSession(connectionString(file.absoluteFilePath()))) {
+        const data::ErrorPtr error = session.lastError();
+        fail(1, QStringLiteral("cannot open the database %1: %2")
+                    .arg(m_options.database, error ? error->Description : QStringLiteral("unknown error")));
+        return false;
+    }
+    return true;
+}
+
+bool ReportRunner::applyQuery(Marvolt &control)
+{
+    QString error;
+    if (!m_options.storedFilter.isEmpty() && !control.loadStoredFilter(m_options.storedFilter, &error)) {
+        fail(2, QStringLiteral("--filter: ") + error);
+        return false;
+    }
+    for (const auto &[field, value] : m_options.fields) {
+        if (!control.setQueryField(field, value, &error)) {
+            fail(2, QStringLiteral("--set: ") + error);
+            return false;
+        }
+    }
+    if (!m_options.view.isEmpty()) {
+        const View view = m_options.view == QLatin1String("summary") ? vwSummary
+                          : m_options.view == QLatin1String("detail") ? vwDetail
+                                                                      : vwAll;
+        control.setDisplayMode(view);
+    }
+    return true;
+}
+
+bool ReportRunner::refresh(Marvolt &control)
+{
+    MessageService::instance().clearMessages();
+    bool ended = false;
+    QEventLoop loop;
+    QObject::connect(&control, &Marvolt::UnActivProgress, &loop, [&ended, &loop] {
+        ended = true;
+        loop.quit();
+    });
+    control.RefreshData();
+    // A report without a query ends before RefreshData returns.
+    if (!ended)
+        loop.exec();
+    const QString message = MessageService::instance().lastMessage();
+    if (!message.isEmpty()) {
+        fail(1, message);
+        return false;
+    }
+    return true;
+}
+
+bool ReportRunner::writeResult(Marvolt &control)
+{
+    if (m_options.format == RunnerOptions::Format::Grid) {
+        widgets::Grid *grid = control.mainTable();
+        grid->expandAllGroups();
+        return writeText(grid->copyText(false));
+    }
+    Report *report = control.report();
+    data::RecordsetPtr display = report->DisplayRecordset();
+    if (!display) {
+        // An empty result drops the display rows: a fresh, empty display
+        // recordset still gives the header line of its fields.
+        report->RenewRecordset();
+        display = report->DisplayRecordset();
+    }
+    return writeText(display ? RecordsetCsv::write(*display) : QString());
+}
+
+bool ReportRunner::saveScreenshot(Marvolt &control)
+{
+    // Laid out and painted as on a screen, without showing a window.
+    control.setAttribute(Qt::WA_DontShowOnScreen);
+    control.show();
+    QCoreApplication::processEvents();
+    const QPixmap picture = control.grab();
+    if (!picture.save(m_options.screenshot, "PNG")) {
+        fail(1, QStringLiteral("cannot write the screenshot %1").arg(m_options.screenshot));
+        return false;
+    }
+    return true;
+}
+
+bool ReportRunner::writeText(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    if (m_options.outFile.isEmpty()) {
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+        std::fflush(stdout);
+        return true;
+    }
+    QFile file(m_options.outFile);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        fail(1, QStringLiteral("cannot write %1: %2").arg(m_options.outFile, file.errorString()));
+        return false;
+    }
+    return true;
+}

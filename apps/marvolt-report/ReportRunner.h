@@ -1,0 +1,35 @@
+#pragma once
+
+#include "RunnerOptions.h"
+
+#include <QString>
+
+class Marvolt;
+
+/// One run of marvolt-report: opens the session on the database, creates a
+/// real Marvolt control, sets it up as a host would (table, formats, user,
+/// report), applies the stored filter and the field settings, refreshes,
+/// waits for the end of the query and writes the result.
+class ReportRunner final
+{
+public:
+    explicit ReportRunner(const RunnerOptions &options);
+
+    /// The exit status: 0 on success, 1 when the database cannot be used or
+    /// the query failed, 2 for settings that do not fit the report. The
+    /// reason of a failure is in lastError(), on one line.
+    int run();
+    QString lastError() const { return m_error; }
+
+private:
+    bool openSession();
+    bool applyQuery(Marvolt &control);
+    bool refresh(Marvolt &control);
+    bool writeResult(Marvolt &control);
+    bool saveScreenshot(Marvolt &control);
+    bool writeText(const QString &text);
+    int fail(int status, const QString &reason);
+
+    RunnerOptions m_options;
+    QString m_error;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+/// The command line of marvolt-report, parsed and checked.
+struct RunnerOptions
+{
+    enum class Format { Csv, Grid };
+
+    QString database;
+    int windowType = 0;
+    QString userName;
+    QDate today;
+    QString table = QStringLiteral("Tickets");
+    QString view;                  ///< "all", "summary", "detail" or empty (the stored view)
+    QString storedFilter;
+    QList<QPair<QString, QString>> fields;   ///< --set Field=Value, in order
+    QString language;              ///< "en", "de", "ru" or empty (the process locale)
+    Format format = Format::Csv;
+    QString outFile;               ///< empty: standard output
+    QString screenshot;
+    QString settingsFile;          ///< empty: the user's own settings store
+    bool help = false;
+
+    /// Parses arguments (the program name first). False with a one-line
+    /// reason for an unknown option, a missing or bad value, or no --db.
+    bool parse(const QStringList &arguments, QString *error);
+
+    static QString usage();
+};

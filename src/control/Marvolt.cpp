@@ -1,0 +1,779 @@
+#include "Marvolt.h"
+
+#include "ElapsedBut.h"
+#include "MainMenuTools.h"
+#include "QueryFieldWriter.h"
+
+#include "EventClass.h"
+#include "Report.h"
+#include "ReportFactory.h"
+
+#include "Clock.h"
+#include "DirectoryProvider.h"
+#include "RegistrySettings.h"
+#include "SessionContext.h"
+#include "SharedValues.h"
+#include "TextTable.h"
+
+#include "BusyIndicator.h"
+#include "CheckCombo.h"
+#include "Grid.h"
+#include "RelDate.h"
+#include "ToolBar.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <limits>
+
+namespace {
+
+constexpr int AutoRefreshMs = 10000;
+const QString ArchiveTable = QStringLiteral("Archive");
+const QString ArchiveProbe = QStringLiteral("SELECT TCID FROM Archive Where TCID='ZZZZ'");
+
+/// Width one label and its filter take in the panel; the panel puts as many
+/// pairs side by side as fit.
+constexpr int FilterPairWidth = 300;
+
+bool fitsShort(int value)
+{
+    return value >= std::numeric_limits<short>::min() && value <= std::numeric_limits<short>::max();
+}
+
+/// A two-row table as the check combos take it: row 0 the texts, row 1 the ids.
+QVariant arrayData(const TwoRowTable &table)
+{
+    QVariantList texts;
+    QVariantList ids;
+    for (int i = 0; i < table.size(); ++i) {
+        texts.append(table.text(i));
+        ids.append(table.id(i));
+    }
+    return QVariantList{QVariant(texts), QVariant(ids)};
+}
+
+} // namespace
+
+Marvolt::Marvolt(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Marvolt"));
+    // Relative filter dates count from the same "today" as the reports.
+    widgets::RelDate::setTodayProvider([] { return Clock::today(); });
+
+    m_timer.setInterval(AutoRefreshMs);
+    connect(&m_timer, &QTimer::timeout, this, &Marvolt::timerTick);
+
+    m_mainMenu = new widgets::ToolBar(this);
+    m_mainMenu->setObjectName(QStringLiteral("MainMenu"));
+    m_mainTable = new widgets::Grid(this);
+    m_mainTable->setObjectName(QStringLiteral("MainTable"));
+    m_animProgress = new widgets::BusyIndicator(this);
+    m_animProgress->setObjectName(QStringLiteral("AnimProgress"));
+
+    MainMenuTools::build(*m_mainMenu);
+    connect(m_mainMenu, &widgets::ToolBar::ToolClick, this, &Marvolt::onToolClick);
+    connect(m_mainMenu, &widgets::ToolBar::ComboSelChange, this, &Marvolt::onComboSelChange);
+    connect(m_mainMenu, &widgets::ToolBar::MouseEnter, this, &Marvolt::onToolMouseEnter);
+
+    // Start-up, in its fixed order: the fixed lists, the filter table, the
+    // toolbar texts, the view on the toolbar (nothing without a report), the layout.
+    buildFilters();
+    fillFixedLists();
+    MainMenuTools::localise(*m_mainMenu);
+    ApplyViewToToolbar();
+    buildLayout();
+}
+
+Marvolt::~Marvolt()
+{
+    // The report reads the grid and the filter controls through its
+    // references: release it before the widgets go.
+    m_timer.stop();
+    m_report.reset();
+    m_currentActiv.reset();
+}
+
+// ---- start-up ----------------------------------------------------------------------------
+
+void Marvolt::buildFilters()
+{
+    m_queryPanel = new QFrame(this);
+    m_queryPanel->setObjectName(QStringLiteral("QueryPanel"));
+    m_filterBody = new QWidget(m_queryPanel);
+    m_filterBody->setObjectName(QStringLiteral("FilterBody"));
+
+    const auto makeLabel = [this](const QString &name, const QString &text) {
+        auto *label = new QLabel(text, m_filterBody);
+        label->setObjectName(name);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        return label;
+    };
+    const auto makeCheckCombo = [this](const QString &name) {
+        auto *box = new widgets::CheckCombo(m_filterBody);
+        box->setObjectName(name);
+        box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        return box;
+    };
+    const auto makeList = [this](const QString &name) {
+        auto *combo = new QComboBox(m_filterBody);
+        combo->setObjectName(name);
+        combo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        return combo;
+    };
+    const auto makeTitleButton = [this](const QString &name) {
+        auto *button = new ElapsedBut(m_filterBody);
+        button->setObjectName(name);
+        return button;
+    };
+
+    // The captions' initial texts; reports replace some through lbCaption.
+    static const char *const LabelTexts[15] = {
+        "Start Date", "Deal Type", "Cur Pair", "Relative", "Cpty ID", "Dealer ID", "Netting", "End Date",
+        "Currency",   "Category",  "Desk",     "Attributes", "Start Val Date", "End Val Date", "Client",
+    };
+    for (int i = 0; i < 15; ++i)
+        ValLabel[size_t(i)] = makeLabel(QStringLiteral("ValLabel%1").arg(i), QString::fromLatin1(LabelTexts[i]));
+    lblTypeDate = makeLabel(QStringLiteral("lblTypeDate"), QStringLiteral("Type Date"));
+    lblLoroNostro = makeLabel(QStringLiteral("lblLoroNostro"), QStringLiteral("Account"));
+    lblTCID = makeLabel(QStringLiteral("lblTCID"), QStringLiteral("Local TCID"));
+
+    for (int i = 0; i < 4; ++i) {
+        auto *picker = new widgets::RelDate(m_filterBody);
+        picker->setObjectName(QStringLiteral("DateReport%1").arg(i));
+        picker->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        DateReport[size_t(i)] = picker;
+    }
+    Combo1 = makeList(QStringLiteral("Combo1"));
+    Combo1->addItems({QStringLiteral("True"), QStringLiteral("False")});
+    ComboNetting = makeList(QStringLiteral("ComboNetting"));
+    TypeDate = makeList(QStringLiteral("TypeDate"));
+    DealBox = makeCheckCombo(QStringLiteral("DealBox"));
+    PairBox = makeCheckCombo(QStringLiteral("PairBox"));
+    CcyBox = makeCheckCombo(QStringLiteral("CcyBox"));
+    CptyBox = makeTitleButton(QStringLiteral("CptyBox"));
+    DealerBox = makeCheckCombo(QStringLiteral("DealerBox"));
+    LegendBox = makeTitleButton(QStringLiteral("LegendBox"));
+    StatusBox = makeCheckCombo(QStringLiteral("StatusBox"));
+    chLoroNostro = makeCheckCombo(QStringLiteral("chLoroNostro"));
+    TCIDBox = makeCheckCombo(QStringLiteral("TCIDBox"));
+    ListAttrib = makeCheckCombo(QStringLiteral("ListAttrib"));
+    ClientBox = makeCheckCombo(QStringLiteral("ClientBox"));
+
+    const std::array<std::pair<QWidget *, QLabel *>, FilterControlCount> table = {{
+        {DateReport[0], ValLabel[0]},  {DateReport[1], ValLabel[7]}, {Combo1, ValLabel[3]},
+        {ComboNetting, ValLabel[6]},   {DealBox, ValLabel[1]},       {PairBox, ValLabel[2]},
+        {CcyBox, ValLabel[8]},         {CptyBox, ValLabel[4]},       {DealerBox, ValLabel[5]},
+        {LegendBox, ValLabel[9]},      {StatusBox, ValLabel[10]},    {TypeDate, lblTypeDate},
+        {chLoroNostro, lblLoroNostro}, {TCIDBox, lblTCID},           {ListAttrib, ValLabel[11]},
+        {DateReport[2], ValLabel[12]}, {DateReport[3], ValLabel[13]}, {ClientBox, ValLabel[14]},
+    }};
+    for (int i = 0; i < FilterControlCount; ++i) {
+        FilterControl &slot = m_filterControls[size_t(i)];
+        slot.Common = table[size_t(i)].first;
+        slot.lbCaption = table[size_t(i)].second;
+        slot.Enabled = false;
+        // Each report shows the filters it uses (ReNewFControl); until then
+        // the panel is empty.
+        slot.Common->hide();
+        slot.lbCaption->hide();
+        slot.Common->installEventFilter(this);
+        slot.lbCaption->setBuddy(slot.Common);
+    }
+    m_panelSlots = m_filterControls;
+
+    // Hints for the host's status bar (0: the event is raised, the text stays).
+    registerHint(CcyBox, 1035);
+    registerHint(PairBox, 1034);
+    registerHint(DealBox, 1033);
+    registerHint(DealerBox, 1037);
+    registerHint(StatusBox, 1039);
+    registerHint(CptyBox, 1036);
+    registerHint(LegendBox, 1038);
+    for (int i = 0; i < 4; ++i)
+        registerHint(DateReport[size_t(i)], 1029 + i);
+    static const int LabelHints[10] = {1029, 1033, 1034, 1031, 1036, 1037, 1032, 1030, 1035, 1038};
+    for (int i = 0; i < 15; ++i)
+        registerHint(ValLabel[size_t(i)], i < 10 ? LabelHints[i] : 0);
+    Combo1->installEventFilter(this);
+    ComboNetting->installEventFilter(this);
+}
+
+void Marvolt::registerHint(QWidget *widget, int textId)
+{
+    m_hints.insert(widget, textId);
+    widget->installEventFilter(this);
+}
+
+void Marvolt::fillFixedLists()
+{
+    StatusBox->setTypeData(2);
+    if (SessionContext::instance().isOpen()) {
+        bool allStatuses = true;
+        StatusBox->setSArrayData(arrayData(DirectoryProvider::instance().StatusList(allStatuses)));
+    }
+    chLoroNostro->setTypeData(2);
+    chLoroNostro->setSArrayData(QStringList{QStringLiteral("LORO"), QStringLiteral("NOSTRO"), QStringLiteral("NONE")});
+    ClientBox->setTypeData(2);
+    ClientBox->setSArrayData(QStringList{QStringLiteral("Client"), QStringLiteral("Non Client")});
+}
+
+void Marvolt::buildLayout()
+{
+    // The title bar of the query panel: caption, busy animation, hide button.
+    m_titlePanel = new QWidget(m_queryPanel);
+    m_titlePanel->setObjectName(QStringLiteral("TitlePanel"));
+    auto *title = new QLabel(QStringLiteral("Query Params"), m_titlePanel);
+    title->setObjectName(QStringLiteral("TitleCaption"));
+    m_closeFilter = new QToolButton(m_titlePanel);
+    m_closeFilter->setObjectName(QStringLiteral("CloseFilter"));
+    m_closeFilter->setAutoRaise(true);
+    m_closeFilter->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton, nullptr, this));
+    m_closeFilter->setToolTip(TextTable::LoadText(13018));
+    connect(m_closeFilter, &QToolButton::clicked, this, &Marvolt::hideQueryPanel);
+    auto *titleLayout = new QHBoxLayout(m_titlePanel);
+    titleLayout->setContentsMargins(10, 4, 4, 4);
+    titleLayout->addWidget(title);
+    titleLayout->addStretch(1);
+    titleLayout->addWidget(m_animProgress);
+    titleLayout->addWidget(m_closeFilter);
+    registerHint(m_queryPanel, 1020);
+    registerHint(m_titlePanel, 1020);
+    registerHint(m_closeFilter, 13018);
+    registerHint(m_mainTable->viewport(), 1021);
+
+    m_filterGrid = new QGridLayout(m_filterBody);
+    m_filterGrid->setContentsMargins(10, 4, 10, 10);
+    m_filterGrid->setHorizontalSpacing(8);
+    m_filterGrid->setVerticalSpacing(6);
+
+    auto *panelLayout = new QVBoxLayout(m_queryPanel);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->setSpacing(0);
+    panelLayout->addWidget(m_titlePanel);
+    panelLayout->addWidget(m_filterBody);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 4, 6, 6);
+    layout->setSpacing(6);
+    layout->addWidget(m_mainMenu);
+    layout->addWidget(m_queryPanel);
+    layout->addWidget(m_mainTable, 1);
+
+    setStyleSheet(QStringLiteral(
+        "QFrame#QueryPanel { border: 1px solid palette(mid); border-radius: 6px; background: palette(base); }"
+        "QWidget#TitlePanel { border-bottom: 1px solid palette(midlight); }"
+        "QLabel#TitleCaption { font-weight: 600; }"
+        "QWidget#FilterBody QLabel { color: palette(dark); }"));
+    layoutFilters();
+}
+
+// ---- the published interface ----------------------------------------------------------------
+
+void Marvolt::StopProgress()
+{
+    m_animProgress->stop();
+}
+
+void Marvolt::RefreshData()
+{
+    RunReport();
+}
+
+QString Marvolt::StatBarText() const
+{
+    return SharedValues::StatBarText();
+}
+
+QString Marvolt::TableName() const
+{
+    return SharedValues::TableName();
+}
+
+void Marvolt::setTableName(const QString &name)
+{
+    SharedValues::setTableName(name);
+    if (name == ArchiveTable) {
+        // Archive deals cannot add the archive to themselves.
+        setToolEnabled(QStringLiteral("ID_WithArchive"), false);
+        SharedValues::setArchiveAvailable(false);
+        return;
+    }
+    // Whether this database has an archive at all: any failure (no session,
+    // no table, a locked file) means it cannot be added.
+    bool available = false;
+    if (data::Connection *connection = SessionContext::instance().SessionConnection();
+        connection && connection->State() != data::adStateClosed) {
+        connection->Execute(ArchiveProbe);
+        available = !connection->lastError();
+    }
+    SharedValues::setArchiveAvailable(available);
+    setToolEnabled(QStringLiteral("ID_WithArchive"), available);
+}
+
+void Marvolt::RefreshDirectory()
+{
+    if (m_report)
+        m_report->RefreshDirectory();
+}
+
+QString Marvolt::FormatRate() const
+{
+    return SharedValues::FormatRate();
+}
+
+void Marvolt::setFormatRate(const QString &format)
+{
+    SharedValues::setFormatRate(format);
+    SessionContext::instance().setRateFormat(format);
+    if (m_report)
+        m_report->FormatRate();
+}
+
+QString Marvolt::FormatValue() const
+{
+    return SharedValues::FormatValue();
+}
+
+void Marvolt::setFormatValue(const QString &format)
+{
+    SharedValues::setFormatValue(format);
+    SessionContext::instance().setValueFormat(format);
+    if (m_report)
+        m_report->FormatValue();
+}
+
+void Marvolt::setWindowType(int value)
+{
+    m_windowType = value;
+    std::unique_ptr<Report> created = ReportFactory::createReport(value);
+    // The previous report is released without being called (no ClearUtil):
+    // its settings were saved when it was created or last run.
+    releaseReport();
+    if (!created) {
+        // Without a report the grid has nothing to show.
+        m_mainTable->setItemCount(0);
+        return;
+    }
+    m_report = std::move(created);
+
+    App_Name = m_report->App_Name;
+    m_defaultDir = RegistrySettings::LoadDefaults(App_Name, &m_defaultForm);
+
+    m_currentActiv = std::make_unique<EventClass>();
+    connect(m_currentActiv.get(), &EventClass::InitProgress, this, &Marvolt::onInitProgress);
+    connect(m_currentActiv.get(), &EventClass::StepProgress, this, &Marvolt::onStepProgress);
+    connect(m_currentActiv.get(), &EventClass::UnActivProgress, this, &Marvolt::onUnActivProgress);
+    connect(m_currentActiv.get(), &EventClass::ReSelectTabl, this, &Marvolt::onReSelectTabl);
+
+    m_report->Main_Menu = m_mainMenu;
+    m_report->Main_Table = m_mainTable;
+    for (int index = 0; index < FilterControlCount; ++index)
+        m_report->setQPControl(index, m_filterControls[size_t(index)]);
+    m_settings = RegistrySettings::LoadViewSetting(App_Name);
+    m_report->setViewSetting(m_settings);
+    ApplyViewToToolbar();
+    m_report->SetUtil(m_currentActiv.get());
+
+    setQueryPanelVisible(m_settings.QPVisible);
+    scheduleFilterLayout();
+}
+
+void Marvolt::Control_Unload()
+{
+    StopAutoRefresh();
+    for (FilterControl &slot : m_filterControls)
+        slot = FilterControl();
+    if (m_report) {
+        RegistrySettings::SaveDefaults(App_Name, m_defaultForm, m_defaultDir);
+        m_report->ClearUtil();
+    }
+    releaseReport();
+    m_mainTable->setItemCount(0);
+}
+
+QVariant Marvolt::BankArray() const
+{
+    return SharedValues::BankArray();
+}
+
+void Marvolt::setBankArray(const QVariant &banks)
+{
+    SharedValues::setBankArray(banks.canConvert<QVariantList>() && banks.typeId() != QMetaType::QString
+                                   ? banks.toList()
+                                   : QVariantList());
+}
+
+// ---- host helpers -------------------------------------------------------------------------------
+
+FilterControl Marvolt::filterControl(int index) const
+{
+    if (index < 0 || index >= FilterControlCount)
+        return {};
+    return m_filterControls[size_t(index)];
+}
+
+void Marvolt::setDisplayMode(View mode)
+{
+    if (!m_report)
+        return;
+    setToolState(QStringLiteral("ID_ShowDetails"), mode != vwSummary ? 1 : 0);
+    setToolState(QStringLiteral("ID_ShowSummary"), mode != vwDetail ? 1 : 0);
+    applyDisplayMode(mode);
+}
+
+void Marvolt::applyDisplayMode(View mode)
+{
+    m_settings.DisplaySetting = mode;
+    pushViewSettings();
+    m_report->RebindTable();
+}
+
+bool Marvolt::setQueryField(const QString &field, const QString &value, QString *error)
+{
+    if (!m_report) {
+        if (error)
+            *error = QStringLiteral("no report to set \"%1\" on").arg(field);
+        return false;
+    }
+    QueryFieldWriter writer(*m_report, m_filterControls);
+    if (!writer.write(field, value)) {
+        if (error)
+            *error = writer.lastError();
+        return false;
+    }
+    return true;
+}
+
+bool Marvolt::loadStoredFilter(const QString &name, QString *error)
+{
+    if (!m_report) {
+        if (error)
+            *error = QStringLiteral("no report to load the filter \"%1\" into").arg(name);
+        return false;
+    }
+    bool stored = name == QLatin1String("Query");
+    const RegistryValues filters = RegistrySettings::ListStoredFilters(App_Name);
+    for (const RegistryValue &filter : filters)
+        stored = stored || filter.name.compare(name, Qt::CaseInsensitive) == 0;
+    if (!stored) {
+        QStringList names;
+        for (const RegistryValue &filter : filters)
+            names.append(filter.name);
+        if (error)
+            *error = QStringLiteral("no stored filter \"%1\" for %2 (stored: %3)")
+                         .arg(name, App_Name, names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", ")));
+        return false;
+    }
+    m_report->InitQuPar(name);
+    return true;
+}
+
+// ---- wiring and refresh ---------------------------------------------------------------------------
+
+void Marvolt::RunReport()
+{
+    if (!m_report)
+        return;
+    // No tick may start a second query while this one runs.
+    StopAutoRefresh();
+    m_report->StartAnalyser();
+}
+
+void Marvolt::StartAutoRefresh()
+{
+    m_tickCounter = 0;
+    m_timer.setInterval(AutoRefreshMs);
+    m_timer.start();
+}
+
+void Marvolt::StopAutoRefresh()
+{
+    m_timer.stop();
+    m_tickCounter = 0;
+}
+
+void Marvolt::timerTick()
+{
+    ++m_tickCounter;
+    if (m_tickCounter >= m_tickLimit)
+        RunReport();
+}
+
+void Marvolt::ApplyViewToToolbar()
+{
+    if (!m_report)
+        return;
+    const AllSettings view = m_report->ViewSetting();
+    setToolState(QStringLiteral("ID_ShowDetails"), view.DisplaySetting != vwSummary ? 1 : 0);
+    setToolState(QStringLiteral("ID_ShowSummary"), view.DisplaySetting != vwDetail ? 1 : 0);
+    for (const char *id : {"ID_PrintSelection", "ID_PrintAll", "ID_expand", "ID_collapse", "ID_Expand_Selection"})
+        setToolEnabled(QString::fromLatin1(id), false);
+    if (view.QPVisible)
+        setToolState(QStringLiteral("ID_Filter"), 1);
+    if (view.AutoExpand)
+        setToolState(QStringLiteral("ID_ExpandAfterRefresh"), 1);
+    if (!App_Name.isEmpty())
+        FillStoredFilters();
+}
+
+void Marvolt::FillStoredFilters()
+{
+    widgets::Tool *combo = tool(QStringLiteral("ID_ListParams"));
+    if (!combo)
+        return;
+    const RegistryValues filters = RegistrySettings::ListStoredFilters(App_Name);
+    combo->Clear();
+    if (filters.isEmpty()) {
+        setToolEnabled(QStringLiteral("ID_Delete"), false);
+        return;
+    }
+    for (const RegistryValue &filter : filters)
+        combo->AddItem(filter.name);
+    setToolEnabled(QStringLiteral("ID_Delete"), true);
+    combo->setListIndex(-1);
+}
+
+void Marvolt::releaseReport()
+{
+    // A report replaced in the middle of its query never sends the end of
+    // it: end the busy state here, or the control would stay disabled.
+    endRunningQuery();
+    m_report.reset();
+    m_currentActiv.reset();
+}
+
+void Marvolt::endRunningQuery()
+{
+    if (!m_queryRunning)
+        return;
+    m_queryRunning = false;
+    setEnabled(true);
+    m_animProgress->stop();
+    Q_EMIT UnActivProgress();
+}
+
+// ---- EventClass handlers ------------------------------------------------------------------------
+
+void Marvolt::onInitProgress(int counter)
+{
+    m_queryRunning = true;
+    ++m_runGeneration;
+    // A counter the host's 16-bit argument cannot hold skips the relay only.
+    if (fitsShort(counter))
+        Q_EMIT InitProgress(short(counter));
+    setEnabled(false);
+    m_animProgress->start();
+}
+
+void Marvolt::onStepProgress(int counter)
+{
+    if (fitsShort(counter))
+        Q_EMIT StepProgress(short(counter));
+}
+
+void Marvolt::onUnActivProgress()
+{
+    m_queryRunning = false;
+    const int generation = m_runGeneration;
+    Q_EMIT UnActivProgress();
+    // The host may have started the next query from its handler: that run
+    // owns the disabled state and the animation now.
+    if (generation != m_runGeneration)
+        return;
+    setEnabled(true);
+    m_animProgress->stop();
+    if (m_autoRefresh)
+        StartAutoRefresh();
+}
+
+void Marvolt::onReSelectTabl(const QString &curPair, int colDeals, int colPair)
+{
+    if (fitsShort(colDeals) && fitsShort(colPair))
+        Q_EMIT ReSelectTabl(curPair, short(colDeals), short(colPair));
+}
+
+// ---- toolbar ----------------------------------------------------------------------------------------
+
+void Marvolt::onToolClick(widgets::Tool *clicked)
+{
+    // A click while a query runs is lost, not queued.
+    if (!isEnabled() || m_busy || !clicked)
+        return;
+    m_busy = true;
+    const QString id = clicked->Id().toCaseFolded();
+    const bool checked = clicked->State() == 1;
+    if (id == QLatin1String("id_refresh")) {
+        RunReport();
+    } else if (id == QLatin1String("id_expand")) {
+        m_mainTable->expandAllGroups();
+    } else if (id == QLatin1String("id_collapse")) {
+        m_mainTable->collapseAllGroups();
+    } else if (id == QLatin1String("id_expand_selection")) {
+        m_mainTable->expandSelectedGroups();
+    } else if (id == QLatin1String("id_filter")) {
+        if (m_report) {
+            setQueryPanelVisible(checked);
+            m_settings.QPVisible = checked;
+            pushViewSettings();
+        }
+    } else if (id == QLatin1String("id_showsummary") || id == QLatin1String("id_showdetails")) {
+        if (m_report) {
+            const int summary = tool(QStringLiteral("ID_ShowSummary"))->State();
+            const int details = tool(QStringLiteral("ID_ShowDetails"))->State();
+            // The tools keep the states the user gave them, both unchecked included.
+            applyDisplayMode(summary == details ? vwAll : summary == 1 ? vwSummary : vwDetail);
+        }
+    } else if (id == QLatin1String("id_autorefresh")) {
+        if (m_report) {
+            m_autoRefresh = checked;
+            if (checked)
+                StartAutoRefresh();
+            else
+                StopAutoRefresh();
+        }
+    }
+    m_busy = false;
+}
+
+void Marvolt::onComboSelChange(widgets::Tool *changed)
+{
+    if (!changed || changed->Id().compare(QLatin1String("ID_ListParams"), Qt::CaseInsensitive) != 0)
+        return;
+    if (m_report && changed->ListIndex() >= 0)
+        m_report->InitQuPar(changed->List(changed->ListIndex()));
+}
+
+void Marvolt::onToolMouseEnter(widgets::Tool *entered)
+{
+    if (!entered)
+        return;
+    SharedValues::setStatBarText(entered->Description());
+    Q_EMIT MouseMove();
+}
+
+void Marvolt::hideQueryPanel()
+{
+    setQueryPanelVisible(false);
+    m_settings.QPVisible = false;
+    pushViewSettings();
+    setToolState(QStringLiteral("ID_Filter"), 0);
+    m_mainTable->setFocus();
+}
+
+void Marvolt::setQueryPanelVisible(bool visible)
+{
+    m_queryPanel->setVisible(visible);
+}
+
+void Marvolt::pushViewSettings()
+{
+    if (m_report)
+        m_report->setViewSetting(m_settings);
+}
+
+// ---- events and layout -------------------------------------------------------------------------------
+
+bool Marvolt::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Enter:
+        if (const auto hint = m_hints.constFind(watched); hint != m_hints.constEnd()) {
+            if (hint.value() > 0)
+                SharedValues::setStatBarText(TextTable::LoadText(hint.value()));
+            Q_EMIT MouseMove();
+        }
+        break;
+    case QEvent::FocusIn:
+        if (watched == Combo1 || watched == ComboNetting) {
+            SharedValues::setStatBarText(TextTable::LoadText(watched == Combo1 ? 1031 : 1032));
+            Q_EMIT MouseMove();
+        }
+        break;
+    case QEvent::ShowToParent:
+    case QEvent::HideToParent:
+        // A report showed or hid a filter: the panel closes the gaps.
+        scheduleFilterLayout();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Marvolt::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Shown idle, unless a query is already running.
+    if (!m_queryRunning)
+        m_animProgress->stop();
+    layoutFilters();
+}
+
+void Marvolt::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const int columns = qMax(1, (width() - 24) / FilterPairWidth);
+    if (columns != m_filterColumns)
+        layoutFilters();
+}
+
+void Marvolt::scheduleFilterLayout()
+{
+    if (m_layoutPending)
+        return;
+    m_layoutPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_layoutPending = false;
+        layoutFilters();
+    });
+}
+
+void Marvolt::layoutFilters()
+{
+    m_layoutPending = false;
+    while (QLayoutItem *item = m_filterGrid->takeAt(0))
+        delete item;
+    for (int c = 0; c < m_filterGrid->columnCount(); ++c)
+        m_filterGrid->setColumnStretch(c, 0);
+
+    m_filterColumns = qMax(1, (width() - 24) / FilterPairWidth);
+    int placed = 0;
+    for (const FilterControl &slot : m_panelSlots) {
+        if (!slot.Common || slot.Common->isHidden())
+            continue;
+        const int row = placed / m_filterColumns;
+        const int column = (placed % m_filterColumns) * 2;
+        m_filterGrid->addWidget(slot.lbCaption, row, column);
+        m_filterGrid->addWidget(slot.Common, row, column + 1);
+        ++placed;
+    }
+    for (int c = 0; c < m_filterColumns; ++c)
+        m_filterGrid->setColumnStretch(c * 2 + 1, 1);
+    m_filterBody->setVisible(placed > 0);
+}
+
+widgets::Tool *Marvolt::tool(const QString &id) const
+{
+    return m_mainMenu->Tools(id);
+}
+
+void Marvolt::setToolEnabled(const QString &id, bool enabled)
+{
+    if (widgets::Tool *t = tool(id))
+        t->setEnabled(enabled);
+}
+
+void Marvolt::setToolState(const QString &id, int state)
+{
+    if (widgets::Tool *t = tool(id))
+        t->setState(state);
+}

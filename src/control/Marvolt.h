@@ -1,0 +1,264 @@
+#pragma once
+
+#include "AllSettings.h"
+#include "FilterControl.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QVariant>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QComboBox;
+class QFrame;
+class QGridLayout;
+class QLabel;
+class QToolButton;
+class ElapsedBut;
+class EventClass;
+class Report;
+namespace widgets {
+class BusyIndicator;
+class CheckCombo;
+class Grid;
+class RelDate;
+class Tool;
+class ToolBar;
+} // namespace widgets
+
+/// The reporting control a host places on its window: a query panel of
+/// eighteen filters, the toolbar MainMenu, the grid MainTable and at most one
+/// report object, which does every data operation.
+///
+/// The public members and events are Qt properties, invokable methods and
+/// signals under their own names, in the order of the control's published
+/// interface, so a host drives the control by name through the meta-object
+/// system. Properties that the interface makes write-only (FormatRate,
+/// FormatValue, WindowType, BankArray, DelayTime) have a read accessor only
+/// because Qt properties need one; it returns what is documented there.
+///
+/// No failure leaves the control: a step that cannot be done (no report, a
+/// filter control without the role asked for, a database error) is skipped.
+/// Everything runs on the user-interface thread; while a report's query runs
+/// (InitProgress to UnActivProgress) the control is disabled.
+class Marvolt final : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(QString App_Name MEMBER App_Name)
+    Q_PROPERTY(QString StatBarText READ StatBarText)
+    Q_PROPERTY(QString TableName READ TableName WRITE setTableName)
+    Q_PROPERTY(QString FormatRate READ FormatRate WRITE setFormatRate)
+    Q_PROPERTY(QString FormatValue READ FormatValue WRITE setFormatValue)
+    Q_PROPERTY(int WindowType READ WindowType WRITE setWindowType)
+    Q_PROPERTY(QString UserName READ UserName WRITE setUserName)
+    Q_PROPERTY(QString ReutersID READ ReutersID WRITE setReutersID)
+    Q_PROPERTY(bool ManageOP READ ManageOP WRITE setManageOP)
+    Q_PROPERTY(QVariant BankArray READ BankArray WRITE setBankArray)
+    Q_PROPERTY(int DelayTime READ DelayTime WRITE setDelayTime)
+    Q_PROPERTY(short GMTCorrection READ GMTCorrection WRITE setGMTCorrection)
+
+public:
+    explicit Marvolt(QWidget *parent = nullptr);
+    ~Marvolt() override;
+
+    // ---- the published interface, in its order ------------------------------------
+    /// The current report's settings name; empty until the first report.
+    QString App_Name;
+    /// Stops the busy animation.
+    Q_INVOKABLE void StopProgress();
+    /// Runs the current report (nothing without one).
+    Q_INVOKABLE void RefreshData();
+    /// The hint for the host's status bar.
+    QString StatBarText() const;
+    QString TableName() const;
+    /// Stores the table name; any name but "Archive" probes the session
+    /// database for an archive, which decides the tool "ID_WithArchive".
+    void setTableName(const QString &name);
+    /// Asks the current report to reload its directory lists.
+    Q_INVOKABLE void RefreshDirectory();
+    /// Read: the stored shared format.
+    QString FormatRate() const;
+    /// Stores the format for every report and window, then applies it to the
+    /// current report's columns.
+    void setFormatRate(const QString &format);
+    QString FormatValue() const;
+    void setFormatValue(const QString &format);
+    /// Read: the value last written (-1 before any).
+    int WindowType() const { return m_windowType; }
+    /// Creates and wires the report of this kind, replacing the current one;
+    /// a value without a report class leaves the control without a report.
+    void setWindowType(int value);
+    /// Saves the report's defaults, clears it and releases it.
+    Q_INVOKABLE void Control_Unload();
+    QString UserName() const { return m_userName; }
+    void setUserName(const QString &name) { m_userName = name; }
+    QString ReutersID() const { return m_reutersId; }
+    void setReutersID(const QString &id) { m_reutersId = id; }
+    bool ManageOP() const { return m_manageOP; }
+    void setManageOP(bool manage) { m_manageOP = manage; }
+    /// Read: the stored banks.
+    QVariant BankArray() const;
+    /// Stores a list of bank records; anything that is not a list stores none.
+    void setBankArray(const QVariant &banks);
+    /// Read: always 0; the value is accepted and not stored.
+    int DelayTime() const { return 0; }
+    /// Accepted and ignored: the auto-refresh period stays one 10-second tick.
+    void setDelayTime(int) {}
+    /// Has no effect.
+    Q_INVOKABLE void UnloadRecalc() {}
+    short GMTCorrection() const { return m_gmtCorrection; }
+    void setGMTCorrection(short correction) { m_gmtCorrection = correction; }
+
+    // ---- for the host applications and tests ---------------------------------------
+    /// The current report; null when there is none.
+    Report *report() const { return m_report.get(); }
+    widgets::ToolBar *mainMenu() const { return m_mainMenu; }
+    widgets::Grid *mainTable() const { return m_mainTable; }
+    /// Slot Index of the filter table (0..17); an empty record outside.
+    FilterControl filterControl(int index) const;
+    /// The view settings of the current report as the control keeps them.
+    AllSettings viewSettings() const { return m_settings; }
+    /// Whether auto refresh is switched on, and whether its timer runs now.
+    bool isAutoRefreshOn() const { return m_autoRefresh; }
+    bool isAutoRefreshTimerActive() const { return m_timer.isActive(); }
+    int autoRefreshInterval() const { return m_timer.interval(); }
+    /// Whether a query is running (between InitProgress and UnActivProgress).
+    bool isQueryRunning() const { return m_queryRunning; }
+
+    /// Sets the display mode as the tools "ID_ShowSummary" and "ID_ShowDetails"
+    /// do: into the view settings and the report, onto the two tools, then
+    /// the report rebinds the grid. Nothing without a report.
+    void setDisplayMode(View mode);
+    /// Sets one working query field of the current report by its name
+    /// ("Dealer", "ValDate", "Relative" ...) from text, as a user's change in
+    /// the panel would: the filter control shows the value and the report gets
+    /// the value and the identifiers. Lists are separated by "|"; dates are
+    /// "yyyy-MM-dd", a day count or "All". False with a reason in *error for
+    /// an unknown field, a value the field cannot take, or no report.
+    bool setQueryField(const QString &field, const QString &value, QString *error = nullptr);
+    /// Loads a stored filter (or "Query", the last query) into the report and
+    /// the panel. False with a reason for a name that is not stored.
+    bool loadStoredFilter(const QString &name, QString *error = nullptr);
+
+Q_SIGNALS:
+    void ClickDate();
+    void ReSelectTabl(const QString &CurPair, short ColDeals, short ColPair);
+    void MouseMove();
+    void InitProgress(short Max);
+    void StepProgress(short Step);
+    void UnActivProgress();
+    void Quite();
+    void ShowTableProperties(QObject *TabObject);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    // start-up
+    void buildFilters();
+    void buildLayout();
+    void fillFixedLists();
+    void registerHint(QWidget *widget, int textId);
+
+    // wiring and refresh
+    void RunReport();
+    void StartAutoRefresh();
+    void StopAutoRefresh();
+    void ApplyViewToToolbar();
+    void FillStoredFilters();
+    void endRunningQuery();
+    void releaseReport();
+    void timerTick();
+
+    // EventClass handlers
+    void onInitProgress(int counter);
+    void onStepProgress(int counter);
+    void onUnActivProgress();
+    void onReSelectTabl(const QString &curPair, int colDeals, int colPair);
+
+    // toolbar
+    void onToolClick(widgets::Tool *tool);
+    void onComboSelChange(widgets::Tool *tool);
+    void onToolMouseEnter(widgets::Tool *tool);
+    void hideQueryPanel();
+    void setQueryPanelVisible(bool visible);
+    void pushViewSettings();
+    void applyDisplayMode(View mode);
+
+    // layout
+    void scheduleFilterLayout();
+    void layoutFilters();
+
+    widgets::Tool *tool(const QString &id) const;
+    void setToolEnabled(const QString &id, bool enabled);
+    void setToolState(const QString &id, int state);
+
+    // the report and its relay
+    std::unique_ptr<Report> m_report;
+    std::unique_ptr<EventClass> m_currentActiv;
+    AllSettings m_settings;
+    QString m_defaultDir;
+    QString m_defaultForm;
+    int m_windowType = -1;
+
+    // identity values kept for the host
+    QString m_userName;
+    QString m_reutersId;
+    bool m_manageOP = false;
+    short m_gmtCorrection = 0;
+
+    // auto refresh
+    QTimer m_timer;
+    bool m_autoRefresh = false;
+    int m_tickCounter = 0;
+    int m_tickLimit = 0;   // never set: with auto refresh on, every tick runs the report
+
+    bool m_busy = false;           // the toolbar dispatcher refuses re-entry
+    bool m_queryRunning = false;
+    int m_runGeneration = 0;   // counts InitProgress, to spot a run started from a host handler
+    bool m_layoutPending = false;
+    int m_filterColumns = 0;
+
+    // visible parts
+    widgets::ToolBar *m_mainMenu = nullptr;
+    widgets::Grid *m_mainTable = nullptr;
+    widgets::BusyIndicator *m_animProgress = nullptr;
+    QFrame *m_queryPanel = nullptr;
+    QWidget *m_titlePanel = nullptr;
+    QToolButton *m_closeFilter = nullptr;
+    QWidget *m_filterBody = nullptr;
+    QGridLayout *m_filterGrid = nullptr;
+
+    // filter controls and their captions
+    std::array<widgets::RelDate *, 4> DateReport{};
+    std::array<QLabel *, 15> ValLabel{};
+    QComboBox *Combo1 = nullptr;
+    QComboBox *ComboNetting = nullptr;
+    QComboBox *TypeDate = nullptr;
+    widgets::CheckCombo *DealBox = nullptr;
+    widgets::CheckCombo *PairBox = nullptr;
+    widgets::CheckCombo *CcyBox = nullptr;
+    ElapsedBut *CptyBox = nullptr;
+    widgets::CheckCombo *DealerBox = nullptr;
+    ElapsedBut *LegendBox = nullptr;
+    widgets::CheckCombo *StatusBox = nullptr;
+    widgets::CheckCombo *chLoroNostro = nullptr;
+    widgets::CheckCombo *TCIDBox = nullptr;
+    widgets::CheckCombo *ListAttrib = nullptr;
+    widgets::CheckCombo *ClientBox = nullptr;
+    QLabel *lblTypeDate = nullptr;
+    QLabel *lblLoroNostro = nullptr;
+    QLabel *lblTCID = nullptr;
+    std::array<FilterControl, FilterControlCount> m_filterControls{};
+    /// The filter table as built at start-up; m_filterControls is emptied at
+    /// Control_Unload, this keeps the panel's layout order.
+    std::array<FilterControl, FilterControlCount> m_panelSlots{};
+
+    QHash<QObject *, int> m_hints;   // widget -> text id of its hint (0: raise only)
+};
