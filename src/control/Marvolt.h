@@ -116,6 +116,8 @@ public:
     // ---- for the host applications and tests ---------------------------------------
     /// The current report; null when there is none.
     Report *report() const { return m_report.get(); }
+    /// The progress relay handed to the current report; null without one.
+    EventClass *CurrentActiv() const { return m_currentActiv.get(); }
     widgets::ToolBar *mainMenu() const { return m_mainMenu; }
     widgets::Grid *mainTable() const { return m_mainTable; }
     /// Slot Index of the filter table (0..17); an empty record outside.
