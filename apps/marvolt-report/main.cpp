@@ -4,6 +4,7 @@
 #include "RunnerOptions.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 
 #include <cstdio>
 
@@ -31,6 +32,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("marvolt-report"));
     QApplication::setStyle(QStringLiteral("Fusion"));
+    // Standard error carries the reason of a failure; the control's trace
+    // lines ("Start Set Util") stay available through QT_LOGGING_RULES.
+    QLoggingCategory::setFilterRules(QStringLiteral("marvolt.trace.info=false"));
 
     RunnerOptions options;
     QString error;
