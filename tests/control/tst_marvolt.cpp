@@ -13,6 +13,7 @@
 #include "RegistrySettings.h"
 #include "SessionContext.h"
 #include "SharedValues.h"
+#include "TextTable.h"
 
 #include "CheckCombo.h"
 #include "Grid.h"
@@ -23,6 +24,7 @@
 #include "Connection.h"
 #include "DemoDatabase.h"
 
+#include <QApplication>
 #include <QMetaMethod>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -97,6 +99,9 @@ private Q_SLOTS:
     void shouldSetQueryFieldsLikeThePanel_data();
     void shouldSetQueryFieldsLikeThePanel();
     void shouldRefuseUnknownStoredFilter();
+    void shouldPutHintInStatusBarText_data();
+    void shouldPutHintInStatusBarText();
+    void shouldLocaliseToolsFromTextTable();
 
 private:
     QTemporaryDir m_dir;
@@ -534,6 +539,55 @@ void tst_Marvolt::shouldRefuseUnknownStoredFilter()
     QVERIFY(!control.loadStoredFilter(QStringLiteral("Evening"), &error));
     QVERIFY(error.contains(QStringLiteral("Evening")));
     QVERIFY(control.loadStoredFilter(QStringLiteral("Query"), &error));
+}
+
+void tst_Marvolt::shouldPutHintInStatusBarText_data()
+{
+    QTest::addColumn<QString>("widget");   // object name inside the control
+    QTest::addColumn<int>("textId");       // 0: the previous text stays
+    QTest::newRow("deal-type-box") << "DealBox" << 1033;
+    QTest::newRow("counterparty-button") << "CptyBox" << 1036;
+    QTest::newRow("second-range-start-picker") << "DateReport2" << 1031;
+    QTest::newRow("caption-of-start-date") << "ValLabel0" << 1029;
+    QTest::newRow("caption-of-currency") << "ValLabel8" << 1035;
+    QTest::newRow("caption-without-hint") << "ValLabel12" << 0;
+    QTest::newRow("query-panel") << "QueryPanel" << 1020;
+    QTest::newRow("hide-button") << "CloseFilter" << 13018;
+}
+
+void tst_Marvolt::shouldPutHintInStatusBarText()
+{
+    QFETCH(QString, widget);
+    QFETCH(int, textId);
+    Marvolt control;
+    auto *target = control.findChild<QWidget *>(widget);
+    QVERIFY(target);
+    SharedValues::setStatBarText(QStringLiteral("previous"));
+    QSignalSpy moved(&control, &Marvolt::MouseMove);
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(target, &enter);
+    QCOMPARE(moved.count(), 1);
+    QCOMPARE(control.property("StatBarText").toString(),
+             textId > 0 ? TextTable::LoadText(textId) : QStringLiteral("previous"));
+}
+
+void tst_Marvolt::shouldLocaliseToolsFromTextTable()
+{
+    TextTable::setLanguage(TextTable::Language::German);
+    Marvolt control;
+    TextTable::setLanguage(TextTable::Language::English);
+    widgets::Tool *refresh = toolOf(control, "ID_refresh");
+    QCOMPARE(refresh->Caption(), TextTable::LoadText(13028, TextTable::Language::German));
+    QCOMPARE(refresh->ToolTipText(), TextTable::LoadText(13029, TextTable::Language::German));
+    QCOMPARE(refresh->Description(), TextTable::LoadText(13030, TextTable::Language::German));
+    // Tools without a tag keep their built-in texts.
+    QCOMPARE(toolOf(control, "ID_WithNetting")->Caption(), QStringLiteral("With Netting"));
+    QCOMPARE(toolOf(control, "ID_WithNetting")->ToolTipText(), QStringLiteral("With Netting Agreements"));
+    // The description is the host's status-bar hint when the mouse enters a tool.
+    QSignalSpy moved(&control, &Marvolt::MouseMove);
+    Q_EMIT control.mainMenu()->MouseEnter(refresh);
+    QCOMPARE(moved.count(), 1);
+    QCOMPARE(control.property("StatBarText").toString(), refresh->Description());
 }
 
 QTEST_MAIN(tst_Marvolt)
