@@ -523,7 +523,7 @@ GridColumn *Grid::ColFromPoint(int x, int y) const
     return m_model->column(logical);
 }
 
-QString Grid::copyText(bool selectedOnly) const
+QList<int> Grid::visibleColumnsInOrder() const
 {
     QHeaderView *h = header();
     QList<int> columns;
@@ -532,33 +532,79 @@ QString Grid::copyText(bool selectedOnly) const
         if (!h->isSectionHidden(logical))
             columns.append(logical);
     }
+    return columns;
+}
+
+QModelIndexList Grid::rowsToCopy(bool selectedOnly) const
+{
+    QModelIndexList rows;
+    if (selectedOnly) {
+        rows = selectionModel()->selectedRows();
+        std::sort(rows.begin(), rows.end(), [this](const QModelIndex &a, const QModelIndex &b) {
+            return rowOfIndex(a) < rowOfIndex(b);
+        });
+    } else {
+        const int count = visibleRowCount();
+        rows.reserve(count);
+        for (int r = 0; r < count; ++r)
+            rows.append(indexAtRow(r));
+    }
+    return rows;
+}
+
+QString Grid::copyText(bool selectedOnly) const
+{
+    const QList<int> columns = visibleColumnsInOrder();
     QStringList lines;
     QStringList captions;
     for (int c : columns)
         captions.append(m_model->column(c)->Caption());
     lines.append(captions.join(QLatin1Char('\t')));
 
-    auto rowText = [&](const QModelIndex &i) {
-        if (m_model->isGroup(i))
-            return m_model->groupText(i);
+    for (const QModelIndex &i : rowsToCopy(selectedOnly)) {
+        if (m_model->isGroup(i)) {
+            lines.append(m_model->groupText(i));
+            continue;
+        }
         QStringList cells;
         for (int c : columns)
             cells.append(i.siblingAtColumn(c).data().toString());
-        return cells.join(QLatin1Char('\t'));
-    };
-    if (selectedOnly) {
-        QModelIndexList rows = selectionModel()->selectedRows();
-        std::sort(rows.begin(), rows.end(), [this](const QModelIndex &a, const QModelIndex &b) {
-            return rowOfIndex(a) < rowOfIndex(b);
-        });
-        for (const QModelIndex &i : rows)
-            lines.append(rowText(i));
-    } else {
-        const int count = visibleRowCount();
-        for (int r = 0; r < count; ++r)
-            lines.append(rowText(indexAtRow(r)));
+        lines.append(cells.join(QLatin1Char('\t')));
     }
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+ReportDocument Grid::reportDocument(bool selectedOnly) const
+{
+    ReportDocument doc;
+    const QList<int> columns = visibleColumnsInOrder();
+    for (int c : columns) {
+        doc.columnCaptions.append(m_model->column(c)->Caption());
+        doc.alignments.append(Qt::Alignment(m_model->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).toInt()
+                                            & Qt::AlignHorizontal_Mask));
+    }
+    for (const QModelIndex &i : rowsToCopy(selectedOnly)) {
+        ReportRow row;
+        if (m_model->isGroup(i)) {
+            row.kind = ReportRow::Group;
+            row.level = m_model->data(i, GridModel::GroupLevelRole).toInt();
+            row.cells.append(m_model->groupText(i));
+            doc.rows.append(row);
+            continue;
+        }
+        for (int c : columns) {
+            const QModelIndex cell = i.siblingAtColumn(c);
+            row.cells.append(cell.data().toString());
+            const QVariant font = cell.data(Qt::FontRole);
+            if (font.isValid() && font.value<QFont>().bold()) {
+                row.kind = ReportRow::Summary;
+                if (cell.data(Qt::ForegroundRole).value<QColor>() == QColor(Qt::red))
+                    row.negative = true;
+            }
+        }
+        doc.rows.append(row);
+    }
+    return doc;
 }
 
 // --- painting and events ---------------------------------------------------------------

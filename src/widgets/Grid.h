@@ -3,6 +3,7 @@
 #include "FormatCondition.h"
 #include "GridColumn.h"
 #include "GridModel.h"
+#include "ReportDocument.h"
 
 #include <QTreeView>
 
@@ -110,6 +111,12 @@ public:
     /// row, headed by the captions; group rows give their text. Only the
     /// selected rows when `selectedOnly`.
     QString copyText(bool selectedOnly) const;
+    /// The same rows for printing or copying with their kinds: group rows with
+    /// their level and text; a data row drawn bold by a format condition (the
+    /// "Summ" and "NegSumm" summaries) is a summary row, negative when its bold
+    /// text is red. Captions and alignments of the visible columns in their
+    /// order; the title and parameters are left to the caller.
+    ReportDocument reportDocument(bool selectedOnly) const;
 
     // --- group-by box -----------------------------------------------------------------
     bool GroupByBoxVisible() const;
@@ -151,6 +158,8 @@ private:
         int hScroll = 0;
     };
 
+    QList<int> visibleColumnsInOrder() const;
+    QModelIndexList rowsToCopy(bool selectedOnly) const;
     SavedState saveState() const;
     void restoreState(const SavedState &state);
     template<typename Change> void keepingState(Change change);
