@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -69,6 +70,7 @@ private Q_SLOTS:
     void unwritableFolderIsAnError();
     void missingFormStillPrints();
     void wideTableTurnsLandscape();
+    void printsOnAPrinterWithTheFormLayout();
 };
 
 void TestReportGenerator::writesPagedPdf_data()
@@ -165,6 +167,32 @@ void TestReportGenerator::wideTableTurnsLandscape()
     const QRegularExpressionMatch m = box.match(QString::fromLatin1(pdf));
     QVERIFY(m.hasMatch());
     QVERIFY2(m.captured(1).toDouble() > m.captured(2).toDouble(), qPrintable(m.captured(0)));
+}
+
+void TestReportGenerator::printsOnAPrinterWithTheFormLayout()
+{
+    QTemporaryDir dir;
+    QFile form(dir.filePath(QStringLiteral("Positions.ini")));
+    QVERIFY(form.open(QIODevice::WriteOnly));
+    form.write("Orientation=Landscape\nMargins=\"10,12,10,14\"\n");
+    form.close();
+    ReportGenerator generator(QStringLiteral("/nonexistent"));
+    generator.setup().applyDefaults(QStringLiteral("Positions"), dir.path());
+    generator.setDocument(positionReport(4, 30));
+
+    // What the host's print dialog hands over; a PDF printer needs no print system.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString out = dir.filePath(QStringLiteral("printed.pdf"));
+    printer.setOutputFileName(out);
+    QVERIFY2(generator.print(printer), qPrintable(generator.lastError()));
+    QVERIFY(generator.formWarning().isEmpty());
+    QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    QCOMPARE(printer.pageLayout().margins(QPageLayout::Millimeter), QMarginsF(10, 12, 10, 14));
+    QVERIFY(generator.pageCount() > 1);
+    QCOMPARE(pdfPageCount(readAll(out)), generator.pageCount());
+    // Nothing goes to the output folder when printing.
+    QVERIFY(!QFileInfo::exists(generator.setup().outputDirectory()));
 }
 
 QTEST_MAIN(TestReportGenerator)
