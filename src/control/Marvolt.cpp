@@ -1,6 +1,5 @@
 #include "Marvolt.h"
 
-#include "ElapsedBut.h"
 #include "MainMenuTools.h"
 #include "QueryFieldWriter.h"
 
@@ -17,6 +16,7 @@
 
 #include "BusyIndicator.h"
 #include "CheckCombo.h"
+#include "ElapsedBut.h"
 #include "Grid.h"
 #include "RelDate.h"
 #include "ToolBar.h"
@@ -115,6 +115,7 @@ void Marvolt::buildFilters()
         auto *label = new QLabel(text, m_filterBody);
         label->setObjectName(name);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setProperty("filterCaption", true);
         return label;
     };
     const auto makeCheckCombo = [this](const QString &name) {
@@ -130,8 +131,10 @@ void Marvolt::buildFilters()
         return combo;
     };
     const auto makeTitleButton = [this](const QString &name) {
-        auto *button = new ElapsedBut(m_filterBody);
+        auto *button = new widgets::ElapsedBut(m_filterBody);
         button->setObjectName(name);
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        button->setTitul(QStringLiteral("All"));
         return button;
     };
 
@@ -272,7 +275,7 @@ void Marvolt::buildLayout()
         "QFrame#QueryPanel { border: 1px solid palette(mid); border-radius: 6px; background: palette(base); }"
         "QWidget#TitlePanel { border-bottom: 1px solid palette(midlight); }"
         "QLabel#TitleCaption { font-weight: 600; }"
-        "QWidget#FilterBody QLabel { color: palette(dark); }"));
+        "QLabel[filterCaption=\"true\"] { color: palette(dark); }"));
     layoutFilters();
 }
 

@@ -18,12 +18,12 @@ class QFrame;
 class QGridLayout;
 class QLabel;
 class QToolButton;
-class ElapsedBut;
 class EventClass;
 class Report;
 namespace widgets {
 class BusyIndicator;
 class CheckCombo;
+class ElapsedBut;
 class Grid;
 class RelDate;
 class Tool;
@@ -246,9 +246,9 @@ private:
     widgets::CheckCombo *DealBox = nullptr;
     widgets::CheckCombo *PairBox = nullptr;
     widgets::CheckCombo *CcyBox = nullptr;
-    ElapsedBut *CptyBox = nullptr;
+    widgets::ElapsedBut *CptyBox = nullptr;
     widgets::CheckCombo *DealerBox = nullptr;
-    ElapsedBut *LegendBox = nullptr;
+    widgets::ElapsedBut *LegendBox = nullptr;
     widgets::CheckCombo *StatusBox = nullptr;
     widgets::CheckCombo *chLoroNostro = nullptr;
     widgets::CheckCombo *TCIDBox = nullptr;
