@@ -27,7 +27,7 @@ const QColor kRuleColor(0xc8, 0xcc, 0xd2);
 const QColor kCaptionColor(0x5a, 0x60, 0x68);
 
 constexpr double kBodyPoints = 8.5;
-constexpr double kSmallestBodyPoints = 5.5;
+constexpr double kSmallestBodyPoints = 4.5;
 constexpr int kParameterColumns = 2;
 
 // Everything measured for one device: fonts, heights and column widths in device pixels.
@@ -57,22 +57,39 @@ int columnCount(const ReportDocument &doc)
     return int(doc.columnCaptions.size());
 }
 
-// Natural widths of the columns at the given fonts: widest header or cell plus padding.
-QList<double> naturalWidths(const ReportDocument &doc, const QFont &body, const QFont &bold, double pad,
+// Widths of the columns at the given fonts, plus padding: natural is the widest
+// header or cell; minimum is what a column cannot give up: every number in
+// full (a cut number is a wrong number; its caption may be cut), and for text
+// columns at most a dozen characters.
+struct ColumnWidths
+{
+    QList<double> natural, minimum;
+};
+
+ColumnWidths measureColumns(const ReportDocument &doc, const QFont &body, const QFont &bold, double pad,
                             QPaintDevice *device)
 {
     const QFontMetricsF fm(body, device), fb(bold, device);
-    QList<double> widths;
-    for (int c = 0; c < columnCount(doc); ++c)
-        widths.append(fb.horizontalAdvance(doc.columnCaptions.at(c)) + 2 * pad);
+    ColumnWidths w;
+    QList<double> header, cells;
+    for (int c = 0; c < columnCount(doc); ++c) {
+        header.append(fb.horizontalAdvance(doc.columnCaptions.at(c)) + 2 * pad);
+        cells.append(2 * pad);
+    }
     for (const ReportRow &row : doc.rows) {
         if (row.kind == ReportRow::Group)
             continue;
         const QFontMetricsF &m = row.kind == ReportRow::Summary ? fb : fm;
         for (int c = 0; c < columnCount(doc) && c < row.cells.size(); ++c)
-            widths[c] = std::max(widths[c], m.horizontalAdvance(row.cells.at(c)) + 2 * pad);
+            cells[c] = std::max(cells[c], m.horizontalAdvance(row.cells.at(c)) + 2 * pad);
     }
-    return widths;
+    const double textMinimum = fm.horizontalAdvance(QLatin1Char('x')) * 12 + 2 * pad;
+    for (int c = 0; c < columnCount(doc); ++c) {
+        w.natural.append(std::max(header.at(c), cells.at(c)));
+        const bool number = doc.alignment(c) & Qt::AlignRight;
+        w.minimum.append(number ? cells.at(c) : std::min(w.natural.at(c), textMinimum));
+    }
+    return w;
 }
 
 double sum(const QList<double> &values)
@@ -92,27 +109,36 @@ Layout measure(const ReportDocument &doc, QPaintDevice *device)
     l.pad = 1.2 * mm;
     l.indent = 4 * mm;
 
-    // Shrink the table's font until the table fits the page width, down to a
-    // smallest readable size; beyond that, columns are narrowed and texts elided.
+    // Shrink the table's font until every column gets at least its minimum
+    // width, down to a smallest readable size.
     double points = kBodyPoints;
-    QList<double> widths;
+    ColumnWidths cw;
     for (;;) {
         l.body = makeFont(points, false, device);
         l.bold = makeFont(points, true, device);
-        widths = naturalWidths(doc, l.body, l.bold, l.pad, device);
-        if (sum(widths) <= l.width || points <= kSmallestBodyPoints)
+        cw = measureColumns(doc, l.body, l.bold, l.pad, device);
+        if (sum(cw.natural) <= l.width || sum(cw.minimum) <= l.width || points <= kSmallestBodyPoints)
             break;
-        points = std::max(kSmallestBodyPoints, points * std::max(0.8, l.width / sum(widths)));
+        points = std::max(kSmallestBodyPoints, points * std::max(0.85, l.width / sum(cw.minimum)));
     }
-    const double total = sum(widths);
-    if (total > l.width) {
-        for (double &w : widths)
-            w *= l.width / total;
-    } else if (total > 0) {
+    QList<double> widths = cw.natural;
+    const double natural = sum(cw.natural);
+    const double minimum = sum(cw.minimum);
+    if (natural <= l.width) {
         // Spread the spare width so the table spans the page like a form.
-        const double extra = (l.width - total) / widths.size();
+        const double extra = widths.isEmpty() ? 0 : (l.width - natural) / widths.size();
         for (double &w : widths)
             w += extra;
+    } else if (minimum <= l.width) {
+        // Each column keeps its minimum; the rest is shared by what they would like more.
+        const double share = (l.width - minimum) / (natural - minimum);
+        for (int c = 0; c < widths.size(); ++c)
+            widths[c] = cw.minimum.at(c) + (cw.natural.at(c) - cw.minimum.at(c)) * share;
+    } else {
+        // Too many columns even at the smallest size: narrow all alike (texts are
+        // elided, numbers set smaller).
+        for (double &w : widths)
+            w *= l.width / natural;
     }
     l.columnWidths = widths;
 
@@ -150,9 +176,22 @@ Layout measure(const ReportDocument &doc, QPaintDevice *device)
 void drawCellText(QPainter &p, const QRectF &cell, double pad, const QString &text, Qt::Alignment alignment)
 {
     const QRectF inner = cell.adjusted(pad, 0, -pad, 0);
-    const QString shown = QFontMetricsF(p.font(), p.device()).elidedText(text, Qt::ElideRight, inner.width());
     const Qt::Alignment h = alignment & Qt::AlignHorizontal_Mask ? alignment & Qt::AlignHorizontal_Mask : Qt::AlignLeft;
-    p.drawText(inner, int(h | Qt::AlignVCenter) | Qt::TextSingleLine, shown);
+    const int flags = int(h | Qt::AlignVCenter) | Qt::TextSingleLine;
+    const QFontMetricsF fm(p.font(), p.device());
+    const double advance = fm.horizontalAdvance(text);
+    if (advance > inner.width() && (h & Qt::AlignRight) && inner.width() > 0) {
+        // A number is never cut (a cut number reads as another number): when the
+        // table is too wide even at the smallest size, it is set smaller instead.
+        const QFont saved = p.font();
+        QFont smaller = saved;
+        smaller.setPointSizeF(saved.pointSizeF() * inner.width() / advance * 0.97);
+        p.setFont(smaller);
+        p.drawText(inner, flags, text);
+        p.setFont(saved);
+        return;
+    }
+    p.drawText(inner, flags, fm.elidedText(text, Qt::ElideRight, inner.width()));
 }
 
 void drawHeaderRow(QPainter &p, const Layout &l, const ReportDocument &doc, double y)
@@ -347,7 +386,7 @@ bool ReportGenerator::writePdf()
             const QFont body = makeFont(kBodyPoints, false, &writer);
             const QFont bold = makeFont(kBodyPoints, true, &writer);
             const double pad = 1.2 * writer.logicalDpiX() / 25.4;
-            if (sum(naturalWidths(m_document, body, bold, pad, &writer)) > writer.width())
+            if (sum(measureColumns(m_document, body, bold, pad, &writer).natural) > writer.width())
                 orientation = QPageLayout::Landscape;
         }
         writer.setPageLayout(
