@@ -1,7 +1,6 @@
 #include "ReportSetup.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryFile>
