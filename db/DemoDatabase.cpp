@@ -1328,7 +1328,7 @@ bool DemoDatabase::build(const Options &options, Summary *summary, QString *erro
         if (failure.isEmpty()) {
             Generator generator(options, db);
             if (!generator.run(summary) || !db.exec(TradingDatabase::indexScript().text)
-                || !db.exec(QStringLiteral("COMMIT; PRAGMA journal_mode = DELETE")))
+                || !db.exec(QStringLiteral("COMMIT; PRAGMA journal_mode = WAL")))
                 failure = db.error();
         }
     }

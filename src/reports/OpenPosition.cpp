@@ -284,9 +284,25 @@ int OpenPosition::BuildDisplay()
                       tcid = field("TCID"), dealTime = field("DealTime"), status = field("Status"),
                       volumeField = field("Volume"), volume2Field = field("Volume2"),
                       valDate = field("ValDate"), valDate2 = field("ValDate2");
-    const auto set = [&out](const char *name, const data::Value &value) {
-        out.Fields(QString::fromLatin1(name)).setValue(value);
-    };
+    // Output fields are looked up once: a Field handle follows the current record.
+    const auto outField = [&out](const char *name) { return out.Fields(QString::fromLatin1(name)); };
+    const data::Field oTicketNum = outField("TicketNum"),
+                      oDealerName = outField("DealerName"),
+                      oBankName = outField("BankName"),
+                      oValueDate1 = outField("ValueDate1"),
+                      oValueDate2 = outField("ValueDate2"),
+                      oSellRate = outField("SellRate"),
+                      oBuyRate = outField("BuyRate"),
+                      oBuyCcy1 = outField("BuyCcy1"),
+                      oSellCcy1 = outField("SellCcy1"),
+                      oRate = outField("Rate"),
+                      oBuyCcy2 = outField("BuyCcy2"),
+                      oSellCcy2 = outField("SellCcy2"),
+                      oCaption = outField("Caption"),
+                      oSummary = outField("Summary"),
+                      oTCID = outField("TCID"),
+                      oConfTime = outField("ConfTime"),
+                      oStatus = outField("Status");
 
     int groups = 0;
     NumDeal = 0;
@@ -300,37 +316,37 @@ int OpenPosition::BuildDisplay()
             const data::Value rate = rateField.value();
             const bool sell = volume < data::Currency();
             out.AddNew();
-            set("TicketNum", ticket.value());
-            set("DealerName", conf.value().toString().trimmed());
-            set("BankName", bank.value().toString().trimmed());
-            set("ValueDate1", valDate.value());
-            set("ValueDate2", valDate2.value());
-            set(sell ? "SellCcy1" : "BuyCcy1", volume);
-            set("Rate", rate);
-            set(sell ? "BuyCcy2" : "SellCcy2", volume2);
-            set("Caption", pair);
-            set("Summary", false);
-            set("TCID", tcid.value());
-            set("ConfTime", dealTime.value());
-            set("Status", status.value());
+            oTicketNum.setValue(ticket.value());
+            oDealerName.setValue(conf.value().toString().trimmed());
+            oBankName.setValue(bank.value().toString().trimmed());
+            oValueDate1.setValue(valDate.value());
+            oValueDate2.setValue(valDate2.value());
+            (sell ? oSellCcy1 : oBuyCcy1).setValue(volume);
+            oRate.setValue(rate);
+            (sell ? oBuyCcy2 : oSellCcy2).setValue(volume2);
+            oCaption.setValue(pair);
+            oSummary.setValue(false);
+            oTCID.setValue(tcid.value());
+            oConfTime.setValue(dealTime.value());
+            oStatus.setValue(status.value());
             out.UpdateBatch();
             sums.addDeal(volume, volume2, rate.toDouble());
             ++NumDeal;
             in.MoveNext();
         }
         out.AddNew();
-        set("TicketNum", qint64(-1));
-        set("DealerName", sums.netCcy1());
-        set("BankName", sums.netCcy2());
-        set("SellRate", optionalRate(sums.sellRate()));
-        set("BuyRate", optionalRate(sums.buyRate()));
-        set("BuyCcy1", sums.buyCcy1());
-        set("SellCcy1", sums.sellCcy1());
-        set("Rate", optionalRate(sums.positionRate()));
-        set("BuyCcy2", sums.sellsCcy2());
-        set("SellCcy2", sums.buysCcy2());
-        set("Caption", pair);
-        set("Summary", true);
+        oTicketNum.setValue(qint64(-1));
+        oDealerName.setValue(sums.netCcy1());
+        oBankName.setValue(sums.netCcy2());
+        oSellRate.setValue(optionalRate(sums.sellRate()));
+        oBuyRate.setValue(optionalRate(sums.buyRate()));
+        oBuyCcy1.setValue(sums.buyCcy1());
+        oSellCcy1.setValue(sums.sellCcy1());
+        oRate.setValue(optionalRate(sums.positionRate()));
+        oBuyCcy2.setValue(sums.sellsCcy2());
+        oSellCcy2.setValue(sums.buysCcy2());
+        oCaption.setValue(pair);
+        oSummary.setValue(true);
         out.Update();
         ++groups;
     }

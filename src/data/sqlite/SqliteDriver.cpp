@@ -148,6 +148,13 @@ bool SqliteDriver::open(int mode, ErrorPtr *error, const ExecutionControl *contr
     // wait for each other. The setting stays with the file.
     if (creating)
         exec("PRAGMA journal_mode=WAL");
+    // In WAL mode a commit at synchronous NORMAL cannot corrupt the file; it
+    // only waits for the disk at checkpoints instead of at every commit. The
+    // control's writes are the filter selections a report stores before each
+    // query (a dozen small commits), which FULL would make cost a disk flush
+    // each. A rollback-journal file keeps SQLite's default.
+    if (mode != adModeRead && isWriteAheadLog())
+        exec("PRAGMA synchronous=NORMAL");
     return true;
 }
 
@@ -200,6 +207,19 @@ bool SqliteDriver::exec(const char *sql, ErrorPtr *error, const ExecutionControl
     if (error)
         *error = makeSqliteError(m_db, rc, control);
     return false;
+}
+
+bool SqliteDriver::isWriteAheadLog() const
+{
+    sqlite3_stmt *stmt = nullptr;
+    bool wal = false;
+    if (sqlite3_prepare_v2(m_db, "PRAGMA journal_mode", -1, &stmt, nullptr) == SQLITE_OK
+        && sqlite3_step(stmt) == SQLITE_ROW) {
+        const auto *mode = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
+        wal = mode && qstricmp(mode, "wal") == 0;
+    }
+    sqlite3_finalize(stmt);
+    return wal;
 }
 
 namespace {

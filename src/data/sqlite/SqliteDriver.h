@@ -70,6 +70,8 @@ private:
     void dropTempObjectsExcept(const QStringList &keep);
     /// Runs SQL that returns no rows, outside any control; false on failure.
     bool exec(const char *sql, ErrorPtr *error = nullptr, const ExecutionControl *control = nullptr);
+    /// Whether the open file uses write-ahead logging.
+    bool isWriteAheadLog() const;
 
     QString m_path;
     int m_busyTimeoutMs = DefaultBusyTimeoutMs;
