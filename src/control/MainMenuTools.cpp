@@ -99,15 +99,15 @@ const QList<ToolSpec> &tools()
 void build(widgets::ToolBar &bar)
 {
     QStyle *style = bar.style();
-    for (const ToolSpec &spec : Specs) {
-        const QString id = QString::fromLatin1(spec.id);
-        widgets::Tool *tool = bar.addTool(id, spec.kind,
-                                          spec.caption ? QString::fromLatin1(spec.caption) : QString());
+    for (const ToolSpec &entry : Specs) {
+        const QString id = QString::fromLatin1(entry.id);
+        widgets::Tool *tool = bar.addTool(id, entry.kind,
+                                          entry.caption ? QString::fromLatin1(entry.caption) : QString());
         if (!tool)
             continue;
-        tool->setTag(spec.tag > 0 ? QVariant(spec.tag) : QVariant());
-        if (spec.toolTip)
-            tool->setToolTipText(QString::fromLatin1(spec.toolTip));
+        tool->setTag(entry.tag > 0 ? QVariant(entry.tag) : QVariant());
+        if (entry.toolTip)
+            tool->setToolTipText(QString::fromLatin1(entry.toolTip));
         const QStyle::StandardPixmap icon = iconOf(id);
         if (icon != QStyle::SP_CustomBase)
             tool->setIcon(style->standardIcon(icon, nullptr, &bar));
@@ -124,10 +124,10 @@ void build(widgets::ToolBar &bar)
                       QStringLiteral("-"), QStringLiteral("ID_FilterMenu"), QStringLiteral("-"),
                       QStringLiteral("ID_Caption"), QStringLiteral("ID_Print"), QStringLiteral("ID_refresh")});
 
-    for (const ToolSpec &spec : Specs) {
-        if (!spec.onBand)
+    for (const ToolSpec &entry : Specs) {
+        if (!entry.onBand)
             continue;
-        const QString id = QString::fromLatin1(spec.id);
+        const QString id = QString::fromLatin1(entry.id);
         if (GroupStarts.contains(id))
             bar.addSeparatorToBand();
         bar.addToBand(id);
@@ -138,7 +138,7 @@ void build(widgets::ToolBar &bar)
             if (tool->kind() == widgets::Tool::Menu)
                 button->setPopupMode(QToolButton::InstantPopup);
         }
-        tool->setVisible(spec.shownAtStart);
+        tool->setVisible(entry.shownAtStart);
     }
 }
 

@@ -234,12 +234,12 @@ void OpenPosition::PrepQuery()
 
 void OpenPosition::buildColumns()
 {
-    for (const ColumnSpec &spec : Columns) {
-        widgets::GridColumn *col = Main_Table->addColumn(QString::fromLatin1(spec.key),
-                                                        QString::fromLatin1(spec.caption),
-                                                        QString::fromLatin1(spec.field));
-        col->setVisible(spec.visible);
-        col->setTextAlignment(spec.alignment);
+    for (const ColumnSpec &entry : Columns) {
+        widgets::GridColumn *col = Main_Table->addColumn(QString::fromLatin1(entry.key),
+                                                        QString::fromLatin1(entry.caption),
+                                                        QString::fromLatin1(entry.field));
+        col->setVisible(entry.visible);
+        col->setTextAlignment(entry.alignment);
     }
     Main_Table->addGroup(QStringLiteral("Caption"), true);
     Main_Table->addSortKey(QStringLiteral("TicketNum"), true);
