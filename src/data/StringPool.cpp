@@ -15,14 +15,23 @@ quint32 StringPool::internSlow(const QString &text)
         const bool borrowed = !text.isEmpty() && !text.data_ptr().isMutable();
         m_strings.push_back(borrowed ? QString(text.constData(), text.size()) : text);
         m_index.insert(m_strings.back(), id);
+        if (m_strings.size() * 2 > m_recent.size() && m_recentBits < MaxRecentBits)
+            growRecent();
     }
     // Only buffers the cache can keep alive are worth remembering.
     if (text.data_ptr().isMutable()) {
-        Recent &recent = m_recent[slotOf(text)];
+        Recent &recent = m_recent[slotOf(text, m_recentBits)];
         recent.text = text;
         recent.id = id;
     }
     return id;
+}
+
+void StringPool::growRecent()
+{
+    ++m_recentBits;
+    // Forgetting the cached buffers is fine: they are found again on first use.
+    m_recent.assign(std::size_t(1) << m_recentBits, Recent());
 }
 
 std::size_t StringPool::byteSize() const

@@ -24,7 +24,7 @@ public:
         // (a report sets one filter text on many rows): recognise those by
         // their buffer before hashing the characters. The cache holds a copy,
         // so a cached buffer cannot be freed and reused for another text.
-        const Recent &recent = m_recent[slotOf(text)];
+        const Recent &recent = m_recent[slotOf(text, m_recentBits)];
         if (recent.text.constData() == text.constData() && recent.text.size() == text.size()
             && !text.isEmpty())
             return recent.id;
@@ -39,22 +39,27 @@ private:
     quint32 internSlow(const QString &text);
     /// A cache slot from the buffer address; multiplying spreads buffers that
     /// an allocator placed at regular distances over all the slots.
-    static std::size_t slotOf(const QString &text)
+    static std::size_t slotOf(const QString &text, int bits)
     {
-        return std::size_t((quint64(quintptr(text.constData())) * 0x9E3779B97F4A7C15ULL) >> 56)
-               % RecentSize;
+        return std::size_t((quint64(quintptr(text.constData())) * 0x9E3779B97F4A7C15ULL) >> (64 - bits));
     }
+    /// Grows the cache with the number of distinct texts, so that a column of
+    /// thousands of different texts (a filter per row group) still finds them
+    /// by their buffer rather than by hashing their characters.
+    void growRecent();
 
     struct Recent
     {
         QString text;
         quint32 id = 0;
     };
-    static constexpr std::size_t RecentSize = 256;
+    static constexpr int MinRecentBits = 8;
+    static constexpr int MaxRecentBits = 14;
 
     std::vector<QString> m_strings;
     QHash<QString, quint32> m_index;
-    Recent m_recent[RecentSize];
+    int m_recentBits = MinRecentBits;
+    std::vector<Recent> m_recent = std::vector<Recent>(std::size_t(1) << MinRecentBits);
 };
 
 } // namespace data
