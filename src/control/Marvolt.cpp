@@ -48,18 +48,6 @@ bool fitsShort(int value)
     return value >= std::numeric_limits<short>::min() && value <= std::numeric_limits<short>::max();
 }
 
-/// A two-row table as the check combos take it: row 0 the texts, row 1 the ids.
-QVariant arrayData(const TwoRowTable &table)
-{
-    QVariantList texts;
-    QVariantList ids;
-    for (int i = 0; i < table.size(); ++i) {
-        texts.append(table.text(i));
-        ids.append(table.id(i));
-    }
-    return QVariantList{QVariant(texts), QVariant(ids)};
-}
-
 } // namespace
 
 Marvolt::Marvolt(QWidget *parent)
@@ -221,7 +209,7 @@ void Marvolt::fillFixedLists()
     StatusBox->setTypeData(2);
     if (SessionContext::instance().isOpen()) {
         bool allStatuses = true;
-        StatusBox->setSArrayData(arrayData(DirectoryProvider::instance().StatusList(allStatuses)));
+        StatusBox->setSArrayData(DirectoryProvider::instance().StatusList(allStatuses).toArrayData());
     }
     chLoroNostro->setTypeData(2);
     chLoroNostro->setSArrayData(QStringList{QStringLiteral("LORO"), QStringLiteral("NOSTRO"), QStringLiteral("NONE")});

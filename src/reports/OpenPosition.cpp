@@ -72,15 +72,6 @@ data::Value optionalRate(const std::optional<double> &rate)
     return rate ? data::Value(*rate) : data::Value::null(data::DataType::Double);
 }
 
-/// A directory list as a check combo's item table: row 0 the texts, row 1 the ids.
-QVariant arrayData(const TwoRowTable &table)
-{
-    QVariantList texts;
-    for (const QString &text : table.texts())
-        texts.append(text);
-    return QVariantList{texts, QVariantList(table.ids())};
-}
-
 } // namespace
 
 OpenPosition::OpenPosition(QObject *parent) : Report(QStringLiteral("Currency Pairs"), Owner, parent) {}
@@ -114,10 +105,10 @@ void OpenPosition::RefreshDirectory()
     }};
     for (const auto &[index, table] : typed) {
         setFilterRole(index, "TypeData", 2);
-        setFilterRole(index, "SArrayData", arrayData(*table));
+        setFilterRole(index, "SArrayData", table->toArrayData());
     }
-    setFilterRole(fcStatusBox, "SArrayData", arrayData(lists.Statuses));
-    setFilterRole(fcListAttrib, "SArrayData", arrayData(lists.Attributes));
+    setFilterRole(fcStatusBox, "SArrayData", lists.Statuses.toArrayData());
+    setFilterRole(fcListAttrib, "SArrayData", lists.Attributes.toArrayData());
 }
 
 void OpenPosition::showQueryInControls()

@@ -508,12 +508,11 @@ QVariant Report::FitchData(int ColIndex, int RowBookmark)
     const widgets::GridColumn *col = Main_Table->Columns(ColIndex);
     if (!col || !m_display->setAbsolutePosition(qint64(RowBookmark) + 1))
         return {};
-    // An empty field shows as an empty cell (GetFieldValue's "<<Error>>"
-    // marker is for lookups, not for amounts a summary row leaves open).
+    // The value as GetFieldValue gives it in mode 0, except that an empty
+    // field shows as an empty cell: its "<<Error>>" marker is for lookups,
+    // not for amounts a summary row leaves open.
     const data::Value value = m_display->Fields(col->DataField()).value();
-    if (value.isNull())
-        return {};
-    return FieldReader::GetFieldValue(*m_display, col->DataField(), 0, false);
+    return value.isNull() ? QVariant() : FieldReader::cellValue(value);
 }
 
 void Report::readRow(int row, QVector<QVariant> &values)

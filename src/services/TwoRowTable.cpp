@@ -46,3 +46,12 @@ int TwoRowTable::indexOfId(const QVariant &id) const
     }
     return -1;
 }
+
+QVariant TwoRowTable::toArrayData() const
+{
+    QVariantList texts;
+    texts.reserve(m_texts.size());
+    for (const QString &text : m_texts)
+        texts.append(text);
+    return QVariantList{QVariant(texts), QVariant(QVariantList(m_ids))};
+}

@@ -43,6 +43,9 @@ public:
 
     /// The index of the first entry whose identifier equals id, or -1.
     int indexOfId(const QVariant &id) const;
+    /// The table as a check combo's item list: a list of two lists, row 0
+    /// the texts and row 1 the identifiers.
+    QVariant toArrayData() const;
 
     bool operator==(const TwoRowTable &other) const = default;
 

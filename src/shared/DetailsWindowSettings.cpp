@@ -3,8 +3,6 @@
 #include "RegistryAccess.h"
 #include "RegistrySettings.h"
 
-#include <algorithm>
-#include <limits>
 
 namespace DetailsWindowSettings {
 
@@ -119,13 +117,7 @@ QList<DetailsGroup> LoadGroups(const QString &appName, int detailView)
         return {};
     const QString key = window + QStringLiteral("Columns\\Group");
     RegistryValues values = RegistryAccess::instance().ReadValues(key);
-    auto index = [](const RegistryValue &v) {
-        bool ok = false;
-        const int i = v.name.toInt(&ok);
-        return ok ? i : std::numeric_limits<int>::max();
-    };
-    std::stable_sort(values.begin(), values.end(),
-                     [&](const RegistryValue &a, const RegistryValue &b) { return index(a) < index(b); });
+    RegistrySettings::SortByNumberedName(values);
     QList<DetailsGroup> groups;
     for (const RegistryValue &v : values) {
         const QStringList parts = v.data.toString().split(QLatin1Char('|'));

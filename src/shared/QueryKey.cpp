@@ -3,8 +3,6 @@
 #include "RegistryAccess.h"
 #include "RegistrySettings.h"
 
-#include <algorithm>
-#include <limits>
 
 QueryKey::QueryKey(const QString &appName, const QString &filterName)
     : m_appName(appName)
@@ -115,13 +113,7 @@ QStringList QueryKey::readCategory() const
     RegistryValues values = RegistryAccess::instance().ReadValues(categoryPath());
     // Stored under the names 0, 1, 2 ...: their number is the order, whatever
     // order the values were written in.
-    auto index = [](const RegistryValue &v) {
-        bool ok = false;
-        const int i = v.name.toInt(&ok);
-        return ok ? i : std::numeric_limits<int>::max();
-    };
-    std::stable_sort(values.begin(), values.end(),
-                     [&](const RegistryValue &a, const RegistryValue &b) { return index(a) < index(b); });
+    RegistrySettings::SortByNumberedName(values);
     QStringList categories;
     categories.reserve(values.size());
     for (const RegistryValue &v : values)

@@ -2,6 +2,9 @@
 
 #include "QueryKey.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace RegistrySettings {
 
 namespace {
@@ -201,6 +204,17 @@ bool DeleteStoredFilter(const QString &filterName, const QString &appName)
     RegistryAccess::Batch batch(store);
     const bool deleted = store.DeleteKey(filterKey) && store.DeleteValue(StoredFiltersKey(appName), filterName);
     return deleted && batch.commit();
+}
+
+void SortByNumberedName(RegistryValues &values)
+{
+    const auto index = [](const RegistryValue &v) {
+        bool ok = false;
+        const int i = v.name.toInt(&ok);
+        return ok ? i : std::numeric_limits<int>::max();
+    };
+    std::stable_sort(values.begin(), values.end(),
+                     [&](const RegistryValue &a, const RegistryValue &b) { return index(a) < index(b); });
 }
 
 } // namespace RegistrySettings

@@ -55,6 +55,10 @@ QList<ColumnLayoutEntry> LoadColumnLayout(const QString &appName);
 /// The stored filters: name and description of each, in the order they were
 /// first saved.
 RegistryValues ListStoredFilters(const QString &appName);
+
+/// Orders values stored under the names 0, 1, 2 ... by that number, whatever
+/// order they were written in; other names go last, in their order.
+void SortByNumberedName(RegistryValues &values);
 /// False for a name that cannot name a stored filter: an empty one, "Query"
 /// (the key of the current query: saving under it would overwrite the current
 /// query and the filter would change with every query run), or one holding
