@@ -6,7 +6,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMetaEnum>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QToolBar>
@@ -31,6 +34,9 @@ HostWindow::HostWindow(const QString &userName, QWidget *parent)
     hostBar->addWidget(m_reportChooser);
     connect(m_reportChooser, &QComboBox::activated, this,
             [this](int index) { chooseReport(m_reportChooser->itemData(index).toInt()); });
+    hostBar->addSeparator();
+    QAction *print = hostBar->addAction(QStringLiteral("Print..."), this, &HostWindow::printToPrinter);
+    print->setShortcut(QKeySequence::Print);
 
     m_progress->setMaximumWidth(200);
     m_progress->setTextVisible(false);
@@ -59,6 +65,22 @@ void HostWindow::chooseReport(int windowType)
         m_reportChooser->setCurrentIndex(index);
     m_control->setProperty("WindowType", windowType);
     QMetaObject::invokeMethod(m_control, "RefreshData");
+}
+
+void HostWindow::printToPrinter()
+{
+    if (!m_control->report())
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Print %1").arg(m_control->App_Name));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (m_control->printResult(&printer))
+        m_hint->setText(QStringLiteral("%1 sent to %2").arg(m_control->App_Name, printer.printerName()));
+    else
+        QMessageBox::warning(this, QStringLiteral("Print"),
+                             QStringLiteral("The report could not be printed: %1").arg(m_control->lastPrintError()));
 }
 
 void HostWindow::closeEvent(QCloseEvent *event)

@@ -10,7 +10,9 @@ class QProgressBar;
 /// The demo host: the Marvolt control as the central widget, a chooser of
 /// every report kind, a status bar that shows the control's hints
 /// (StatBarText on MouseMove) and a progress indicator driven by the
-/// control's InitProgress, StepProgress and UnActivProgress events.
+/// control's InitProgress, StepProgress and UnActivProgress events, and a
+/// Print action that sends the current result to a printer chosen in the
+/// platform's print dialog.
 class HostWindow final : public QMainWindow
 {
     Q_OBJECT
@@ -28,6 +30,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void printToPrinter();
     void onInitProgress(short max);
     void onStepProgress(short step);
     void onUnActivProgress();

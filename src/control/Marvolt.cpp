@@ -21,17 +21,18 @@
 #include "RelDate.h"
 #include "ToolBar.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <limits>
 
 namespace {
 
@@ -42,11 +43,6 @@ const QString ArchiveProbe = QStringLiteral("SELECT TCID FROM Archive Where TCID
 /// Width one label and its filter take in the panel; the panel puts as many
 /// pairs side by side as fit.
 constexpr int FilterPairWidth = 300;
-
-bool fitsShort(int value)
-{
-    return value >= std::numeric_limits<short>::min() && value <= std::numeric_limits<short>::max();
-}
 
 } // namespace
 
@@ -60,6 +56,8 @@ Marvolt::Marvolt(QWidget *parent)
     m_timer.setInterval(AutoRefreshMs);
     connect(&m_timer, &QTimer::timeout, this, &Marvolt::timerTick);
 
+    m_libraryDirectory = QCoreApplication::applicationDirPath();
+
     m_mainMenu = new widgets::ToolBar(this);
     m_mainMenu->setObjectName(QStringLiteral("MainMenu"));
     m_mainTable = new widgets::Grid(this);
@@ -71,6 +69,15 @@ Marvolt::Marvolt(QWidget *parent)
     connect(m_mainMenu, &widgets::ToolBar::ToolClick, this, &Marvolt::onToolClick);
     connect(m_mainMenu, &widgets::ToolBar::ComboSelChange, this, &Marvolt::onComboSelChange);
     connect(m_mainMenu, &widgets::ToolBar::MouseEnter, this, &Marvolt::onToolMouseEnter);
+    connect(m_mainTable, &widgets::Grid::DblClick, this, &Marvolt::onGridDblClick);
+    connect(m_mainTable, &widgets::Grid::KeyPress, this, &Marvolt::onGridKeyPress);
+    connect(m_mainTable, &widgets::Grid::RowChange, this, &Marvolt::onGridRowChange);
+    connect(m_mainTable, &widgets::Grid::MouseUp, this, &Marvolt::onGridMouseUp);
+    // The focus entering the control from outside, wherever inside it lands.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+        if (now && isAncestorOf(now) && !(old && isAncestorOf(old)))
+            onFocusEntered();
+    });
 
     // Start-up, in its fixed order: the fixed lists, the filter table, the
     // toolbar texts, the view on the toolbar (nothing without a report), the layout.
@@ -345,7 +352,11 @@ void Marvolt::setFormatValue(const QString &format)
 void Marvolt::setWindowType(int value)
 {
     m_windowType = value;
-    std::unique_ptr<Report> created = ReportFactory::createReport(value);
+    installReport(ReportFactory::createReport(value));
+}
+
+void Marvolt::installReport(std::unique_ptr<Report> created)
+{
     // The previous report is released without being called (no ClearUtil):
     // its settings were saved when it was created or last run.
     releaseReport();
@@ -364,6 +375,7 @@ void Marvolt::setWindowType(int value)
     connect(m_currentActiv.get(), &EventClass::StepProgress, this, &Marvolt::onStepProgress);
     connect(m_currentActiv.get(), &EventClass::UnActivProgress, this, &Marvolt::onUnActivProgress);
     connect(m_currentActiv.get(), &EventClass::ReSelectTabl, this, &Marvolt::onReSelectTabl);
+    connect(m_currentActiv.get(), &EventClass::SetDetCaption, this, &Marvolt::onSetDetCaption);
 
     m_report->Main_Menu = m_mainMenu;
     m_report->Main_Table = m_mainTable;
@@ -373,6 +385,7 @@ void Marvolt::setWindowType(int value)
     m_report->setViewSetting(m_settings);
     ApplyViewToToolbar();
     m_report->SetUtil(m_currentActiv.get());
+    installGridReaders();
 
     setQueryPanelVisible(m_settings.QPVisible);
     scheduleFilterLayout();
@@ -538,6 +551,8 @@ void Marvolt::releaseReport()
     // A report replaced in the middle of its query never sends the end of
     // it: end the busy state here, or the control would stay disabled.
     endRunningQuery();
+    // The detail window shows the deals of this report: it goes with it.
+    closeDetailWindow();
     m_report.reset();
     m_currentActiv.reset();
 }
@@ -550,125 +565,6 @@ void Marvolt::endRunningQuery()
     setEnabled(true);
     m_animProgress->stop();
     Q_EMIT UnActivProgress();
-}
-
-// ---- EventClass handlers ------------------------------------------------------------------------
-
-void Marvolt::onInitProgress(int counter)
-{
-    m_queryRunning = true;
-    ++m_runGeneration;
-    // A counter the host's 16-bit argument cannot hold skips the relay only.
-    if (fitsShort(counter))
-        Q_EMIT InitProgress(short(counter));
-    setEnabled(false);
-    m_animProgress->start();
-}
-
-void Marvolt::onStepProgress(int counter)
-{
-    if (fitsShort(counter))
-        Q_EMIT StepProgress(short(counter));
-}
-
-void Marvolt::onUnActivProgress()
-{
-    m_queryRunning = false;
-    const int generation = m_runGeneration;
-    Q_EMIT UnActivProgress();
-    // The host may have started the next query from its handler: that run
-    // owns the disabled state and the animation now.
-    if (generation != m_runGeneration)
-        return;
-    setEnabled(true);
-    m_animProgress->stop();
-    if (m_autoRefresh)
-        StartAutoRefresh();
-}
-
-void Marvolt::onReSelectTabl(const QString &curPair, int colDeals, int colPair)
-{
-    if (fitsShort(colDeals) && fitsShort(colPair))
-        Q_EMIT ReSelectTabl(curPair, short(colDeals), short(colPair));
-}
-
-// ---- toolbar ----------------------------------------------------------------------------------------
-
-void Marvolt::onToolClick(widgets::Tool *clicked)
-{
-    // A click while a query runs is lost, not queued.
-    if (!isEnabled() || m_busy || !clicked)
-        return;
-    m_busy = true;
-    const QString id = clicked->Id().toCaseFolded();
-    const bool checked = clicked->State() == 1;
-    if (id == QLatin1String("id_refresh")) {
-        RunReport();
-    } else if (id == QLatin1String("id_expand")) {
-        m_mainTable->expandAllGroups();
-    } else if (id == QLatin1String("id_collapse")) {
-        m_mainTable->collapseAllGroups();
-    } else if (id == QLatin1String("id_expand_selection")) {
-        m_mainTable->expandSelectedGroups();
-    } else if (id == QLatin1String("id_filter")) {
-        if (m_report) {
-            setQueryPanelVisible(checked);
-            m_settings.QPVisible = checked;
-            pushViewSettings();
-        }
-    } else if (id == QLatin1String("id_showsummary") || id == QLatin1String("id_showdetails")) {
-        if (m_report) {
-            const int summary = tool(QStringLiteral("ID_ShowSummary"))->State();
-            const int details = tool(QStringLiteral("ID_ShowDetails"))->State();
-            // The tools keep the states the user gave them, both unchecked included.
-            applyDisplayMode(summary == details ? vwAll : summary == 1 ? vwSummary : vwDetail);
-        }
-    } else if (id == QLatin1String("id_autorefresh")) {
-        if (m_report) {
-            m_autoRefresh = checked;
-            if (checked)
-                StartAutoRefresh();
-            else
-                StopAutoRefresh();
-        }
-    }
-    m_busy = false;
-}
-
-void Marvolt::onComboSelChange(widgets::Tool *changed)
-{
-    if (!changed || changed->Id().compare(QLatin1String("ID_ListParams"), Qt::CaseInsensitive) != 0)
-        return;
-    if (m_report && changed->ListIndex() >= 0)
-        m_report->InitQuPar(changed->List(changed->ListIndex()));
-}
-
-void Marvolt::onToolMouseEnter(widgets::Tool *entered)
-{
-    if (!entered)
-        return;
-    SharedValues::setStatBarText(entered->Description());
-    Q_EMIT MouseMove();
-}
-
-void Marvolt::hideQueryPanel()
-{
-    setQueryPanelVisible(false);
-    m_settings.QPVisible = false;
-    pushViewSettings();
-    setToolState(QStringLiteral("ID_Filter"), 0);
-    m_mainTable->setFocus();
-}
-
-void Marvolt::setQueryPanelVisible(bool visible)
-{
-    m_queryPanel->setVisible(visible);
-}
-
-void Marvolt::pushViewSettings()
-{
-    if (m_report)
-        m_report->setViewSetting(m_settings);
 }
 
 // ---- events and layout -------------------------------------------------------------------------------
@@ -688,6 +584,11 @@ bool Marvolt::eventFilter(QObject *watched, QEvent *event)
             SharedValues::setStatBarText(TextTable::LoadText(watched == Combo1 ? 1031 : 1032));
             Q_EMIT MouseMove();
         }
+        break;
+    case QEvent::MouseButtonRelease:
+        // The filter menu on the panel's title bar.
+        if (watched == m_titlePanel && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton)
+            m_mainMenu->PopupMenu(QStringLiteral("ID_FilterMenu"));
         break;
     case QEvent::ShowToParent:
     case QEvent::HideToParent:
@@ -714,6 +615,15 @@ void Marvolt::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     const int columns = qMax(1, (width() - 24) / FilterPairWidth);
     if (columns != m_filterColumns)
+        layoutFilters();
+}
+
+void Marvolt::relayout()
+{
+    // Nothing to arrange while the window is minimized; the restore resizes.
+    if (window()->isMinimized())
+        return;
+    if (m_report)
         layoutFilters();
 }
 

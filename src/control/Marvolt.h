@@ -11,13 +11,16 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QComboBox;
 class QFrame;
 class QGridLayout;
 class QLabel;
+class QPrinter;
 class QToolButton;
+class ReportPrinter;
 class EventClass;
 class Report;
 namespace widgets {
@@ -25,6 +28,7 @@ class BusyIndicator;
 class CheckCombo;
 class ElapsedBut;
 class Grid;
+class GridColumn;
 class RelDate;
 class Tool;
 class ToolBar;
@@ -116,6 +120,10 @@ public:
     // ---- for the host applications and tests ---------------------------------------
     /// The current report; null when there is none.
     Report *report() const { return m_report.get(); }
+    /// Wires a report object as setWindowType does with the one it creates,
+    /// replacing the current report; null leaves the control without one.
+    /// For hosts with report classes of their own.
+    void installReport(std::unique_ptr<Report> report);
     /// The progress relay handed to the current report; null without one.
     EventClass *CurrentActiv() const { return m_currentActiv.get(); }
     widgets::ToolBar *mainMenu() const { return m_mainMenu; }
@@ -146,6 +154,30 @@ public:
     /// the panel. False with a reason for a name that is not stored.
     bool loadStoredFilter(const QString &name, QString *error = nullptr);
 
+    /// The folder that holds the "Template" and "Report" folders of printing;
+    /// the application's folder unless set.
+    QString libraryDirectory() const { return m_libraryDirectory; }
+    void setLibraryDirectory(const QString &directory);
+    /// Prints the whole current result as the print tools do: as a PDF into
+    /// the "Report" folder, or onto \a printer when one is given (a host's
+    /// print dialog sets it up). False without a report or when printing
+    /// failed; lastPrintError() says why, lastPrintPath() names the PDF.
+    bool printResult(QPrinter *printer = nullptr);
+    QString lastPrintPath() const;
+    QString lastPrintError() const { return m_printError; }
+
+    /// Makes the detail window for the tool "ID_DetailWIndow". The window is
+    /// driven by name: DetailActivate(QObject *report, QWidget *parent, int
+    /// current) and ChangeCaption(QString) are invoked on it, and its signal
+    /// OnUnload() tells that the user closed it. Without a factory the tool
+    /// opens nothing.
+    using DetailWindowFactory = std::function<QWidget *(QWidget *parent)>;
+    void setDetailWindowFactory(DetailWindowFactory factory) { m_detailFactory = std::move(factory); }
+    /// The open detail window; null when there is none.
+    QWidget *detailWindow() const { return m_formDetails; }
+    /// The grid column last right-clicked; null when there is none.
+    widgets::GridColumn *lastClickedColumn() const;
+
 Q_SIGNALS:
     void ClickDate();
     void ReSelectTabl(const QString &CurPair, short ColDeals, short ColPair);
@@ -155,6 +187,10 @@ Q_SIGNALS:
     void UnActivProgress();
     void Quite();
     void ShowTableProperties(QObject *TabObject);
+
+private Q_SLOTS:
+    /// The user closed the detail window.
+    void onDetailWindowUnload();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -183,17 +219,45 @@ private:
     void onStepProgress(int counter);
     void onUnActivProgress();
     void onReSelectTabl(const QString &curPair, int colDeals, int colPair);
+    void onSetDetCaption(const QString &title);
+
+    // grid events
+    void installGridReaders();
+    bool reportHasRows() const;
+    void onGridDblClick();
+    void onGridKeyPress(int keyAscii);
+    void onGridRowChange(int lastRow);
+    void onGridMouseUp(int button, int shift, int x, int y);
+    void onFocusEntered();
 
     // toolbar
     void onToolClick(widgets::Tool *tool);
+    void dispatchTool(const QString &id, bool checked);
     void onComboSelChange(widgets::Tool *tool);
     void onToolMouseEnter(widgets::Tool *tool);
+    void undoFilterChanges();
+    void manageStoredFilters(bool saving);
+    void printFromTool();
+    void copySelection();
+    void setWithRecalculate(bool on);
+    void openDetailWindow();
+    void closeDetailWindow();
+    void switchCurrencyPair(bool on);
+    void changeColumnCaption();
+    void showTicket();
     void hideQueryPanel();
     void setQueryPanelVisible(bool visible);
     void pushViewSettings();
     void applyDisplayMode(View mode);
+    /// Sets a report switch by name; skipped for a report without it.
+    void setReportSwitch(const char *name, bool value);
+    /// Calls a report member without arguments by name; skipped when absent.
+    void callReport(const char *member);
+    void showHint(const QString &text);
 
     // layout
+    /// Lays the control out again: the panel's place and its filters.
+    void relayout();
     void scheduleFilterLayout();
     void layoutFilters();
 
@@ -263,4 +327,14 @@ private:
     std::array<FilterControl, FilterControlCount> m_panelSlots{};
 
     QHash<QObject *, int> m_hints;   // widget -> text id of its hint (0: raise only)
+
+    // printing, kept for later prints so that its form and directory carry over
+    QString m_libraryDirectory;
+    std::unique_ptr<ReportPrinter> m_printer;
+    QString m_printError;
+
+    // the detail window and the grid column last right-clicked
+    DetailWindowFactory m_detailFactory;
+    QPointer<QWidget> m_formDetails;
+    QPointer<widgets::GridColumn> m_clickedColumn;
 };

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <functional>
 
 namespace widgets {
 
@@ -544,10 +545,16 @@ QModelIndexList Grid::rowsToCopy(bool selectedOnly) const
             return rowOfIndex(a) < rowOfIndex(b);
         });
     } else {
-        const int count = visibleRowCount();
-        rows.reserve(count);
-        for (int r = 0; r < count; ++r)
-            rows.append(indexAtRow(r));
+        // The whole result, rows of collapsed groups included: a print or a
+        // copy of everything must not depend on what happens to be expanded.
+        const std::function<void(const QModelIndex &)> appendRows = [&](const QModelIndex &parent) {
+            for (int r = 0; r < m_model->rowCount(parent); ++r) {
+                const QModelIndex row = m_model->index(r, 0, parent);
+                rows.append(row);
+                appendRows(row);
+            }
+        };
+        appendRows(QModelIndex());
     }
     return rows;
 }

@@ -109,7 +109,8 @@ public:
 
     /// Tab-separated texts of the visible columns in their order, one line per
     /// row, headed by the captions; group rows give their text. Only the
-    /// selected rows when `selectedOnly`.
+    /// selected rows when `selectedOnly`, else every row, those of collapsed
+    /// groups included.
     QString copyText(bool selectedOnly) const;
     /// The same rows for printing or copying with their kinds: group rows with
     /// their level and text; a data row drawn bold by a format condition (the

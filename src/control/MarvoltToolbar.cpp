@@ -1,0 +1,328 @@
+// Marvolt: the toolbar command dispatcher, the stored-filter combo and the
+// tools' hints.
+
+#include "Marvolt.h"
+
+#include "ReportPrinter.h"
+
+#include "Report.h"
+#include "RestoreQuery.h"
+
+#include "MessageService.h"
+#include "SharedValues.h"
+#include "TextTable.h"
+
+#include "CaptionDialog.h"
+#include "ManageStFilters.h"
+
+#include "CheckCombo.h"
+#include "ElapsedBut.h"
+#include "Grid.h"
+#include "GridCopy.h"
+#include "Tool.h"
+#include "ToolBar.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGuiApplication>
+
+namespace {
+
+constexpr int SaveFilterTitle = 3001;
+constexpr int DeleteFilterTitle = 3002;
+
+} // namespace
+
+void Marvolt::onToolClick(widgets::Tool *clicked)
+{
+    // A click while a query runs, or while a click is still being handled
+    // (a modal dialog or a print lets window messages run), is lost, not queued.
+    if (!isEnabled() || m_busy || !clicked)
+        return;
+    m_busy = true;
+    dispatchTool(clicked->Id().toCaseFolded(), clicked->State() == 1);
+    m_busy = false;
+}
+
+void Marvolt::dispatchTool(const QString &id, bool checked)
+{
+    using Action = void (*)(Marvolt &, bool checked);
+    // Tools missing here (the rate editor, the recalculation, the table
+    // properties) are shown or hidden by reports; a click does nothing.
+    static const QHash<QString, Action> actions = {
+        {QStringLiteral("id_undo"), [](Marvolt &c, bool) { c.undoFilterChanges(); }},
+        {QStringLiteral("id_refresh"), [](Marvolt &c, bool) { c.RunReport(); }},
+        {QStringLiteral("id_expand"), [](Marvolt &c, bool) { c.m_mainTable->expandAllGroups(); }},
+        {QStringLiteral("id_collapse"), [](Marvolt &c, bool) { c.m_mainTable->collapseAllGroups(); }},
+        {QStringLiteral("id_expand_selection"), [](Marvolt &c, bool) { c.m_mainTable->expandSelectedGroups(); }},
+        {QStringLiteral("id_expandafterrefresh"),
+         [](Marvolt &c, bool on) {
+             if (!c.m_report)
+                 return;
+             c.m_settings.AutoExpand = on;
+             c.pushViewSettings();
+         }},
+        {QStringLiteral("id_filter"),
+         [](Marvolt &c, bool on) {
+             if (!c.m_report)
+                 return;
+             c.setQueryPanelVisible(on);
+             c.m_settings.QPVisible = on;
+             c.pushViewSettings();
+             c.relayout();
+         }},
+        {QStringLiteral("id_showsummary"),
+         [](Marvolt &c, bool) {
+             if (!c.m_report)
+                 return;
+             const int summary = c.tool(QStringLiteral("ID_ShowSummary"))->State();
+             const int details = c.tool(QStringLiteral("ID_ShowDetails"))->State();
+             // The tools keep the states the user gave them, both unchecked included.
+             c.applyDisplayMode(summary == details ? vwAll : summary == 1 ? vwSummary : vwDetail);
+         }},
+        {QStringLiteral("id_save"), [](Marvolt &c, bool) { c.manageStoredFilters(true); }},
+        {QStringLiteral("id_delete"), [](Marvolt &c, bool) { c.manageStoredFilters(false); }},
+        {QStringLiteral("id_printall"), [](Marvolt &c, bool) { c.printFromTool(); }},
+        {QStringLiteral("id_printselection"), [](Marvolt &c, bool) { c.printFromTool(); }},
+        {QStringLiteral("id_reutersrate"),
+         [](Marvolt &c, bool on) { c.callReport(on ? "ShowReutersRate" : "HideReutersRate"); }},
+        {QStringLiteral("id_autorefresh"),
+         [](Marvolt &c, bool on) {
+             if (!c.m_report)
+                 return;
+             c.m_autoRefresh = on;
+             if (on)
+                 c.StartAutoRefresh();
+             else
+                 c.StopAutoRefresh();
+         }},
+        // Checked means the market rates of the rate program, not the administrator's.
+        {QStringLiteral("id_ratesource"), [](Marvolt &c, bool on) { c.setReportSwitch("WithAdminRate", !on); }},
+        {QStringLiteral("id_withrecalculate"), [](Marvolt &c, bool on) { c.setWithRecalculate(on); }},
+        {QStringLiteral("id_withcommission"),
+         [](Marvolt &c, bool on) {
+             if (!c.m_report)
+                 return;
+             c.setReportSwitch("WithCommission", on);
+             c.RunReport();
+         }},
+        {QStringLiteral("id_copy"), [](Marvolt &c, bool) { c.copySelection(); }},
+        {QStringLiteral("id_detailwindow"),
+         [](Marvolt &c, bool on) {
+             if (on)
+                 c.openDetailWindow();
+             else
+                 c.closeDetailWindow();
+         }},
+        {QStringLiteral("id_currencypair"), [](Marvolt &c, bool on) { c.switchCurrencyPair(on); }},
+        {QStringLiteral("id_caption"), [](Marvolt &c, bool) { c.changeColumnCaption(); }},
+        {QStringLiteral("id_showticket"), [](Marvolt &c, bool) { c.showTicket(); }},
+        // These change the report for its next run; they do not run it.
+        {QStringLiteral("id_witharchive"), [](Marvolt &c, bool on) { c.setReportSwitch("WithArchive", on); }},
+        {QStringLiteral("id_withtaxe"), [](Marvolt &c, bool on) { c.setReportSwitch("WithTaxe", on); }},
+        {QStringLiteral("id_withnetting"), [](Marvolt &c, bool on) { c.setReportSwitch("WithNetting", on); }},
+        {QStringLiteral("id_withrollower"), [](Marvolt &c, bool on) { c.setReportSwitch("WithRollower", on); }},
+    };
+    // Both view tools set the mode from the states of the two.
+    const QString key = id == QLatin1String("id_showdetails") ? QStringLiteral("id_showsummary") : id;
+    if (const auto action = actions.constFind(key); action != actions.constEnd())
+        action.value()(*this, checked);
+}
+
+// ---- actions -------------------------------------------------------------------------------------------
+
+void Marvolt::undoFilterChanges()
+{
+    if (!m_report)
+        return;
+    // The report's own table: it knows which filters it has enabled.
+    const QVariantList all = m_report->GetAllControl().toList();
+    std::array<FilterControl, FilterControlCount> controls{};
+    for (int i = 0; i < FilterControlCount && i < all.size(); ++i)
+        controls[size_t(i)] = all.at(i).value<FilterControl>();
+    RestoreQuery(*m_report, controls);
+    setToolEnabled(QStringLiteral("ID_undo"), false);
+}
+
+void Marvolt::manageStoredFilters(bool saving)
+{
+    if (!m_report)
+        return;
+    ManageStFilters dialog(this);
+    dialog.setWindowTitle(TextTable::LoadText(saving ? SaveFilterTitle : DeleteFilterTitle));
+    dialog.setSaveButtonVisible(saving);
+    dialog.InitName(m_report.get());
+    dialog.exec();
+    FillStoredFilters();
+}
+
+bool Marvolt::printResult(QPrinter *printer)
+{
+    m_printError.clear();
+    if (!m_report) {
+        m_printError = QStringLiteral("there is no report to print");
+        return false;
+    }
+    if (!m_printer)
+        m_printer = std::make_unique<ReportPrinter>(m_libraryDirectory);
+    const bool printed = printer ? m_printer->print(*m_report, *m_mainTable, *printer, m_defaultForm, m_defaultDir)
+                                 : m_printer->writePdf(*m_report, *m_mainTable, m_defaultForm, m_defaultDir);
+    if (!printed)
+        m_printError = m_printer->lastError();
+    return printed;
+}
+
+QString Marvolt::lastPrintPath() const
+{
+    return m_printer ? m_printer->lastOutputPath() : QString();
+}
+
+void Marvolt::setLibraryDirectory(const QString &directory)
+{
+    m_libraryDirectory = directory;
+    // The generator reads its folders when it is made.
+    m_printer.reset();
+}
+
+void Marvolt::printFromTool()
+{
+    if (!m_report)
+        return;
+    // A print that fails says so: the user would otherwise wait for a file
+    // that never comes.
+    if (printResult())
+        showHint(QStringLiteral("Report saved to %1").arg(lastPrintPath()));
+    else
+        MessageService::instance().ShowError(QStringLiteral("The report could not be printed: %1").arg(m_printError));
+}
+
+void Marvolt::copySelection()
+{
+    GridCopy::copy(m_mainTable->reportDocument(true), QGuiApplication::clipboard());
+}
+
+void Marvolt::setWithRecalculate(bool on)
+{
+    if (!m_report)
+        return;
+    // A recalculated position counts every deal: these selections do not apply.
+    for (QWidget *filter : std::initializer_list<QWidget *>{DealBox, CptyBox, LegendBox, ComboNetting, PairBox,
+                                                            CcyBox, StatusBox})
+        filter->setEnabled(!on);
+    setReportSwitch("WithRecalc", on);
+    RunReport();
+}
+
+void Marvolt::openDetailWindow()
+{
+    if (!m_report || !m_detailFactory || m_formDetails)
+        return;
+    m_formDetails = m_detailFactory(window());
+    if (!m_formDetails)
+        return;
+    connect(m_formDetails, SIGNAL(OnUnload()), this, SLOT(onDetailWindowUnload()));
+    const int current = m_report->property("CurrentDet").toInt();
+    QMetaObject::invokeMethod(m_formDetails, "DetailActivate", Q_ARG(QObject *, m_report.get()),
+                              Q_ARG(QWidget *, window()), Q_ARG(int, current));
+    m_report->RowChange();
+}
+
+void Marvolt::closeDetailWindow()
+{
+    if (!m_formDetails)
+        return;
+    // Closed by the control: the window's own closing must not look like the user's.
+    disconnect(m_formDetails, nullptr, this, nullptr);
+    m_formDetails->close();
+    delete m_formDetails.data();
+}
+
+void Marvolt::onDetailWindowUnload()
+{
+    setToolState(QStringLiteral("ID_DetailWIndow"), 0);
+    if (QWidget *parentWindow = window())
+        parentWindow->setFocus();
+}
+
+void Marvolt::switchCurrencyPair(bool on)
+{
+    if (!m_report)
+        return;
+    if (m_report->metaObject()->indexOfMethod("SetNewPair(int)") >= 0)
+        QMetaObject::invokeMethod(m_report.get(), "SetNewPair", Q_ARG(int, on ? 1 : 0));
+    closeDetailWindow();
+    setToolState(QStringLiteral("ID_DetailWIndow"), 0);
+    RunReport();
+}
+
+void Marvolt::changeColumnCaption()
+{
+    if (!m_clickedColumn)
+        return;
+    QString caption;
+    if (CaptionDialog::ChangeColumn(m_clickedColumn->Caption(), caption, this) && m_clickedColumn)
+        m_clickedColumn->setCaption(caption);
+}
+
+void Marvolt::showTicket()
+{
+    onGridDblClick();
+}
+
+void Marvolt::onComboSelChange(widgets::Tool *changed)
+{
+    if (!changed || changed->Id().compare(QLatin1String("ID_ListParams"), Qt::CaseInsensitive) != 0)
+        return;
+    if (m_report && changed->ListIndex() >= 0)
+        m_report->InitQuPar(changed->List(changed->ListIndex()));
+}
+
+void Marvolt::onToolMouseEnter(widgets::Tool *entered)
+{
+    if (entered)
+        showHint(entered->Description());
+}
+
+void Marvolt::showHint(const QString &text)
+{
+    SharedValues::setStatBarText(text);
+    Q_EMIT MouseMove();
+}
+
+void Marvolt::hideQueryPanel()
+{
+    if (!m_report)
+        return;
+    setQueryPanelVisible(false);
+    m_settings.QPVisible = false;
+    pushViewSettings();
+    setToolState(QStringLiteral("ID_Filter"), 0);
+    relayout();
+    m_mainTable->setFocus();
+}
+
+void Marvolt::setQueryPanelVisible(bool visible)
+{
+    m_queryPanel->setVisible(visible);
+}
+
+void Marvolt::pushViewSettings()
+{
+    if (m_report)
+        m_report->setViewSetting(m_settings);
+}
+
+void Marvolt::setReportSwitch(const char *name, bool value)
+{
+    if (m_report && m_report->metaObject()->indexOfProperty(name) >= 0)
+        m_report->setProperty(name, value);
+}
+
+void Marvolt::callReport(const char *member)
+{
+    if (!m_report)
+        return;
+    const QByteArray signature = QByteArray(member) + "()";
+    if (m_report->metaObject()->indexOfMethod(signature.constData()) >= 0)
+        QMetaObject::invokeMethod(m_report.get(), member);
+}

@@ -1,0 +1,103 @@
+#include "ReportPrinter.h"
+
+#include "Report.h"
+
+#include "Grid.h"
+
+#include <QPrinter>
+
+namespace {
+
+// The four layout settings: page margins in millimetres (left, top, right, bottom).
+constexpr double LayoutLeft = 15;
+constexpr double LayoutTop = 25;
+constexpr double LayoutRight = 15;
+constexpr double LayoutBottom = 15;
+
+QString joined(const QStringList &list)
+{
+    return list.join(QStringLiteral(", "));
+}
+
+QString valueText(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::QDate)
+        return value.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+    return value.toString();
+}
+
+// A report's field by name; empty when this report does not have it.
+QString fieldText(const Report &report, const char *name)
+{
+    const QVariant value = report.property(name);
+    if (!value.isValid())
+        return {};
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    return valueText(value);
+}
+
+} // namespace
+
+ReportPrinter::ReportPrinter(const QString &libraryDirectory)
+    : m_generator(libraryDirectory)
+{
+}
+
+ReportDocument ReportPrinter::document(const Report &report, const widgets::Grid &grid)
+{
+    ReportDocument doc = grid.reportDocument(false);
+    doc.title = report.App_Name;
+    // The committed query: the one that produced the rows printed.
+    doc.parameters = {
+        {QStringLiteral("Cpty ID"), joined(report.StBank)},
+        {QStringLiteral("Category"), joined(report.StCategory)},
+        {QStringLiteral("Deal Type"), joined(report.StDeal)},
+        {QStringLiteral("Dealer ID"), joined(report.StDealer)},
+        {QStringLiteral("Cur Pair"), joined(report.StPair)},
+        {QStringLiteral("Desk"), joined(report.StStatus)},
+        {QStringLiteral("Netting"), report.StNetting},
+        {QStringLiteral("Start Date"), valueText(report.StValDate)},
+        {QStringLiteral("End Date"), valueText(report.StEndDate)},
+        {QStringLiteral("Administrative Rate"), fieldText(report, "WithAdminRate")},
+        {QStringLiteral("Recalculated Position"), fieldText(report, "WithRecalc")},
+        {QStringLiteral("Account"), joined(report.stLoroNostro)},
+    };
+    return doc;
+}
+
+void ReportPrinter::prepare(const Report &report, const widgets::Grid &grid, const QString &defaultForm,
+                            const QString &defaultDirectory)
+{
+    ReportSetup &setup = m_generator.setup();
+    setup.setLayout(LayoutLeft, LayoutTop, LayoutRight, LayoutBottom);
+    // An empty default form keeps the form the generator already has.
+    setup.applyDefaults(defaultForm.isEmpty() ? setup.form() : defaultForm, defaultDirectory);
+    m_generator.setDocument(document(report, grid));
+}
+
+void ReportPrinter::readBack(QString &defaultForm, QString &defaultDirectory) const
+{
+    defaultForm = m_generator.setup().form();
+    defaultDirectory = m_generator.setup().templateDirectory();
+}
+
+bool ReportPrinter::writePdf(const Report &report, const widgets::Grid &grid, QString &defaultForm,
+                             QString &defaultDirectory)
+{
+    prepare(report, grid, defaultForm, defaultDirectory);
+    if (!m_generator.writePdf())
+        return false;
+    readBack(defaultForm, defaultDirectory);
+    return true;
+}
+
+bool ReportPrinter::print(const Report &report, const widgets::Grid &grid, QPrinter &printer, QString &defaultForm,
+                          QString &defaultDirectory)
+{
+    prepare(report, grid, defaultForm, defaultDirectory);
+    if (!m_generator.print(printer))
+        return false;
+    readBack(defaultForm, defaultDirectory);
+    return true;
+}

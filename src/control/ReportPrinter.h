@@ -1,0 +1,53 @@
+#pragma once
+
+#include "ReportGenerator.h"
+
+#include <QString>
+
+class QPrinter;
+class Report;
+namespace widgets {
+class Grid;
+}
+
+/// Prints the current result of a report: the whole grid as it shows it
+/// (group and summary rows styled as on screen), headed by the report's title
+/// and the twelve parameters of the committed query.
+///
+/// The generator is created once and kept for later prints, so its form and
+/// template directory carry over. Before each print the control's stored
+/// defaults are handed to it (an empty form keeps the generator's); afterwards
+/// they are read back, because the directory may have been resolved (an empty
+/// one becomes the "Template" folder) or the form changed during the print.
+///
+/// A report without one of the parameters' fields (only some reports have the
+/// rate and recalculation switches) prints that parameter empty.
+class ReportPrinter final
+{
+public:
+    /// \a libraryDirectory holds the "Template" and "Report" folders.
+    explicit ReportPrinter(const QString &libraryDirectory);
+
+    /// Writes a PDF into the "Report" folder. \a defaultForm and \a
+    /// defaultDirectory go in and come back as the generator ends with them.
+    /// False and lastError() on failure; the defaults are then left as they were.
+    bool writePdf(const Report &report, const widgets::Grid &grid, QString &defaultForm,
+                  QString &defaultDirectory);
+    /// Prints onto a printer the host has set up through its print dialog.
+    bool print(const Report &report, const widgets::Grid &grid, QPrinter &printer, QString &defaultForm,
+               QString &defaultDirectory);
+
+    QString lastOutputPath() const { return m_generator.lastOutputPath(); }
+    QString lastError() const { return m_generator.lastError(); }
+    const ReportGenerator &generator() const { return m_generator; }
+
+    /// The document printed for a report: title, parameters, every row.
+    static ReportDocument document(const Report &report, const widgets::Grid &grid);
+
+private:
+    void prepare(const Report &report, const widgets::Grid &grid, const QString &defaultForm,
+                 const QString &defaultDirectory);
+    void readBack(QString &defaultForm, QString &defaultDirectory) const;
+
+    ReportGenerator m_generator;
+};

@@ -1,0 +1,650 @@
+// The control's toolbar commands and grid gestures against a real demo trading
+// database: what each tool does with and without a report, the report switches
+// and the runs they start, clicks lost while a query runs, undo, printing and
+// copying, the detail window, and the grid's double click, space bar, row
+// change, right click and focus.
+
+#include "Marvolt.h"
+
+#include "EventClass.h"
+#include "Report.h"
+
+#include "Clock.h"
+#include "MessageService.h"
+#include "RegistryAccess.h"
+#include "RegistrySettings.h"
+#include "SessionContext.h"
+#include "SharedValues.h"
+
+#include "CheckCombo.h"
+#include "ElapsedBut.h"
+#include "Grid.h"
+#include "GridColumn.h"
+#include "ToolBar.h"
+
+#include "DemoDatabase.h"
+#include "Recordset.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QDate Today(2026, 12, 4);
+
+/// A report with every switch the toolbar sets and every member it calls,
+/// counting the calls. Its rows are the open deals grouped by pair: group rows
+/// "Caption", data rows with the ticket number.
+class ProbeReport final : public Report
+{
+    Q_OBJECT
+    Q_PROPERTY(bool WithAdminRate MEMBER WithAdminRate)
+    Q_PROPERTY(bool WithRecalc MEMBER WithRecalc)
+    Q_PROPERTY(bool WithCommission MEMBER WithCommission)
+    Q_PROPERTY(bool WithTaxe MEMBER WithTaxe)
+    Q_PROPERTY(bool WithNetting MEMBER WithNetting)
+    Q_PROPERTY(bool WithRollower MEMBER WithRollower)
+    Q_PROPERTY(int CurrentDet MEMBER CurrentDet)
+
+public:
+    ProbeReport() : Report(QStringLiteral("Probe"), 2) {}
+
+    bool WithAdminRate = true;
+    bool WithRecalc = false;
+    bool WithCommission = false;
+    bool WithTaxe = false;
+    bool WithNetting = false;
+    bool WithRollower = false;
+    int CurrentDet = 3;
+
+    int runs = 0;
+    int doubleClicks = 0;
+    int rowChanges = 0;
+    QList<int> newPairs;
+    QStringList rateCalls;
+
+    void StartAnalyser() override
+    {
+        ++runs;
+        Report::StartAnalyser();
+    }
+    void Table_DblClick() override { ++doubleClicks; }
+    void RowChange() override { ++rowChanges; }
+    Q_INVOKABLE void SetNewPair(int pair) { newPairs.append(pair); }
+    Q_INVOKABLE void ShowReutersRate() { rateCalls.append(QStringLiteral("show")); }
+    Q_INVOKABLE void HideReutersRate() { rateCalls.append(QStringLiteral("hide")); }
+
+protected:
+    QString procedureName() const override { return QStringLiteral("cnt_OpenPosition"); }
+    void buildColumns() override
+    {
+        Main_Table->addColumn(QStringLiteral("Caption"), QStringLiteral("Pair"), QStringLiteral("Caption"));
+        Main_Table->addColumn(QStringLiteral("TicketNum"), QStringLiteral("Ticket"), QStringLiteral("TicketNum"));
+        Main_Table->addGroup(QStringLiteral("Caption"));
+    }
+    void appendDisplayFields(data::Recordset &rs) override
+    {
+        rs.Fields().Append(QStringLiteral("Caption"), data::DataType::Integer, 4);
+        rs.Fields().Append(QStringLiteral("TicketNum"), data::DataType::BigInt, 8);
+        rs.Fields().Append(QStringLiteral("Summary"), data::DataType::Boolean, 1);
+    }
+    int BuildDisplay() override
+    {
+        data::Recordset &in = *MainRecordset;
+        data::Recordset &out = *DisplayRecordset();
+        QSet<int> pairs;
+        NumDeal = 0;
+        for (in.MoveFirst(); !in.Eof(); in.MoveNext()) {
+            const int pair = in.Fields(QStringLiteral("PairCcy")).value().toInt();
+            pairs.insert(pair);
+            out.AddNew();
+            out.Fields(QStringLiteral("Caption")).setValue(pair);
+            out.Fields(QStringLiteral("TicketNum")).setValue(in.Fields(QStringLiteral("TicketNum")).value());
+            out.Fields(QStringLiteral("Summary")).setValue(false);
+            out.Update();
+            ++NumDeal;
+        }
+        NumTable = int(pairs.size());
+        return NumTable;
+    }
+};
+
+/// A detail window as the control drives it: by name.
+class ProbeDetailWindow final : public QWidget
+{
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+    QObject *report = nullptr;
+    int current = -1;
+    QStringList captions;
+    Q_INVOKABLE void DetailActivate(QObject *forReport, QWidget *, int currentDet)
+    {
+        report = forReport;
+        current = currentDet;
+    }
+    Q_INVOKABLE void ChangeCaption(const QString &title) { captions.append(title); }
+Q_SIGNALS:
+    void OnUnload();
+};
+
+widgets::Tool *toolOf(const Marvolt &control, const QString &id)
+{
+    return control.mainMenu()->Tools(id);
+}
+
+void click(const Marvolt &control, const QString &id)
+{
+    toolOf(control, id)->action()->trigger();
+}
+
+bool runAndWait(Marvolt &control)
+{
+    QSignalSpy ended(&control, &Marvolt::UnActivProgress);
+    control.RefreshData();
+    return !ended.isEmpty() || ended.wait(30000);
+}
+
+ProbeReport *installProbe(Marvolt &control)
+{
+    auto report = std::make_unique<ProbeReport>();
+    ProbeReport *probe = report.get();
+    control.installReport(std::move(report));
+    return probe;
+}
+
+} // namespace
+
+class tst_ControlCommands : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void shouldIgnoreReportToolsWithoutReportAndKeepAnswering_data();
+    void shouldIgnoreReportToolsWithoutReportAndKeepAnswering();
+    void shouldInvertRateSourceIntoAdminRate();
+    void shouldDisableSevenFiltersAndRunWithRecalculate();
+    void shouldSetSwitchesWithoutRunning_data();
+    void shouldSetSwitchesWithoutRunning();
+    void shouldRunAfterCommissionSwitch();
+    void shouldCallRateWindowMembers();
+    void shouldLoseClicksWhileQueryRuns();
+    void shouldLoseClicksWhileClickIsHandled();
+    void shouldCloseDetailWindowAndRunOnCurrencyPair();
+    void shouldRelayDetailCaptionOnlyWhileWindowChecked();
+    void shouldUncheckDetailToolWhenUserClosesWindow();
+    void shouldUndoFilterChangesToCommittedQuery();
+    void shouldPrintWholeResultAndKeepFormAndDirectory();
+    void shouldReportPrintFailure();
+    void shouldCopySelectedRowsAsTextAndTable();
+    void shouldCallDoubleClickOnlyForDataRows();
+    void shouldRaiseReselectAndRowChangeOnNewRow();
+    void shouldRememberRightClickedColumn();
+    void shouldRaiseEmptyReselectWhenFocusEnters();
+    void shouldShowNoRowsWithoutReportOrResult();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_db;
+    int m_registryCount = 0;
+};
+
+void tst_ControlCommands::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_db = m_dir.filePath(QStringLiteral("trading.db"));
+    db::DemoDatabase::Options options;
+    options.out = m_db;
+    options.deals = 3000;
+    options.seed = 5;
+    options.today = Today;
+    QString error;
+    QVERIFY2(db::DemoDatabase::build(options, nullptr, &error), qPrintable(error));
+    Clock::setToday(Today);
+}
+
+void tst_ControlCommands::init()
+{
+    RegistryAccess::instance().setPath(m_dir.filePath(QStringLiteral("registry-%1.sqlite").arg(++m_registryCount)));
+    SharedValues::reset();
+    MessageService::instance().clearMessages();
+    SessionContext::resetInstance();
+    SessionContext::instance().OpenSession(QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(m_db));
+    SessionContext::instance().setCurrentUserName(QStringLiteral("tester"));
+    QVERIFY(SessionContext::instance().isOpen());
+}
+
+void tst_ControlCommands::cleanup()
+{
+    SessionContext::resetInstance();
+}
+
+void tst_ControlCommands::shouldIgnoreReportToolsWithoutReportAndKeepAnswering_data()
+{
+    QTest::addColumn<QString>("id");
+    for (const char *id : {"ID_undo", "ID_ExpandAfterRefresh", "ID_Filter", "ID_ShowSummary", "ID_ShowDetails",
+                           "ID_Save", "ID_Delete", "ID_PrintAll", "ID_ReutersRate", "ID_AutoRefresh",
+                           "ID_RateSource", "ID_WithRecalculate", "ID_WithCommission", "ID_DetailWIndow",
+                           "ID_CurrencyPair", "ID_ShowTicket", "ID_WithArchive"})
+        QTest::newRow(id) << QString::fromLatin1(id);
+}
+
+void tst_ControlCommands::shouldIgnoreReportToolsWithoutReportAndKeepAnswering()
+{
+    QFETCH(QString, id);
+    Marvolt control;
+    control.setDetailWindowFactory([](QWidget *parent) { return new ProbeDetailWindow(parent); });
+    QSignalSpy started(&control, &Marvolt::InitProgress);
+    click(control, id);
+    QVERIFY(!control.report());
+    QVERIFY(started.isEmpty());
+    QVERIFY(!control.detailWindow());
+    QVERIFY(!control.isAutoRefreshTimerActive());
+    QVERIFY(MessageService::instance().messages().isEmpty());
+
+    // The dispatcher is free again: a report's tool works next.
+    ProbeReport *probe = installProbe(control);
+    click(control, QStringLiteral("ID_WithTaxe"));
+    QVERIFY(probe->WithTaxe);
+}
+
+void tst_ControlCommands::shouldInvertRateSourceIntoAdminRate()
+{
+    Marvolt control;
+    ProbeReport *probe = installProbe(control);
+    click(control, QStringLiteral("ID_RateSource"));
+    QCOMPARE(toolOf(control, QStringLiteral("ID_RateSource"))->State(), 1);
+    QCOMPARE(probe->WithAdminRate, false);
+    click(control, QStringLiteral("ID_RateSource"));
+    QCOMPARE(probe->WithAdminRate, true);
+    QCOMPARE(probe->runs, 0);
+}
+
+void tst_ControlCommands::shouldDisableSevenFiltersAndRunWithRecalculate()
+{
+    Marvolt control;
+    ProbeReport *probe = installProbe(control);
+    const QList<int> affected = {fcDealBox, fcCptyBox, fcLegendBox, fcComboNetting, fcPairBox, fcCcyBox, fcStatusBox};
+
+    click(control, QStringLiteral("ID_WithRecalculate"));
+    QVERIFY(probe->WithRecalc);
+    QCOMPARE(probe->runs, 1);
+    for (int index = 0; index < FilterControlCount; ++index)
+        QVERIFY2(control.filterControl(index).Common->isEnabled() == !affected.contains(index),
+                 qPrintable(QString::number(index)));
+    QTRY_VERIFY(control.isEnabled());
+
+    click(control, QStringLiteral("ID_WithRecalculate"));
+    QVERIFY(!probe->WithRecalc);
+    QCOMPARE(probe->runs, 2);
+    for (int index : affected)
+        QVERIFY(control.filterControl(index).Common->isEnabled());
+}
+
+void tst_ControlCommands::shouldSetSwitchesWithoutRunning_data()
+{
+    QTest::addColumn<QString>("tool");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("archive") << "ID_WithArchive" << "WithArchive";
+    QTest::newRow("taxe") << "ID_WithTaxe" << "WithTaxe";
+    QTest::newRow("netting") << "ID_WithNetting" << "WithNetting";
+    QTest::newRow("rollower") << "ID_WithRollower" << "WithRollower";
+}
+
+void tst_ControlCommands::shouldSetSwitchesWithoutRunning()
+{
+    QFETCH(QString, tool);
+    QFETCH(QString, field);
+    Marvolt control;
+    ProbeReport *probe = installProbe(control);
+    toolOf(control, tool)->setEnabled(true);
+    click(control, tool);
+    QCOMPARE(probe->property(field.toLatin1()).toBool(), true);
+    click(control, tool);
+    QCOMPARE(probe->property(field.toLatin1()).toBool(), false);
+    QCOMPARE(probe->runs, 0);
+}
+
+void tst_ControlCommands::shouldRunAfterCommissionSwitch()
+{
+    Marvolt control;
+    ProbeReport *probe = installProbe(control);
+    click(control, QStringLiteral("ID_WithCommission"));
+    QVERIFY(probe->WithCommission);
+    QCOMPARE(probe->runs, 1);
+}
+
+void tst_ControlCommands::shouldCallRateWindowMembers()
+{
+    Marvolt control;
+    ProbeReport *probe = installProbe(control);
+    click(control, QStringLiteral("ID_ReutersRate"));
+    click(control, QStringLiteral("ID_ReutersRate"));
+    QCOMPARE(probe->rateCalls, (QStringList{QStringLiteral("show"), QStringLiteral("hide")}));
+    QCOMPARE(probe->runs, 0);
+
+    // A report without the rate window is left alone.
+    control.setWindowType(0);
+    click(control, QStringLiteral("ID_ReutersRate"));
+    QVERIFY(MessageService::instance().messages().isEmpty());
+}
+
+void tst_ControlCommands::shouldLoseClicksWhileQueryRuns()
+{
+    Marvolt control;
+    ProbeReport *probe = installProbe(control);
+    control.CurrentActiv()->RaiseInitProgress(0);
+    QVERIFY(!control.isEnabled());
+    click(control, QStringLiteral("ID_WithCommission"));
+    click(control, QStringLiteral("ID_refresh"));
+    QVERIFY(!probe->WithCommission);
+    QCOMPARE(probe->runs, 0);
+
+    control.CurrentActiv()->RaiseUnActiv();
+    QVERIFY(control.isEnabled());
+    click(control, QStringLiteral("ID_WithCommission"));
+    QVERIFY(probe->WithCommission);
+}
+
+void tst_ControlCommands::shouldLoseClicksWhileClickIsHandled()
+{
+    Marvolt control;
+    ProbeReport *probe = installProbe(control);
+    // The detail window's creation lets a second click through, as a modal
+    // dialog would: it must be lost, not run in the middle of the first.
+    control.setDetailWindowFactory([&control](QWidget *parent) {
+        click(control, QStringLiteral("ID_WithCommission"));
+        return new ProbeDetailWindow(parent);
+    });
+    click(control, QStringLiteral("ID_DetailWIndow"));
+    QVERIFY(control.detailWindow());
+    QVERIFY(!probe->WithCommission);
+    QCOMPARE(probe->runs, 0);
+}
+
+void tst_ControlCommands::shouldCloseDetailWindowAndRunOnCurrencyPair()
+{
+    Marvolt control;
+    ProbeReport *probe = installProbe(control);
+    control.setDetailWindowFactory([](QWidget *parent) { return new ProbeDetailWindow(parent); });
+    click(control, QStringLiteral("ID_DetailWIndow"));
+    auto *window = qobject_cast<ProbeDetailWindow *>(control.detailWindow());
+    QVERIFY(window);
+    QCOMPARE(window->report, probe);
+    QCOMPARE(window->current, 3);
+    QCOMPARE(probe->rowChanges, 1);
+
+    QPointer<QWidget> opened(window);
+    click(control, QStringLiteral("ID_CurrencyPair"));
+    QCOMPARE(probe->newPairs, QList<int>{1});
+    QVERIFY(opened.isNull());
+    QCOMPARE(toolOf(control, QStringLiteral("ID_DetailWIndow"))->State(), 0);
+    QCOMPARE(probe->runs, 1);
+    QTRY_VERIFY(control.isEnabled());
+
+    click(control, QStringLiteral("ID_CurrencyPair"));
+    QCOMPARE(probe->newPairs, (QList<int>{1, 0}));
+    QCOMPARE(probe->runs, 2);
+}
+
+void tst_ControlCommands::shouldRelayDetailCaptionOnlyWhileWindowChecked()
+{
+    Marvolt control;
+    installProbe(control);
+    control.setDetailWindowFactory([](QWidget *parent) { return new ProbeDetailWindow(parent); });
+    control.CurrentActiv()->RaiseDetCaption(QStringLiteral("before"));
+    click(control, QStringLiteral("ID_DetailWIndow"));
+    auto *window = qobject_cast<ProbeDetailWindow *>(control.detailWindow());
+    QVERIFY(window);
+    control.CurrentActiv()->RaiseDetCaption(QStringLiteral("EUR/USD"));
+    QCOMPARE(window->captions, QStringList{QStringLiteral("EUR/USD")});
+
+    click(control, QStringLiteral("ID_DetailWIndow"));
+    QVERIFY(!control.detailWindow());
+    control.CurrentActiv()->RaiseDetCaption(QStringLiteral("after"));
+}
+
+void tst_ControlCommands::shouldUncheckDetailToolWhenUserClosesWindow()
+{
+    Marvolt control;
+    installProbe(control);
+    control.setDetailWindowFactory([](QWidget *parent) { return new ProbeDetailWindow(parent); });
+    click(control, QStringLiteral("ID_DetailWIndow"));
+    auto *window = qobject_cast<ProbeDetailWindow *>(control.detailWindow());
+    QVERIFY(window);
+    Q_EMIT window->OnUnload();
+    QCOMPARE(toolOf(control, QStringLiteral("ID_DetailWIndow"))->State(), 0);
+
+    // Replacing the report takes its detail window with it.
+    QPointer<QWidget> opened(window);
+    control.setWindowType(0);
+    QVERIFY(opened.isNull());
+}
+
+void tst_ControlCommands::shouldUndoFilterChangesToCommittedQuery()
+{
+    Marvolt control;
+    control.setWindowType(0);
+    QVERIFY(runAndWait(control));
+    Report *report = control.report();
+    const QStringList committed = report->StDealer;
+    QVERIFY(control.setQueryField(QStringLiteral("Dealer"), QStringLiteral("Nobody")));
+    QCOMPARE(report->Dealer, QStringList{QStringLiteral("Nobody")});
+    toolOf(control, QStringLiteral("ID_undo"))->setEnabled(true);
+
+    click(control, QStringLiteral("ID_undo"));
+    QCOMPARE(report->Dealer, committed);
+    QVERIFY(!toolOf(control, QStringLiteral("ID_undo"))->Enabled());
+    auto *dealers = qobject_cast<widgets::CheckCombo *>(control.filterControl(fcDealerBox).Common.data());
+    QVERIFY(!dealers->ArrayChecked().toStringList().contains(QStringLiteral("Nobody")));
+}
+
+void tst_ControlCommands::shouldPrintWholeResultAndKeepFormAndDirectory()
+{
+    QTemporaryDir library;
+    Marvolt control;
+    control.setLibraryDirectory(library.path());
+    control.setWindowType(0);
+    QVERIFY(runAndWait(control));
+    // Collapsed groups are printed too.
+    control.mainTable()->collapseAllGroups();
+
+    click(control, QStringLiteral("ID_PrintAll"));
+    const QString pdf = control.lastPrintPath();
+    QVERIFY2(!pdf.isEmpty(), qPrintable(control.lastPrintError()));
+    QVERIFY(pdf.startsWith(QDir(library.path()).filePath(QStringLiteral("Report"))));
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.read(5) == "%PDF-");
+    QVERIFY(SharedValues::StatBarText().contains(pdf));
+    QVERIFY(MessageService::instance().messages().isEmpty());
+
+    // The resolved template folder becomes the stored default at unloading.
+    const QString appName = control.App_Name;
+    control.Control_Unload();
+    QString form;
+    QCOMPARE(RegistrySettings::LoadDefaults(appName, &form), QDir(library.path()).filePath(QStringLiteral("Template")));
+}
+
+void tst_ControlCommands::shouldReportPrintFailure()
+{
+    QTemporaryDir library;
+    // A file where the output folder should be: nothing can be written.
+    QFile blocker(QDir(library.path()).filePath(QStringLiteral("Report")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Marvolt control;
+    control.setLibraryDirectory(library.path());
+    control.setWindowType(0);
+    QVERIFY(runAndWait(control));
+    click(control, QStringLiteral("ID_PrintSelection"));
+    QCOMPARE(MessageService::instance().messages().size(), 1);
+    QVERIFY(!control.lastPrintError().isEmpty());
+    // The toolbar still answers.
+    click(control, QStringLiteral("ID_collapse"));
+}
+
+void tst_ControlCommands::shouldCopySelectedRowsAsTextAndTable()
+{
+    Marvolt control;
+    installProbe(control);
+    QVERIFY(runAndWait(control));
+    widgets::Grid *grid = control.mainTable();
+    grid->expandAllGroups();
+    grid->setRow(1);
+    grid->selectionModel()->select(grid->currentIndex(),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const QString ticket = grid->Text(QStringLiteral("TicketNum"));
+    QVERIFY(!ticket.isEmpty());
+
+    click(control, QStringLiteral("ID_Copy"));
+    const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(copied);
+    const QStringList lines = copied->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.at(0), QStringLiteral("Pair\tTicket"));
+    QVERIFY(lines.at(1).endsWith(QLatin1Char('\t') + ticket));
+    QVERIFY(copied->html().contains(QStringLiteral("<table")));
+}
+
+void tst_ControlCommands::shouldCallDoubleClickOnlyForDataRows()
+{
+    Marvolt control;
+    ProbeReport *probe = installProbe(control);
+    QVERIFY(runAndWait(control));
+    widgets::Grid *grid = control.mainTable();
+    grid->collapseAllGroups();
+    grid->setRow(0);
+    QVERIFY(grid->IsGroupItem());
+
+    Q_EMIT grid->DblClick();
+    QCOMPARE(probe->doubleClicks, 0);
+    click(control, QStringLiteral("ID_ShowTicket"));
+    QCOMPARE(probe->doubleClicks, 0);
+    // The space bar opens even a group row.
+    Q_EMIT grid->KeyPress(32);
+    QCOMPARE(probe->doubleClicks, 1);
+    Q_EMIT grid->KeyPress(13);
+    QCOMPARE(probe->doubleClicks, 1);
+
+    grid->expandAllGroups();
+    grid->setRow(1);
+    QVERIFY(!grid->IsGroupItem());
+    Q_EMIT grid->DblClick();
+    click(control, QStringLiteral("ID_ShowTicket"));
+    QCOMPARE(probe->doubleClicks, 3);
+}
+
+void tst_ControlCommands::shouldRaiseReselectAndRowChangeOnNewRow()
+{
+    Marvolt control;
+    ProbeReport *probe = installProbe(control);
+    QVERIFY(runAndWait(control));
+    widgets::Grid *grid = control.mainTable();
+    grid->expandAllGroups();
+    grid->setRow(0);
+    const int changesBefore = probe->rowChanges;
+    QSignalSpy reselected(&control, &Marvolt::ReSelectTabl);
+
+    grid->setRow(1);
+    QCOMPARE(reselected.count(), 1);
+    QCOMPARE(reselected.at(0).at(0).toString(), grid->Value(QStringLiteral("Caption")).toString());
+    QCOMPARE(reselected.at(0).at(1).value<short>(), short(probe->NumDeal));
+    QCOMPARE(reselected.at(0).at(2).value<short>(), short(probe->NumTable));
+    QCOMPARE(probe->rowChanges, changesBefore + 1);
+
+    // The same row again is no change.
+    Q_EMIT grid->RowChange(grid->Row());
+    QCOMPARE(reselected.count(), 1);
+    QCOMPARE(probe->rowChanges, changesBefore + 1);
+}
+
+void tst_ControlCommands::shouldRememberRightClickedColumn()
+{
+    Marvolt control;
+    widgets::Grid *grid = control.mainTable();
+    grid->addColumn(QStringLiteral("Caption"), QStringLiteral("Pair"));
+    control.resize(800, 600);
+    control.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&control));
+
+    // Without a report too; far right of the only column is outside every column.
+    const int header = grid->header()->sectionViewportPosition(0) + 5;
+    Q_EMIT grid->MouseUp(2, 0, header, 5);
+    QVERIFY(control.lastClickedColumn());
+    QVERIFY(toolOf(control, QStringLiteral("ID_Caption"))->Enabled());
+    QTRY_VERIFY(toolOf(control, QStringLiteral("ID_PopUp"))->action()->menu()->isVisible());
+    toolOf(control, QStringLiteral("ID_PopUp"))->action()->menu()->hide();
+
+    Q_EMIT grid->MouseUp(2, 0, grid->width() - 5, 5);
+    QVERIFY(!control.lastClickedColumn());
+    QVERIFY(!toolOf(control, QStringLiteral("ID_Caption"))->Enabled());
+    QTRY_VERIFY(toolOf(control, QStringLiteral("ID_PopUp"))->action()->menu()->isVisible());
+    toolOf(control, QStringLiteral("ID_PopUp"))->action()->menu()->hide();
+
+    // The left button changes nothing.
+    Q_EMIT grid->MouseUp(1, 0, header, 5);
+    QVERIFY(!control.lastClickedColumn());
+}
+
+void tst_ControlCommands::shouldRaiseEmptyReselectWhenFocusEnters()
+{
+    QWidget host;
+    auto *outside = new QComboBox(&host);
+    auto *control = new Marvolt(&host);
+    outside->move(0, 0);
+    control->setGeometry(0, 40, 800, 600);
+    host.resize(800, 640);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    QSignalSpy reselected(control, &Marvolt::ReSelectTabl);
+
+    outside->setFocus();
+    control->mainTable()->setFocus();
+    QVERIFY(reselected.isEmpty());   // no report yet
+
+    outside->setFocus();
+    installProbe(*control);
+    control->mainTable()->setFocus();
+    QCOMPARE(reselected.count(), 1);
+    QCOMPARE(reselected.at(0).at(0).toString(), QString());
+    QCOMPARE(reselected.at(0).at(1).value<short>(), short(0));
+    QCOMPARE(reselected.at(0).at(2).value<short>(), short(0));
+    // Moving inside the control is not entering it.
+    control->filterControl(fcDealBox).Common->setFocus();
+    QCOMPARE(reselected.count(), 1);
+}
+
+void tst_ControlCommands::shouldShowNoRowsWithoutReportOrResult()
+{
+    Marvolt control;
+    ProbeReport *probe = installProbe(control);
+    QVERIFY(runAndWait(control));
+    widgets::Grid *grid = control.mainTable();
+    QVERIFY(grid->ItemCount() > 0);
+
+    // The result goes while the grid still counts its rows: the next read empties it.
+    probe->MainRecordset.reset();
+    grid->refresh();
+    QTRY_COMPARE(grid->ItemCount(), 0);
+
+    QVERIFY(runAndWait(control));
+    QVERIFY(grid->ItemCount() > 0);
+    control.setWindowType(6);
+    QVERIFY(!control.report());
+    QCOMPARE(grid->ItemCount(), 0);
+}
+
+QTEST_MAIN(tst_ControlCommands)
+#include "tst_control_commands.moc"

@@ -1,0 +1,135 @@
+// The control as a user sees it: the open position report on a demo database,
+// rendered at 1280x800 in each language of the text table. Checks that the
+// toolbar speaks the language, the panel shows its captions and the grid its
+// rows, and keeps the pictures (screenshots/ in the test's working folder)
+// for a person to look at.
+
+#include "Marvolt.h"
+
+#include "Clock.h"
+#include "RegistryAccess.h"
+#include "SessionContext.h"
+#include "SharedValues.h"
+#include "TextTable.h"
+
+#include "Grid.h"
+#include "ToolBar.h"
+
+#include "DemoDatabase.h"
+
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+const QDate Today(2026, 12, 4);
+
+/// Texts of the visible tool buttons and labels of a widget tree.
+QStringList visibleTexts(const QWidget &root)
+{
+    QStringList texts;
+    for (const QToolButton *button : root.findChildren<QToolButton *>())
+        if (button->isVisibleTo(&root) && !button->text().isEmpty())
+            texts.append(button->text());
+    for (const QLabel *label : root.findChildren<QLabel *>())
+        if (label->isVisibleTo(&root) && !label->text().isEmpty())
+            texts.append(label->text());
+    return texts;
+}
+
+} // namespace
+
+class tst_Screenshots : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void shouldRenderOpenPositionsInLanguage_data();
+    void shouldRenderOpenPositionsInLanguage();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_db;
+};
+
+void tst_Screenshots::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_db = m_dir.filePath(QStringLiteral("trading.db"));
+    db::DemoDatabase::Options options;
+    options.out = m_db;
+    options.deals = 4000;
+    options.seed = 7;
+    options.today = Today;
+    QString error;
+    QVERIFY2(db::DemoDatabase::build(options, nullptr, &error), qPrintable(error));
+    Clock::setToday(Today);
+    QVERIFY(QDir().mkpath(QStringLiteral("screenshots")));
+}
+
+void tst_Screenshots::cleanupTestCase()
+{
+    TextTable::setLanguage(TextTable::Language::English);
+    SessionContext::resetInstance();
+}
+
+void tst_Screenshots::shouldRenderOpenPositionsInLanguage_data()
+{
+    QTest::addColumn<TextTable::Language>("language");
+    QTest::addColumn<QStringList>("toolCaptions");
+    const QStringList english = {QStringLiteral("Refresh"), QStringLiteral("Expand All"),
+                                 QStringLiteral("Collapse All"), QStringLiteral("Undo")};
+    QTest::newRow("en") << TextTable::Language::English << english;
+    QTest::newRow("de") << TextTable::Language::German << english;
+    QTest::newRow("ru") << TextTable::Language::Russian
+                        << QStringList{QStringLiteral("Обновить"), QStringLiteral("Развернуть все"),
+                                       QStringLiteral("Свернуть все"), QStringLiteral("Отменить")};
+}
+
+void tst_Screenshots::shouldRenderOpenPositionsInLanguage()
+{
+    QFETCH(TextTable::Language, language);
+    QFETCH(QStringList, toolCaptions);
+    TextTable::setLanguage(language);
+    RegistryAccess::instance().setPath(m_dir.filePath(QStringLiteral("registry-%1.sqlite").arg(QTest::currentDataTag())));
+    SharedValues::reset();
+    SessionContext::resetInstance();
+    SessionContext::instance().OpenSession(QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(m_db));
+    SessionContext::instance().setCurrentUserName(QStringLiteral("dealer"));
+
+    Marvolt control;
+    control.resize(1280, 800);
+    control.setWindowType(0);
+    control.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&control));
+    QSignalSpy ended(&control, &Marvolt::UnActivProgress);
+    control.RefreshData();
+    QVERIFY(!ended.isEmpty() || ended.wait(30000));
+    control.mainTable()->expandAllGroups();
+    QTest::qWait(50);
+
+    const QStringList texts = visibleTexts(control);
+    for (const QString &caption : toolCaptions)
+        QVERIFY2(texts.contains(caption), qPrintable(caption + QStringLiteral(" not in: ") + texts.join(QLatin1Char('|'))));
+    for (const char *caption : {"Query Params", "Start Date", "Deal Type", "Cur Pair", "Dealer ID"})
+        QVERIFY2(texts.contains(QString::fromUtf8(caption)), caption);
+    QVERIFY(control.mainTable()->ItemCount() > 0);
+    QVERIFY(control.mainTable()->isVisible());
+    QVERIFY(control.mainTable()->height() > 400);
+
+    const QImage picture = control.grab().toImage();
+    QCOMPARE(picture.size(), QSize(1280, 800));
+    const QString file = QDir(QStringLiteral("screenshots")).absoluteFilePath(
+        QStringLiteral("open-positions-%1.png").arg(QString::fromLatin1(QTest::currentDataTag())));
+    QVERIFY(picture.save(file, "PNG"));
+}
+
+QTEST_MAIN(tst_Screenshots)
+#include "tst_screenshots.moc"
