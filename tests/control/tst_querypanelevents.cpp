@@ -60,10 +60,8 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void userCheckComboChangeReachesItsMembers_data();
-    void userCheckComboChangeReachesItsMembers();
-    void codeChangeOfCheckComboIsNoEdit_data();
-    void codeChangeOfCheckComboIsNoEdit();
+    void checkComboChange_data();
+    void checkComboChange();
     void dateRangeIsCorrectedWithBeep_data();
     void dateRangeIsCorrectedWithBeep();
     void dateEditsEnableUndoOnlyForReportDates_data();
@@ -161,35 +159,41 @@ void tst_QueryPanelEvents::userActivates(QComboBox *combo, const QString &text)
 
 // ---- checked combos ----------------------------------------------------------------
 
-void tst_QueryPanelEvents::userCheckComboChangeReachesItsMembers_data()
+void tst_QueryPanelEvents::checkComboChange_data()
 {
     QTest::addColumn<QString>("boxName");
+    QTest::addColumn<int>("argument");   // 0: the user's change; otherwise code's
     QTest::addColumn<bool>("currencyBoxShown");
     QTest::addColumn<QString>("checkedText");
     QTest::addColumn<QString>("member");
     QTest::addColumn<QString>("idMember");
     QTest::addColumn<QVariantList>("expectedIds");
 
-    QTest::newRow("deal type") << "DealBox" << true << "Swap" << "Deal" << "" << QVariantList();
-    QTest::newRow("dealer") << "DealerBox" << true << "BORIS" << "Dealer" << "" << QVariantList();
-    QTest::newRow("loro nostro") << "chLoroNostro" << true << "NONE" << "LoroNostro" << "" << QVariantList();
-    QTest::newRow("client") << "ClientBox" << true << "Non Client" << "Client" << "" << QVariantList();
-    QTest::newRow("local tcid") << "TCIDBox" << true << "T2" << "TCID" << "" << QVariantList();
-    QTest::newRow("desk with its ids") << "StatusBox" << true << "Desk B" << "Status" << "DeskIDArray" << ids({8});
-    QTest::newRow("attributes with ids") << "ListAttrib" << true << "Retail" << "Attributes" << "AttributesID"
+    QTest::newRow("deal type") << "DealBox" << 0 << true << "Swap" << "Deal" << "" << QVariantList();
+    QTest::newRow("dealer") << "DealerBox" << 0 << true << "BORIS" << "Dealer" << "" << QVariantList();
+    QTest::newRow("loro nostro") << "chLoroNostro" << 0 << true << "NONE" << "LoroNostro" << "" << QVariantList();
+    QTest::newRow("client") << "ClientBox" << 0 << true << "Non Client" << "Client" << "" << QVariantList();
+    QTest::newRow("local tcid") << "TCIDBox" << 0 << true << "T2" << "TCID" << "" << QVariantList();
+    QTest::newRow("desk with its ids") << "StatusBox" << 0 << true << "Desk B" << "Status" << "DeskIDArray" << ids({8});
+    QTest::newRow("attributes with ids") << "ListAttrib" << 0 << true << "Retail" << "Attributes" << "AttributesID"
                                          << ids({32});
-    QTest::newRow("pair alone goes to Pair") << "PairBox" << false << "USD/JPY" << "Pair" << "PairIDArray"
+    QTest::newRow("pair alone goes to Pair") << "PairBox" << 0 << false << "USD/JPY" << "Pair" << "PairIDArray"
                                              << ids({102});
     // The panel is hidden here: what counts is that the box is shown in it.
-    QTest::newRow("pair beside currencies goes to Pair2") << "PairBox" << true << "USD/JPY" << "Pair2"
+    QTest::newRow("pair beside currencies goes to Pair2") << "PairBox" << 0 << true << "USD/JPY" << "Pair2"
                                                           << "PairIDArray" << ids({102});
-    QTest::newRow("currency ids from the currency box") << "CcyBox" << true << "USD" << "Pair" << "CcyIDArray"
+    QTest::newRow("currency ids from the currency box") << "CcyBox" << 0 << true << "USD" << "Pair" << "CcyIDArray"
                                                         << ids({2});
+    QTest::newRow("dealer set by code is no edit") << "DealerBox" << 1 << true << "ANNA" << "Dealer" << ""
+                                                   << QVariantList();
+    QTest::newRow("unknown argument is no edit") << "DealerBox" << -1 << true << "ANNA" << "Dealer" << ""
+                                                 << QVariantList();
 }
 
-void tst_QueryPanelEvents::userCheckComboChangeReachesItsMembers()
+void tst_QueryPanelEvents::checkComboChange()
 {
     QFETCH(QString, boxName);
+    QFETCH(int, argument);
     QFETCH(bool, currencyBoxShown);
     QFETCH(QString, checkedText);
     QFETCH(QString, member);
@@ -200,9 +204,15 @@ void tst_QueryPanelEvents::userCheckComboChangeReachesItsMembers()
     const char *otherPair = member == "Pair2" ? "Pair" : "Pair2";
     const QVariant otherBefore = m_report->property(otherPair);
     widgets::CheckCombo *b = box(boxName);
-    b->setArrayChecked(QStringList{checkedText});
-    Q_EMIT b->Change(0);
+    b->setArrayChecked(QStringList{checkedText});   // raises Change(1) itself
+    Q_EMIT b->Change(argument);
 
+    if (argument != 0) {
+        QCOMPARE(m_report->property(member.toLatin1()).toStringList(), QStringList{All});
+        QVERIFY(!undoEnabled());
+        QCOMPARE(storedFilterIndex(), 0);
+        return;
+    }
     QCOMPARE(m_report->property(member.toLatin1()).toStringList(), QStringList{checkedText});
     if (!idMember.isEmpty())
         QCOMPARE(m_report->property(idMember.toLatin1()).toList(), expectedIds);
@@ -210,23 +220,6 @@ void tst_QueryPanelEvents::userCheckComboChangeReachesItsMembers()
         QCOMPARE(m_report->property(otherPair), otherBefore);
     QVERIFY(undoEnabled());
     QCOMPARE(storedFilterIndex(), -1);
-}
-
-void tst_QueryPanelEvents::codeChangeOfCheckComboIsNoEdit_data()
-{
-    QTest::addColumn<int>("argument");
-    QTest::newRow("set by code") << 1;
-    QTest::newRow("unknown non-zero") << -1;
-}
-
-void tst_QueryPanelEvents::codeChangeOfCheckComboIsNoEdit()
-{
-    QFETCH(int, argument);
-    m_controls.DealerBox->setArrayChecked(QStringList{QStringLiteral("ANNA")});   // raises Change(1) itself
-    Q_EMIT m_controls.DealerBox->Change(argument);
-    QCOMPARE(m_report->Dealer, QStringList{All});
-    QVERIFY(!undoEnabled());
-    QCOMPARE(storedFilterIndex(), 0);
 }
 
 // ---- dates -------------------------------------------------------------------------
