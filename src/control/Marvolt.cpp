@@ -2,6 +2,8 @@
 
 #include "MainMenuTools.h"
 #include "QueryFieldWriter.h"
+#include "QueryPanelEvents.h"
+#include "ReportPrinter.h"
 
 #include "EventClass.h"
 #include "Report.h"
@@ -82,6 +84,7 @@ Marvolt::Marvolt(QWidget *parent)
     // Start-up, in its fixed order: the fixed lists, the filter table, the
     // toolbar texts, the view on the toolbar (nothing without a report), the layout.
     buildFilters();
+    connectFilters();
     fillFixedLists();
     MainMenuTools::localise(*m_mainMenu);
     ApplyViewToToolbar();
@@ -93,6 +96,7 @@ Marvolt::~Marvolt()
     // The report reads the grid and the filter controls through its
     // references: release it before the widgets go.
     m_timer.stop();
+    m_panelEvents.reset();
     m_report.reset();
     m_currentActiv.reset();
 }
@@ -203,6 +207,27 @@ void Marvolt::buildFilters()
         registerHint(ValLabel[size_t(i)], i < 10 ? LabelHints[i] : 0);
     Combo1->installEventFilter(this);
     ComboNetting->installEventFilter(this);
+}
+
+void Marvolt::connectFilters()
+{
+    QueryPanelControls controls;
+    controls.DateReport = DateReport;
+    controls.Combo1 = Combo1;
+    controls.ComboNetting = ComboNetting;
+    controls.TypeDate = TypeDate;
+    controls.DealBox = DealBox;
+    controls.PairBox = PairBox;
+    controls.CcyBox = CcyBox;
+    controls.DealerBox = DealerBox;
+    controls.StatusBox = StatusBox;
+    controls.chLoroNostro = chLoroNostro;
+    controls.TCIDBox = TCIDBox;
+    controls.ListAttrib = ListAttrib;
+    controls.ClientBox = ClientBox;
+    controls.CptyBox = CptyBox;
+    controls.LegendBox = LegendBox;
+    m_panelEvents = std::make_unique<QueryPanelEvents>(controls, m_mainMenu, [this] { return m_report.get(); });
 }
 
 void Marvolt::registerHint(QWidget *widget, int textId)

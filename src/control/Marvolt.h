@@ -22,6 +22,7 @@ class QPrinter;
 class QToolButton;
 class ReportPrinter;
 class EventClass;
+class QueryPanelEvents;
 class Report;
 namespace widgets {
 class BusyIndicator;
@@ -200,6 +201,8 @@ protected:
 private:
     // start-up
     void buildFilters();
+    /// Copies the user's filter changes into the report from now on.
+    void connectFilters();
     void buildLayout();
     void fillFixedLists();
     void registerHint(QWidget *widget, int textId);
@@ -223,6 +226,8 @@ private:
 
     // grid events
     void installGridReaders();
+    /// Sets the grid's row count to 0 once the current read has returned.
+    void emptyGridLater();
     bool reportHasRows() const;
     void onGridDblClick();
     void onGridKeyPress(int keyAscii);
@@ -327,6 +332,8 @@ private:
     std::array<FilterControl, FilterControlCount> m_panelSlots{};
 
     QHash<QObject *, int> m_hints;   // widget -> text id of its hint (0: raise only)
+    // Released first in the destructor, before the widgets it listens to.
+    std::unique_ptr<QueryPanelEvents> m_panelEvents;
 
     // printing, kept for later prints so that its form and directory carry over
     QString m_libraryDirectory;

@@ -36,20 +36,27 @@ bool fitsShort(int value)
 void Marvolt::installGridReaders()
 {
     // The control answers the grid's reads itself, so that a grid left with
-    // rows after its report lost its result (or the report itself) shows none.
+    // rows after its report lost its result shows none.
     m_mainTable->setCellReader([this](int row, int column) {
-        return reportHasRows() ? m_report->FitchData(column, row) : QVariant();
+        if (reportHasRows())
+            return m_report->FitchData(column, row);
+        emptyGridLater();
+        return QVariant();
     });
     m_mainTable->setRowReader([this](int row, QVector<QVariant> &values) {
-        if (reportHasRows()) {
+        if (reportHasRows())
             m_report->readRow(row, values);
-            return;
-        }
-        // Not from inside the model's read: the count is set once it returns.
-        QTimer::singleShot(0, this, [this] {
-            if (!reportHasRows() && m_mainTable->ItemCount() != 0)
-                m_mainTable->setItemCount(0);
-        });
+        else
+            emptyGridLater();
+    });
+}
+
+void Marvolt::emptyGridLater()
+{
+    // Not from inside the model's read: the count is set once it returns.
+    QTimer::singleShot(0, this, [this] {
+        if (!reportHasRows() && m_mainTable->ItemCount() != 0)
+            m_mainTable->setItemCount(0);
     });
 }
 

@@ -37,8 +37,15 @@ void Marvolt::onToolClick(widgets::Tool *clicked)
 {
     // A click while a query runs, or while a click is still being handled
     // (a modal dialog or a print lets window messages run), is lost, not queued.
-    if (!isEnabled() || m_busy || !clicked)
+    if (!clicked)
         return;
+    if (!isEnabled() || m_busy) {
+        // The toolbar has already flipped a check button: flip it back, so
+        // that the tool keeps showing what the report does.
+        if (clicked->kind() == widgets::Tool::CheckButton)
+            clicked->setState(clicked->State() == 1 ? 0 : 1);
+        return;
+    }
     m_busy = true;
     dispatchTool(clicked->Id().toCaseFolded(), clicked->State() == 1);
     m_busy = false;
