@@ -76,7 +76,8 @@ void tst_TcidDialog::shouldRestoreReportSelection()
     TcidDialog dialog(m_report.get());
     QCOMPARE(checkedNodes(dialog.tree()), checked);
     // A checked category is bold, and only a checked one.
-    QCOMPARE(boldNodes(dialog.tree()), checkedNodes(dialog.tree()).filter(QRegularExpression("^[^|]*$")));
+    const QRegularExpression topLevel(QStringLiteral("^[^|]*$"));
+    QCOMPARE(boldNodes(dialog.tree()), checkedNodes(dialog.tree()).filter(topLevel));
 
     // OK without a change hands the restored selection back, in tree order.
     QSignalSpy quite(&dialog, &TcidDialog::Quite);
@@ -115,7 +116,8 @@ void tst_TcidDialog::shouldFollowCheckRuleAndHandBackEntries_data()
         << QStringList{"DBK", "SBR"} << QStringList{"uncheck:Banks|DBK"}
         << QStringList{"Banks", "Banks|SBR"} << QStringList{"Banks"} << QStringList{"SBR"} << "SBR";
     QTest::newRow("last-entry-unchecks-category")
-        << QStringList{"DBK"} << QStringList{"check:Banks|SBR", "uncheck:Banks|DBK", "uncheck:Banks|SBR"}
+        << QStringList{"DBK"}
+        << QStringList{"check:Banks|SBR", "uncheck:Banks|DBK", "uncheck:Banks|SBR"}
         << QStringList() << QStringList() << QStringList() << "All";
     QTest::newRow("category-without-entries-hands-back-nothing")
         << QStringList() << QStringList{"check:Empty"}
