@@ -67,8 +67,15 @@ QueryPanelDock::QueryPanelDock(QWidget *area, QFrame *panel, QWidget *titleBar,
     Q_ASSERT(area && panel && titleBar && filterBody && table);
     Q_ASSERT(!area->layout() && !panel->layout() && !filterBody->layout());
 
-    m_panel->setParent(m_area);
-    m_table->setParent(m_area);
+    // setParent() hides a widget; only move what is not in place yet.
+    const auto adopt = [](QWidget *child, QWidget *parent) {
+        if (child->parentWidget() != parent) {
+            child->setParent(parent);
+            child->show();
+        }
+    };
+    adopt(m_panel, m_area);
+    adopt(m_table, m_area);
     m_dockedFrameStyle = m_panel->frameStyle();
 
     // The body scrolls inside the panel: a vertical band holds one filter per
@@ -83,7 +90,7 @@ QueryPanelDock::QueryPanelDock(QWidget *area, QFrame *panel, QWidget *titleBar,
     m_filterBody->setAutoFillBackground(false);
     m_scroll->viewport()->setAutoFillBackground(false);
 
-    m_titleBar->setParent(m_panel);
+    adopt(m_titleBar, m_panel);
     auto *panelLayout = new QVBoxLayout(m_panel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     panelLayout->setSpacing(0);
@@ -244,7 +251,10 @@ QRect QueryPanelDock::panelRect(AlignQEnum align, QSize area) const
         return {align == drLeft ? 0 : area.width() - width, 0, width, area.height()};
     }
     default: {
-        const QSize size = content.boundedTo(area);
+        // Filters report small size hints (a combo showing "All"); a floating
+        // panel is as wide as the same pairs in a docked band would be.
+        const QSize size = QSize(qMax(content.width(), FloatingColumns * FilterPairWidth),
+                                 content.height()).boundedTo(area);
         // A position stored for a larger area (or a drop far to the side)
         // would leave the panel, and its title bar, out of reach: keep it
         // inside for display; the stored position is not changed.

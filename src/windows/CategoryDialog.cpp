@@ -28,12 +28,16 @@ CategoryDialog::CategoryDialog(const QStringList &keys, QWidget *parent)
     : CheckTreeDialog(TextTable::LoadText(1038), parent)
 {
     QAction *clearAll = addCommand(QStringLiteral("ID_ClearAll"), tr("Clear All"));
-    QAction *clearCategory = addCommand(QStringLiteral("ID_ClearCategory"), tr("Clear Categories"));
-    QAction *clearAttributes = addCommand(QStringLiteral("ID_ClearAttributes"), tr("Clear Attributes"));
+    QAction *clearCategory =
+        addCommand(QStringLiteral("ID_ClearCategory"), tr("Clear Categories"));
+    QAction *clearAttributes =
+        addCommand(QStringLiteral("ID_ClearAttributes"), tr("Clear Attributes"));
     QAction *clearValues = addCommand(QStringLiteral("ID_ClearValues"), tr("Clear Values"));
-    m_attributesChild = addCommand(QStringLiteral("ID_AttributesChild"), tr("Select Attributes"));
+    m_attributesChild =
+        addCommand(QStringLiteral("ID_AttributesChild"), tr("Select Attributes"));
     m_valuesChild = addCommand(QStringLiteral("ID_ValuesChild"), tr("Select Values"));
-    m_unselectChildValues = addCommand(QStringLiteral("ID_UnselectChildValues"), tr("Unselect Children"));
+    m_unselectChildValues =
+        addCommand(QStringLiteral("ID_UnselectChildValues"), tr("Unselect Children"));
     QAction *invert = addCommand(QStringLiteral("ID_InvertSelection"), tr("Invert Selection"));
     addPopupMenu(QStringLiteral("ID_PopUpCategory"), {CategoryLevel},
                  {m_attributesChild, m_unselectChildValues, clearCategory, clearAll, invert});
@@ -64,8 +68,10 @@ void CategoryDialog::build(const QList<CategoryRecord> &categories)
             QTreeWidgetItem *attributeNode = addNode(category, attribute.Name);
             const QString attributeKey = record.Name + separator + attribute.Name;
             attributeNode->setData(0, KeyRole, attributeKey);
-            for (const QString &value : attribute.Values)
-                addNode(attributeNode, value)->setData(0, KeyRole, QString(attributeKey + separator + value));
+            for (const QString &value : attribute.Values) {
+                const QString valueKey = attributeKey + separator + value;
+                addNode(attributeNode, value)->setData(0, KeyRole, valueKey);
+            }
         }
     }
 }

@@ -29,7 +29,8 @@ CheckTreeDialog::CheckTreeDialog(const QString &windowTitle, QWidget *parent)
     m_tree->setHeaderHidden(true);
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_tree, &QTreeWidget::itemChanged, this, &CheckTreeDialog::onItemChanged);
-    connect(m_tree, &QTreeWidget::customContextMenuRequested, this, &CheckTreeDialog::showPopupMenu);
+    connect(m_tree, &QTreeWidget::customContextMenuRequested, this,
+            &CheckTreeDialog::showPopupMenu);
     connect(m_tree, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem *current) { currentNodeChanged(current); });
 

@@ -43,7 +43,8 @@ protected:
     QAction *addCommand(const QString &id, const QString &caption);
     /// The pop-up menu (object name id) shown on a right click on a node of
     /// one of levels; a later menu for the same level replaces the earlier.
-    void addPopupMenu(const QString &id, const QList<int> &levels, const QList<QAction *> &commands);
+    void addPopupMenu(const QString &id, const QList<int> &levels,
+                      const QList<QAction *> &commands);
 
     /// A node with a check box (unchecked), under parent or at the top when null.
     QTreeWidgetItem *addNode(QTreeWidgetItem *parent, const QString &text);

@@ -27,6 +27,16 @@ AllSettings placed(AlignQEnum align, float x = 0, float y = 0, bool visible = tr
     return s;
 }
 
+/// The edge the panel lies along over its full length; drNone for none.
+AlignQEnum sideAlongEdge(QRect panel, QRect area)
+{
+    if (panel.width() == area.width())
+        return panel.top() == area.top() ? drTop : panel.bottom() == area.bottom() ? drBottom : drNone;
+    if (panel.height() == area.height())
+        return panel.left() == area.left() ? drLeft : panel.right() == area.right() ? drRight : drNone;
+    return drNone;
+}
+
 /// A host window holding the area the way the control does: the area is a
 /// child, so minimizing concerns the top-level window, not the area.
 struct Host
@@ -47,7 +57,7 @@ struct Host
             slots[i].lbCaption = new QLabel(QStringLiteral("Filter %1").arg(i), body);
             slots[i].Common = new QLineEdit(body);
         }
-        table = new QWidget(area);
+        table = new QWidget(&window);   // the dock moves it into the area
         dock = std::make_unique<QueryPanelDock>(area, panel, title, body, table);
         dock->setFilters(slots);
         window.show();
@@ -85,6 +95,7 @@ private Q_SLOTS:
     void shouldFloatAtDropLessGrabOffset();
     void shouldChangeNothing_data();
     void shouldChangeNothing();
+    void shouldWaitForRestoreWhenMinimized_data();
     void shouldWaitForRestoreWhenMinimized();
 };
 
@@ -109,34 +120,12 @@ void tst_QueryPanelDock::shouldDockAtEachEdgeWithTableBeside()
     const QRect panel = host.panel->geometry();
     const QRect table = host.table->geometry();
     QVERIFY(host.panel->isVisible());
-    QVERIFY(!panel.intersects(table));
     QVERIFY(table.width() > 0 && table.height() > 0);
-    switch (align) {
-    case drTop:
-        QCOMPARE(panel.topLeft(), area.topLeft());
-        QCOMPARE(panel.width(), area.width());
-        QVERIFY(table.top() > panel.bottom());
-        QCOMPARE(table.bottom(), area.bottom());
-        break;
-    case drBottom:
-        QCOMPARE(panel.bottomLeft(), area.bottomLeft());
-        QCOMPARE(panel.width(), area.width());
-        QVERIFY(table.bottom() < panel.top());
-        QCOMPARE(table.top(), area.top());
-        break;
-    case drLeft:
-        QCOMPARE(panel.topLeft(), area.topLeft());
-        QCOMPARE(panel.height(), area.height());
-        QVERIFY(table.left() > panel.right());
-        QCOMPARE(table.right(), area.right());
-        break;
-    default:
-        QCOMPARE(panel.topRight(), area.topRight());
-        QCOMPARE(panel.height(), area.height());
-        QVERIFY(table.right() < panel.left());
-        QCOMPARE(table.left(), area.left());
-        break;
-    }
+    // Panel and table share the area without overlapping, the panel along
+    // the whole of its edge.
+    QVERIFY(!panel.intersects(table));
+    QCOMPARE(panel.united(table), area);
+    QCOMPARE(int(sideAlongEdge(panel, area)), int(align));
     // Bands across the width hold several pairs per row; side bands one.
     QCOMPARE(host.filterTop(1).y() == host.filterTop(0).y(), pairsSideBySide);
     QCOMPARE(host.dock->filterColumns() > 1, pairsSideBySide);
@@ -189,6 +178,7 @@ void tst_QueryPanelDock::shouldGiveTableWholeAreaWhenHidden()
     Host host;
     host.dock->apply(placed(drLeft, 0, 0, false));
     QVERIFY(host.panel->isHidden());
+    QVERIFY(host.table->isVisible());
     QCOMPARE(host.table->geometry(), host.areaRect());
 }
 
@@ -294,21 +284,33 @@ void tst_QueryPanelDock::shouldChangeNothing()
     QCOMPARE(host.panel->geometry(), before);
 }
 
+void tst_QueryPanelDock::shouldWaitForRestoreWhenMinimized_data()
+{
+    QTest::addColumn<bool>("resizeWhileMinimized");
+    QTest::newRow("settings-applied-while-minimized") << false;
+    QTest::newRow("settings-applied-and-window-resized") << true;
+}
+
 void tst_QueryPanelDock::shouldWaitForRestoreWhenMinimized()
 {
+    QFETCH(bool, resizeWhileMinimized);
     Host host;
     host.dock->apply(placed(drTop));
     const QRect before = host.panel->geometry();
 
     host.window.setWindowState(Qt::WindowMinimized);
     host.dock->apply(placed(drLeft));
-    host.window.resize(800, 500);
+    if (resizeWhileMinimized)
+        host.window.resize(800, 500);
+    QCoreApplication::processEvents();
     QCOMPARE(host.panel->geometry(), before);
 
+    // Restoring lays out what was applied meanwhile, at the restored size.
     host.window.setWindowState(Qt::WindowNoState);
+    QCoreApplication::processEvents();
     QCOMPARE(host.panel->geometry().topLeft(), QPoint(0, 0));
     QCOMPARE(host.panel->height(), host.areaRect().height());
-    QCOMPARE(host.areaRect().size(), QSize(800, 500));
+    QCOMPARE(host.table->geometry().right(), host.areaRect().right());
 }
 
 QTEST_MAIN(tst_QueryPanelDock)

@@ -55,7 +55,8 @@ QStringList nodesWhere(const QTreeWidget *tree, Test test)
 
 inline QStringList checkedNodes(const QTreeWidget *tree)
 {
-    return nodesWhere(tree, [](const QTreeWidgetItem *n) { return n->checkState(0) == Qt::Checked; });
+    return nodesWhere(tree,
+                      [](const QTreeWidgetItem *n) { return n->checkState(0) == Qt::Checked; });
 }
 
 inline QStringList boldNodes(const QTreeWidget *tree)
@@ -65,7 +66,8 @@ inline QStringList boldNodes(const QTreeWidget *tree)
 
 /// Plays steps as the user would: "check:path", "uncheck:path" (a click on
 /// the node's check box), "current:path" (selects the node) or a tool id
-/// (triggers the command; a disabled one does nothing). False, naming the step, when it cannot be played.
+/// (triggers the command; a disabled one does nothing). False, naming the
+/// step, when it cannot be played.
 inline bool play(CheckTreeDialog &dialog, const QStringList &steps, QString *failed)
 {
     for (const QString &step : steps) {
@@ -88,7 +90,8 @@ inline bool play(CheckTreeDialog &dialog, const QStringList &steps, QString *fai
         if (verb == QLatin1String("current"))
             dialog.tree()->setCurrentItem(node);
         else
-            node->setCheckState(0, verb == QLatin1String("check") ? Qt::Checked : Qt::Unchecked);
+            node->setCheckState(0, verb == QLatin1String("check") ? Qt::Checked
+                                                                  : Qt::Unchecked);
     }
     return true;
 }

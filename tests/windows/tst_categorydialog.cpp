@@ -101,7 +101,8 @@ void tst_CategoryDialog::commandsAndChecks_data()
     QTest::addColumn<QStringList>("bold");
 
     const QStringList mixed = {"Banks", "Banks|Country", "Banks|Country|DE", "Funds|Country|US"};
-    QTest::newRow("clear-all") << mixed << QStringList{"ID_ClearAll"} << QStringList() << QStringList();
+    QTest::newRow("clear-all")
+        << mixed << QStringList{"ID_ClearAll"} << QStringList() << QStringList();
     QTest::newRow("clear-categories")
         << mixed << QStringList{"ID_ClearCategory"}
         << QStringList{"Banks|Country", "Banks|Country|DE", "Funds|Country|US"}

@@ -10,7 +10,6 @@
 
 #include <QDialogButtonBox>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -24,8 +23,6 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void shouldRestoreReportSelection_data();
-    void shouldRestoreReportSelection();
     void shouldFollowCheckRuleAndHandBackEntries_data();
     void shouldFollowCheckRuleAndHandBackEntries();
     void cancelShouldLeaveReportUnchanged();
@@ -49,49 +46,6 @@ void tst_TcidDialog::cleanup()
     m_db.reset();
 }
 
-void tst_TcidDialog::shouldRestoreReportSelection_data()
-{
-    QTest::addColumn<QStringList>("bank");
-    QTest::addColumn<QStringList>("checked");
-    QTest::addColumn<QString>("caption");
-
-    QTest::newRow("empty-selection-checks-nothing") << QStringList() << QStringList() << "All";
-    QTest::newRow("all-means-no-restriction") << QStringList{"All"} << QStringList() << "All";
-    QTest::newRow("one-entry-checks-its-category")
-        << QStringList{"SBR"} << QStringList{"Banks", "Banks|SBR"} << "SBR";
-    QTest::newRow("entries-of-two-categories-in-tree-order")
-        << QStringList{"BLK", "DBK"} << QStringList{"Banks", "Banks|DBK", "Funds", "Funds|BLK"}
-        << "List";
-    QTest::newRow("unknown-counterparty-dropped")
-        << QStringList{"GONE", "SBR"} << QStringList{"Banks", "Banks|SBR"} << "SBR";
-}
-
-void tst_TcidDialog::shouldRestoreReportSelection()
-{
-    QFETCH(QStringList, bank);
-    QFETCH(QStringList, checked);
-    QFETCH(QString, caption);
-
-    m_report->setProperty("Bank", bank);
-    TcidDialog dialog(m_report.get());
-    QCOMPARE(checkedNodes(dialog.tree()), checked);
-    // A checked category is bold, and only a checked one.
-    QCOMPARE(boldNodes(dialog.tree()), checkedNodes(dialog.tree()).filter(QRegularExpression("^[^|]*$")));
-
-    // OK without a change hands the restored selection back, in tree order.
-    QSignalSpy quite(&dialog, &TcidDialog::Quite);
-    dialog.accept();
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QStringList expectedBank;
-    for (const QString &path : checked) {
-        if (path.contains(QLatin1Char('|')))
-            expectedBank.append(path.section(QLatin1Char('|'), 1));
-    }
-    QCOMPARE(m_report->property("Bank").toStringList(), expectedBank);
-    QCOMPARE(quite.size(), 1);
-    QCOMPARE(quite.first().first().toString(), caption);
-}
-
 void tst_TcidDialog::shouldFollowCheckRuleAndHandBackEntries_data()
 {
     QTest::addColumn<QStringList>("bank");
@@ -100,6 +54,21 @@ void tst_TcidDialog::shouldFollowCheckRuleAndHandBackEntries_data()
     QTest::addColumn<QStringList>("bold");
     QTest::addColumn<QStringList>("result");
     QTest::addColumn<QString>("caption");
+
+    // Restore, then OK without a change: the selection comes back in tree order.
+    QTest::newRow("empty-selection-checks-nothing")
+        << QStringList() << QStringList() << QStringList() << QStringList() << QStringList()
+        << "All";
+    QTest::newRow("all-means-no-restriction")
+        << QStringList{"All"} << QStringList() << QStringList() << QStringList() << QStringList()
+        << "All";
+    QTest::newRow("restored-entries-in-tree-order")
+        << QStringList{"BLK", "DBK"} << QStringList()
+        << QStringList{"Banks", "Banks|DBK", "Funds", "Funds|BLK"} << QStringList{"Banks", "Funds"}
+        << QStringList{"DBK", "BLK"} << "List";
+    QTest::newRow("unknown-counterparty-dropped")
+        << QStringList{"GONE", "SBR"} << QStringList() << QStringList{"Banks", "Banks|SBR"}
+        << QStringList{"Banks"} << QStringList{"SBR"} << "SBR";
 
     QTest::newRow("category-checks-all-entries")
         << QStringList() << QStringList{"check:Banks"}
@@ -115,7 +84,8 @@ void tst_TcidDialog::shouldFollowCheckRuleAndHandBackEntries_data()
         << QStringList{"DBK", "SBR"} << QStringList{"uncheck:Banks|DBK"}
         << QStringList{"Banks", "Banks|SBR"} << QStringList{"Banks"} << QStringList{"SBR"} << "SBR";
     QTest::newRow("last-entry-unchecks-category")
-        << QStringList{"DBK"} << QStringList{"check:Banks|SBR", "uncheck:Banks|DBK", "uncheck:Banks|SBR"}
+        << QStringList{"DBK"}
+        << QStringList{"check:Banks|SBR", "uncheck:Banks|DBK", "uncheck:Banks|SBR"}
         << QStringList() << QStringList() << QStringList() << "All";
     QTest::newRow("category-without-entries-hands-back-nothing")
         << QStringList() << QStringList{"check:Empty"}
