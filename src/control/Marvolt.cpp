@@ -2,6 +2,7 @@
 
 #include "MainMenuTools.h"
 #include "QueryFieldWriter.h"
+#include "QueryPanelDock.h"
 #include "QueryPanelEvents.h"
 #include "ReportPrinter.h"
 
@@ -27,7 +28,6 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -41,10 +41,6 @@ namespace {
 constexpr int AutoRefreshMs = 10000;
 const QString ArchiveTable = QStringLiteral("Archive");
 const QString ArchiveProbe = QStringLiteral("SELECT TCID FROM Archive Where TCID='ZZZZ'");
-
-/// Width one label and its filter take in the panel; the panel puts as many
-/// pairs side by side as fit.
-constexpr int FilterPairWidth = 300;
 
 } // namespace
 
@@ -273,30 +269,30 @@ void Marvolt::buildLayout()
     registerHint(m_closeFilter, 13018);
     registerHint(m_mainTable->viewport(), 1021);
 
-    m_filterGrid = new QGridLayout(m_filterBody);
-    m_filterGrid->setContentsMargins(10, 4, 10, 10);
-    m_filterGrid->setHorizontalSpacing(8);
-    m_filterGrid->setVerticalSpacing(6);
-
-    auto *panelLayout = new QVBoxLayout(m_queryPanel);
-    panelLayout->setContentsMargins(0, 0, 0, 0);
-    panelLayout->setSpacing(0);
-    panelLayout->addWidget(m_titlePanel);
-    panelLayout->addWidget(m_filterBody);
+    // Below the toolbar: the grid, and the query panel docked at one of its
+    // edges or floating over it, where the user dragged it.
+    auto *clientArea = new QWidget(this);
+    clientArea->setObjectName(QStringLiteral("ClientArea"));
+    m_dock = new QueryPanelDock(clientArea, m_queryPanel, m_titlePanel, m_filterBody, m_mainTable, this);
+    m_dock->setFilters(m_panelSlots);
+    connect(m_dock, &QueryPanelDock::placementChanged, this, [this](const AllSettings &placed) {
+        // Only the place: the display mode may have changed since the last apply.
+        m_settings.QPAlign = placed.QPAlign;
+        m_settings.QPPosition = placed.QPPosition;
+        pushViewSettings();
+    });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 4, 6, 6);
     layout->setSpacing(6);
     layout->addWidget(m_mainMenu);
-    layout->addWidget(m_queryPanel);
-    layout->addWidget(m_mainTable, 1);
+    layout->addWidget(clientArea, 1);
 
     setStyleSheet(QStringLiteral(
         "QFrame#QueryPanel { border: 1px solid palette(mid); border-radius: 6px; background: palette(base); }"
         "QWidget#TitlePanel { border-bottom: 1px solid palette(midlight); }"
         "QLabel#TitleCaption { font-weight: 600; }"
         "QLabel[filterCaption=\"true\"] { color: palette(dark); }"));
-    layoutFilters();
 }
 
 // ---- the published interface ----------------------------------------------------------------
@@ -412,8 +408,7 @@ void Marvolt::installReport(std::unique_ptr<Report> created)
     m_report->SetUtil(m_currentActiv.get());
     installGridReaders();
 
-    setQueryPanelVisible(m_settings.QPVisible);
-    scheduleFilterLayout();
+    m_dock->apply(m_settings);
 }
 
 void Marvolt::Control_Unload()
@@ -632,24 +627,15 @@ void Marvolt::showEvent(QShowEvent *event)
     // Shown idle, unless a query is already running.
     if (!m_queryRunning)
         m_animProgress->stop();
-    layoutFilters();
-}
-
-void Marvolt::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    const int columns = qMax(1, (width() - 24) / FilterPairWidth);
-    if (columns != m_filterColumns)
-        layoutFilters();
+    relayout();
 }
 
 void Marvolt::relayout()
 {
-    // Nothing to arrange while the window is minimized; the restore resizes.
-    if (window()->isMinimized())
-        return;
+    // Without a report there is no panel layout to apply; the dock itself
+    // does nothing while the window is minimized.
     if (m_report)
-        layoutFilters();
+        m_dock->relayout();
 }
 
 void Marvolt::scheduleFilterLayout()
@@ -659,32 +645,8 @@ void Marvolt::scheduleFilterLayout()
     m_layoutPending = true;
     QTimer::singleShot(0, this, [this] {
         m_layoutPending = false;
-        layoutFilters();
+        relayout();
     });
-}
-
-void Marvolt::layoutFilters()
-{
-    m_layoutPending = false;
-    while (QLayoutItem *item = m_filterGrid->takeAt(0))
-        delete item;
-    for (int c = 0; c < m_filterGrid->columnCount(); ++c)
-        m_filterGrid->setColumnStretch(c, 0);
-
-    m_filterColumns = qMax(1, (width() - 24) / FilterPairWidth);
-    int placed = 0;
-    for (const FilterControl &slot : m_panelSlots) {
-        if (!slot.Common || slot.Common->isHidden())
-            continue;
-        const int row = placed / m_filterColumns;
-        const int column = (placed % m_filterColumns) * 2;
-        m_filterGrid->addWidget(slot.lbCaption, row, column);
-        m_filterGrid->addWidget(slot.Common, row, column + 1);
-        ++placed;
-    }
-    for (int c = 0; c < m_filterColumns; ++c)
-        m_filterGrid->setColumnStretch(c * 2 + 1, 1);
-    m_filterBody->setVisible(placed > 0);
 }
 
 widgets::Tool *Marvolt::tool(const QString &id) const

@@ -16,12 +16,12 @@
 
 class QComboBox;
 class QFrame;
-class QGridLayout;
 class QLabel;
 class QPrinter;
 class QToolButton;
 class ReportPrinter;
 class EventClass;
+class QueryPanelDock;
 class QueryPanelEvents;
 class Report;
 namespace widgets {
@@ -196,7 +196,6 @@ private Q_SLOTS:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     // start-up
@@ -251,6 +250,7 @@ private:
     void changeColumnCaption();
     void showTicket();
     void hideQueryPanel();
+    /// Shows or hides the panel through the view settings and lays out again.
     void setQueryPanelVisible(bool visible);
     void pushViewSettings();
     void applyDisplayMode(View mode);
@@ -264,7 +264,6 @@ private:
     /// Lays the control out again: the panel's place and its filters.
     void relayout();
     void scheduleFilterLayout();
-    void layoutFilters();
 
     widgets::Tool *tool(const QString &id) const;
     void setToolEnabled(const QString &id, bool enabled);
@@ -294,7 +293,6 @@ private:
     bool m_queryRunning = false;
     int m_runGeneration = 0;   // counts InitProgress, to spot a run started from a host handler
     bool m_layoutPending = false;
-    int m_filterColumns = 0;
 
     // visible parts
     widgets::ToolBar *m_mainMenu = nullptr;
@@ -304,7 +302,7 @@ private:
     QWidget *m_titlePanel = nullptr;
     QToolButton *m_closeFilter = nullptr;
     QWidget *m_filterBody = nullptr;
-    QGridLayout *m_filterGrid = nullptr;
+    QueryPanelDock *m_dock = nullptr;
 
     // filter controls and their captions
     std::array<widgets::RelDate *, 4> DateReport{};

@@ -3,6 +3,7 @@
 
 #include "Marvolt.h"
 
+#include "QueryPanelDock.h"
 #include "ReportPrinter.h"
 
 #include "Report.h"
@@ -23,7 +24,6 @@
 #include "ToolBar.h"
 
 #include <QComboBox>
-#include <QFrame>
 #include <QGuiApplication>
 
 namespace {
@@ -74,9 +74,7 @@ void Marvolt::dispatchTool(const QString &id, bool checked)
              if (!c.m_report)
                  return;
              c.setQueryPanelVisible(on);
-             c.m_settings.QPVisible = on;
              c.pushViewSettings();
-             c.relayout();
          }},
         {QStringLiteral("id_showsummary"),
          [](Marvolt &c, bool) {
@@ -301,16 +299,15 @@ void Marvolt::hideQueryPanel()
     if (!m_report)
         return;
     setQueryPanelVisible(false);
-    m_settings.QPVisible = false;
     pushViewSettings();
     setToolState(QStringLiteral("ID_Filter"), 0);
-    relayout();
     m_mainTable->setFocus();
 }
 
 void Marvolt::setQueryPanelVisible(bool visible)
 {
-    m_queryPanel->setVisible(visible);
+    m_settings.QPVisible = visible;
+    m_dock->apply(m_settings);
 }
 
 void Marvolt::pushViewSettings()
