@@ -3,6 +3,7 @@
 #include "HostWindow.h"
 
 #include "Clock.h"
+#include "CategoryDialog.h"
 #include "MessageBoxSink.h"
 #include "MessageService.h"
 #include "ReportFactory.h"
@@ -99,6 +100,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     session.setCurrentUserName(parser.value(userOption));
+    // The legend filter's category selection.
+    CategoryDialog::install();
 
     HostWindow window(parser.value(userOption));
     MessageService::instance().setSink(std::make_unique<MessageBoxSink>(&window));

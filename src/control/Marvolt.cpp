@@ -17,6 +17,8 @@
 #include "SharedValues.h"
 #include "TextTable.h"
 
+#include "TcidDialog.h"
+
 #include "BusyIndicator.h"
 #include "CheckCombo.h"
 #include "ElapsedBut.h"
@@ -224,6 +226,8 @@ void Marvolt::connectFilters()
     controls.CptyBox = CptyBox;
     controls.LegendBox = LegendBox;
     m_panelEvents = std::make_unique<QueryPanelEvents>(controls, m_mainMenu, [this] { return m_report.get(); });
+    m_panelEvents->setCounterpartyDialogFactory(
+        [](Report &report, QWidget *parent) -> QDialog * { return new TcidDialog(&report, parent); });
 }
 
 void Marvolt::registerHint(QWidget *widget, int textId)

@@ -29,30 +29,31 @@ struct ColumnSpec
     const char *field;
     bool visible;
     widgets::GridColumn::Alignment alignment;
+    int width;   ///< first-run width in pixels; a stored layout replaces it
 };
 
 using A = widgets::GridColumn::Alignment;
 
 constexpr std::array<ColumnSpec, 19> Columns{{
-    {"Ticket #", "TicketNum", "TicketNum", true, A::AlignRight},
-    {"Dealers Name", "DealerName", "DealerName", true, A::AlignLeft},
-    {"Banks Name", "BankName", "BankName", true, A::AlignLeft},
-    {"Buy Ccy1", "BuyCcy1", "BuyCcy1", true, A::AlignRight},
-    {"Sell Ccy1", "SellCcy1", "SellCcy1", true, A::AlignRight},
-    {"Sell Rate", "SellRate", "SellRate", false, A::AlignRight},
-    {"Value Date1", "DateVal1", "ValueDate1", true, A::AlignCenter},
-    {"Rate", "Rate", "Rate", true, A::AlignRight},
-    {"Buy Ccy2", "BuyCcy2", "BuyCcy2", true, A::AlignRight},
-    {"Sell Ccy2", "SellCcy2", "SellCcy2", true, A::AlignRight},
-    {"Value Date2", "DateVal2", "ValueDate2", true, A::AlignCenter},
-    {"Buy Rate", "BuyRate", "BuyRate", false, A::AlignRight},
-    {"Currency", "Caption", "Caption", false, A::AlignLeft},
-    {"Summary Ccy1", "SumCcy1", "DealerName", false, A::AlignRight},
-    {"Summary Ccy2", "SumCcy2", "BankName", false, A::AlignRight},
-    {"Summary", "Summary", "Summary", false, A::AlignLeft},
-    {"TCID", "TCID", "TCID", false, A::AlignRight},
-    {"ConfTime", "ConfTime", "ConfTime", false, A::AlignLeft},
-    {"Status", "Status", "Status", false, A::AlignRight},
+    {"Ticket #", "TicketNum", "TicketNum", true, A::AlignRight, 70},
+    {"Dealers Name", "DealerName", "DealerName", true, A::AlignLeft, 170},
+    {"Banks Name", "BankName", "BankName", true, A::AlignLeft, 170},
+    {"Buy Ccy1", "BuyCcy1", "BuyCcy1", true, A::AlignRight, 115},
+    {"Sell Ccy1", "SellCcy1", "SellCcy1", true, A::AlignRight, 115},
+    {"Sell Rate", "SellRate", "SellRate", false, A::AlignRight, 100},
+    {"Value Date1", "DateVal1", "ValueDate1", true, A::AlignCenter, 160},
+    {"Rate", "Rate", "Rate", true, A::AlignRight, 95},
+    {"Buy Ccy2", "BuyCcy2", "BuyCcy2", true, A::AlignRight, 115},
+    {"Sell Ccy2", "SellCcy2", "SellCcy2", true, A::AlignRight, 115},
+    {"Value Date2", "DateVal2", "ValueDate2", true, A::AlignCenter, 160},
+    {"Buy Rate", "BuyRate", "BuyRate", false, A::AlignRight, 100},
+    {"Currency", "Caption", "Caption", false, A::AlignLeft, 100},
+    {"Summary Ccy1", "SumCcy1", "DealerName", false, A::AlignRight, 115},
+    {"Summary Ccy2", "SumCcy2", "BankName", false, A::AlignRight, 115},
+    {"Summary", "Summary", "Summary", false, A::AlignLeft, 80},
+    {"TCID", "TCID", "TCID", false, A::AlignRight, 80},
+    {"ConfTime", "ConfTime", "ConfTime", false, A::AlignLeft, 130},
+    {"Status", "Status", "Status", false, A::AlignRight, 70},
 }};
 
 const QString AllText = QStringLiteral("All");
@@ -231,6 +232,7 @@ void OpenPosition::buildColumns()
                                                         QString::fromLatin1(entry.field));
         col->setVisible(entry.visible);
         col->setTextAlignment(entry.alignment);
+        col->setWidth(entry.width);
     }
     Main_Table->addGroup(QStringLiteral("Caption"), true);
     Main_Table->addSortKey(QStringLiteral("TicketNum"), true);
@@ -357,7 +359,9 @@ void OpenPosition::UnboundChangeData(QVector<QVariant> &Values)
         return value.isNull() ? QString()
                               : widgets::NumberFormat::format(FieldReader::cellValue(value), format);
     };
-    const std::array<std::pair<const char *, QString>, 4> texts{{
+    // A summary row carries ticket -1 only to sort first in its pair; it is no ticket.
+    const std::array<std::pair<const char *, QString>, 5> texts{{
+        {"TicketNum", QString()},
         {"DealerName", QStringLiteral("Ccy1: ") + text("DealerName", valueFormat)},
         {"BankName", QStringLiteral("Ccy2: ") + text("BankName", valueFormat)},
         {"DateVal1", QStringLiteral("Sell Rate: ") + text("SellRate", rateFormat)},

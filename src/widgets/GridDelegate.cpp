@@ -31,8 +31,10 @@ void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
     initStyleOption(&opt, index);
     opt.rect.adjust(HorizontalPadding / 2, 0, -HorizontalPadding / 2, 0);
 
-    const QVariant raw = index.data(GridModel::RawValueRole);
-    if (CellValue::isNumber(raw) && raw.metaType().id() != QMetaType::Bool && !opt.text.isEmpty()) {
+    // A number too wide for its cell shows as "###", never as a cut-off
+    // figure; a text the report put in its place (a summary caption) is elided.
+    const QVariant shown = index.data(GridModel::ShownValueRole);
+    if (CellValue::isNumber(shown) && shown.metaType().id() != QMetaType::Bool && !opt.text.isEmpty()) {
         const QStyle *style = opt.widget ? opt.widget->style() : QApplication::style();
         const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, opt.widget) + 1;
         const int available = opt.rect.width() - 2 * margin;

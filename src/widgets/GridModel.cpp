@@ -676,6 +676,8 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
         return displayText(cellValue(row, column), column);
     case RawValueRole:
         return rawCell(row, column);
+    case ShownValueRole:
+        return cellValue(row, column);
     case IsGroupRole:
         return false;
     case BookmarkRole:

@@ -45,6 +45,7 @@ public:
         GroupCountRole,                    ///< int, rows below a group row
         GroupLevelRole,                    ///< int, 0 for the outermost group, -1 for data rows
         GroupCaptionRole,                  ///< the grouped column's caption (group rows)
+        ShownValueRole,                    ///< the value shown (data rows): the row reader's, when it changed it
     };
 
     struct SortKey
