@@ -8,6 +8,7 @@
 
 #include "Clock.h"
 #include "RegistryAccess.h"
+#include "RegistrySettings.h"
 #include "SessionContext.h"
 #include "SharedValues.h"
 #include "TextTable.h"
@@ -53,6 +54,8 @@ private Q_SLOTS:
     void cleanupTestCase();
     void shouldRenderOpenPositionsInLanguage_data();
     void shouldRenderOpenPositionsInLanguage();
+    void shouldRenderPanelWhereItWasLeft_data();
+    void shouldRenderPanelWhereItWasLeft();
 
 private:
     QTemporaryDir m_dir;
@@ -106,6 +109,9 @@ void tst_Screenshots::shouldRenderOpenPositionsInLanguage()
 
     Marvolt control;
     control.resize(1280, 800);
+    // What a host sets before it chooses a report.
+    control.setProperty("FormatRate", QStringLiteral("0.0000"));
+    control.setProperty("FormatValue", QStringLiteral("#,##0.00"));
     control.setWindowType(0);
     control.show();
     QVERIFY(QTest::qWaitForWindowExposed(&control));
@@ -130,6 +136,67 @@ void tst_Screenshots::shouldRenderOpenPositionsInLanguage()
     QVERIFY(control.mainTable()->isVisible());
     QVERIFY(control.mainTable()->height() > 400);
 
+}
+
+void tst_Screenshots::shouldRenderPanelWhereItWasLeft_data()
+{
+    QTest::addColumn<int>("align");
+    QTest::newRow("left") << int(drLeft);
+    QTest::newRow("right") << int(drRight);
+    QTest::newRow("bottom") << int(drBottom);
+    QTest::newRow("floating") << int(drNone);
+}
+
+void tst_Screenshots::shouldRenderPanelWhereItWasLeft()
+{
+    QFETCH(int, align);
+    TextTable::setLanguage(TextTable::Language::English);
+    RegistryAccess::instance().setPath(
+        m_dir.filePath(QStringLiteral("registry-dock-%1.sqlite").arg(QTest::currentDataTag())));
+    SharedValues::reset();
+    SessionContext::resetInstance();
+    SessionContext::instance().OpenSession(QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(m_db));
+    SessionContext::instance().setCurrentUserName(QStringLiteral("dealer"));
+    AllSettings stored;
+    stored.QPAlign = AlignQEnum(align);
+    stored.QPPosition = {300.0f, 200.0f};
+    QVERIFY(RegistrySettings::SaveViewSetting(QStringLiteral("Currency Pairs"), stored));
+
+    Marvolt control;
+    control.resize(1280, 800);
+    control.setProperty("FormatRate", QStringLiteral("0.0000"));
+    control.setProperty("FormatValue", QStringLiteral("#,##0.00"));
+    control.setWindowType(0);
+    control.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&control));
+    QSignalSpy ended(&control, &Marvolt::UnActivProgress);
+    control.RefreshData();
+    QVERIFY(!ended.isEmpty() || ended.wait(30000));
+    QTest::qWait(50);
+    QVERIFY(control.grab().save(QDir(QStringLiteral("screenshots")).absoluteFilePath(
+        QStringLiteral("panel-%1.png").arg(QString::fromLatin1(QTest::currentDataTag()))), "PNG"));
+
+    const QWidget *panel = control.findChild<QWidget *>(QStringLiteral("QueryPanel"));
+    const QWidget *grid = control.mainTable();
+    QVERIFY(panel && panel->isVisible());
+    const QRect p = panel->geometry();
+    const QRect g = grid->geometry();
+    switch (align) {
+    case drLeft:
+        QVERIFY(p.right() < g.left());
+        break;
+    case drRight:
+        QVERIFY(p.left() > g.right());
+        break;
+    case drBottom:
+        QVERIFY(p.top() > g.bottom());
+        break;
+    default:
+        // Floating over the grid at the stored place.
+        QCOMPARE(p.topLeft(), QPoint(300, 200));
+        QVERIFY(g.contains(p.topLeft()));
+        break;
+    }
 }
 
 QTEST_MAIN(tst_Screenshots)
