@@ -34,6 +34,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
+#include <QMenu>
 
 namespace {
 
@@ -200,6 +202,8 @@ private Q_SLOTS:
     void shouldRememberRightClickedColumn();
     void shouldRaiseEmptyReselectWhenFocusEnters();
     void shouldShowNoRowsWithoutReportOrResult();
+    void shouldKeepPanelPlaceAndVisibilityForNextReport();
+    void shouldPopUpFilterMenuOnTitleBar();
 
 private:
     QTemporaryDir m_dir;
@@ -657,6 +661,61 @@ void tst_ControlCommands::shouldShowNoRowsWithoutReportOrResult()
     control.setWindowType(6);
     QVERIFY(!control.report());
     QCOMPARE(grid->ItemCount(), 0);
+}
+
+void tst_ControlCommands::shouldKeepPanelPlaceAndVisibilityForNextReport()
+{
+    {
+        Marvolt control;
+        control.resize(1280, 800);
+        control.setWindowType(0);
+        control.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&control));
+        auto *area = control.findChild<QWidget *>(QStringLiteral("ClientArea"));
+        auto *title = control.findChild<QWidget *>(QStringLiteral("TitlePanel"));
+        auto *panel = control.findChild<QWidget *>(QStringLiteral("QueryPanel"));
+        QVERIFY(area && title && panel);
+        const QPoint grab = title->mapTo(panel, QPoint(60, 10));
+        // Dragged by its title bar into the middle of the grid: it floats there.
+        QTest::mousePress(title, Qt::LeftButton, {}, QPoint(60, 10));
+        QTest::mouseMove(title, title->mapFrom(area, QPoint(500, 400)));
+        QTest::mouseMove(title, title->mapFrom(area, QPoint(520, 420)));
+        QTest::mouseRelease(title, Qt::LeftButton, {}, title->mapFrom(area, QPoint(520, 420)));
+        QCOMPARE(control.report()->ViewSetting().QPAlign, drNone);
+        QCOMPARE(control.report()->ViewSetting().QPPosition[0], float(520 - grab.x()));
+        QCOMPARE(control.report()->ViewSetting().QPPosition[1], float(420 - grab.y()));
+
+        // Hidden with its own button, shown again from the toolbar.
+        auto *close = control.findChild<QToolButton *>(QStringLiteral("CloseFilter"));
+        close->click();
+        QVERIFY(!control.findChild<QWidget *>(QStringLiteral("QueryPanel"))->isVisible());
+        QCOMPARE(toolOf(control, QStringLiteral("ID_Filter"))->State(), 0);
+        QVERIFY(!control.report()->ViewSetting().QPVisible);
+        click(control, QStringLiteral("ID_Filter"));
+        QVERIFY(control.findChild<QWidget *>(QStringLiteral("QueryPanel"))->isVisible());
+        close->click();
+        control.Control_Unload();
+    }
+    Marvolt control;
+    control.setWindowType(0);
+    const AllSettings restored = control.viewSettings();
+    QCOMPARE(restored.QPAlign, drNone);
+    QVERIFY(restored.QPPosition[0] > 400.0f && restored.QPPosition[1] > 400.0f);
+    QVERIFY(!restored.QPVisible);
+    QCOMPARE(toolOf(control, QStringLiteral("ID_Filter"))->State(), 0);
+}
+
+void tst_ControlCommands::shouldPopUpFilterMenuOnTitleBar()
+{
+    Marvolt control;
+    control.resize(800, 600);
+    control.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&control));
+    auto *title = control.findChild<QWidget *>(QStringLiteral("TitlePanel"));
+    QTest::mouseRelease(title, Qt::RightButton, {}, QPoint(40, 8));
+    QMenu *menu = toolOf(control, QStringLiteral("ID_FilterMenu"))->action()->menu();
+    QTRY_VERIFY(menu->isVisible());
+    menu->hide();
 }
 
 QTEST_MAIN(tst_ControlCommands)
