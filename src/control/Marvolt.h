@@ -19,11 +19,11 @@ class QFrame;
 class QLabel;
 class QPrinter;
 class QToolButton;
-class ReportPrinter;
 class EventClass;
 class QueryPanelDock;
 class QueryPanelEvents;
 class Report;
+class ReportPrinter;
 namespace widgets {
 class BusyIndicator;
 class CheckCombo;
@@ -50,6 +50,12 @@ class ToolBar;
 /// filter control without the role asked for, a database error) is skipped.
 /// Everything runs on the user-interface thread; while a report's query runs
 /// (InitProgress to UnActivProgress) the control is disabled.
+///
+/// The implementation is split by the traffic it handles: Marvolt.cpp (the
+/// published interface, start-up, report wiring and layout),
+/// MarvoltToolbar.cpp (the toolbar commands) and MarvoltGridEvents.cpp (the
+/// grid's reads and gestures and the progress relay). The query panel's own
+/// edits go through QueryPanelEvents, its place through QueryPanelDock.
 class Marvolt final : public QWidget
 {
     Q_OBJECT
