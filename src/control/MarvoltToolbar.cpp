@@ -220,11 +220,15 @@ void Marvolt::setWithRecalculate(bool on)
 
 void Marvolt::openDetailWindow()
 {
-    if (!m_report || !m_detailFactory || m_formDetails)
+    if (m_formDetails)
         return;
-    m_formDetails = m_detailFactory(window());
-    if (!m_formDetails)
+    if (m_report && m_detailFactory)
+        m_formDetails = m_detailFactory(window());
+    if (!m_formDetails) {
+        // Nothing opened: the tool must not claim a window.
+        setToolState(QStringLiteral("ID_DetailWIndow"), 0);
         return;
+    }
     connect(m_formDetails, SIGNAL(OnUnload()), this, SLOT(onDetailWindowUnload()));
     const int current = m_report->property("CurrentDet").toInt();
     QMetaObject::invokeMethod(m_formDetails, "DetailActivate", Q_ARG(QObject *, m_report.get()),

@@ -263,6 +263,8 @@ void tst_ControlCommands::shouldIgnoreReportToolsWithoutReportAndKeepAnswering()
     QVERIFY(!control.report());
     QVERIFY(started.isEmpty());
     QVERIFY(!control.detailWindow());
+    if (id == QLatin1String("ID_DetailWIndow"))
+        QCOMPARE(toolOf(control, id)->State(), 0);
     QVERIFY(!control.isAutoRefreshTimerActive());
     QVERIFY(MessageService::instance().messages().isEmpty());
 
