@@ -88,4 +88,30 @@ inline QString tradeIds(data::Recordset &rs)
     return ids.join(QLatin1Char(','));
 }
 
+/// Rows of a recordset as "v1|v2|..." texts, nulls as <null>; none for no
+/// recordset.
+inline QStringList rowTexts(const data::RecordsetPtr &rs)
+{
+    QStringList rows;
+    if (!rs)
+        return rows;
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+        QStringList cells;
+        for (int i = 0; i < rs->Fields().Count(); ++i) {
+            const data::Value v = rs->Fields(i).value();
+            cells << (v.isNull() ? QStringLiteral("<null>") : v.toString());
+        }
+        rows << cells.join(u'|');
+    }
+    return rows;
+}
+
+/// The description of an error for QVERIFY2 messages; valid until the next call.
+inline const char *errText(const data::ErrorPtr &error)
+{
+    static QByteArray text;
+    text = error ? error->Description.toUtf8() : QByteArray();
+    return text.constData();
+}
+
 } // namespace fixture

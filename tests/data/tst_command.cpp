@@ -1,41 +1,19 @@
 #include "Command.h"
 #include "Connection.h"
+#include "DealFixture.h"
 #include "ProcedureCatalog.h"
 
 #include <QElapsedTimer>
-#include <QPointer>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
 
 using namespace data;
+using fixture::errText;
+using fixture::rowTexts;
 
 namespace {
-
-const char *errText(const ErrorPtr &error)
-{
-    static QByteArray text;
-    text = error ? error->Description.toUtf8() : QByteArray();
-    return text.constData();
-}
-
-QStringList rowTexts(const RecordsetPtr &rs)
-{
-    QStringList rows;
-    if (!rs)
-        return rows;
-    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-        QStringList cells;
-        for (int i = 0; i < rs->Fields().Count(); ++i) {
-            const Value v = rs->Fields(i).value();
-            cells << (v.isNull() ? QStringLiteral("<null>") : v.toString());
-        }
-        rows << cells.join(u'|');
-    }
-    return rows;
-}
 
 QString fieldTypes(const RecordsetPtr &rs)
 {
@@ -284,26 +262,27 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("840"), QStringLiteral("841")}));
     }
 
-    void shouldRefuseProcedureWritesOnReadOnlyConnection()
+    void shouldFailProcedureRunWithItsCode_data()
     {
-        Connection conn;
-        openReportConnection(conn);
-        Command cmd;
-        prepare(cmd, conn, QStringLiteral("StoreCcy"));
-        cmd.Parameters().Item(QStringLiteral("@UserName"))->setValue(Value(QStringLiteral("ro")));
-        QVERIFY(!cmd.Execute());
-        QCOMPARE(cmd.lastError()->Number, int(Error::ReadOnly));
+        QTest::addColumn<QString>("procedure");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("write-on-read-only-connection") << "StoreCcy" << int(Error::ReadOnly) << QString();
+        QTest::newRow("misspelt-variable") << "cnt_Typo" << int(Error::ErrorsInCommand) << "@UsreName";
     }
 
-    void shouldRejectMisspeltVariable()
+    void shouldFailProcedureRunWithItsCode()
     {
+        QFETCH(QString, procedure);
+        QFETCH(int, number);
+        QFETCH(QString, named);
         Connection conn;
         openReportConnection(conn);
         Command cmd;
-        prepare(cmd, conn, QStringLiteral("cnt_Typo"));
+        prepare(cmd, conn, procedure);
         QVERIFY(!cmd.Execute());
-        QCOMPARE(cmd.lastError()->Number, int(Error::ErrorsInCommand));
-        QVERIFY(cmd.lastError()->Description.contains(QStringLiteral("@UsreName")));
+        QCOMPARE(cmd.lastError()->Number, number);
+        QVERIFY(cmd.lastError()->Description.contains(named));
     }
 
     void shouldStopAtCommandTimeout()
@@ -326,6 +305,13 @@ private Q_SLOTS:
         conn.setCommandTimeout(1);
         QVERIFY(!conn.Execute(countTo(kForever)));
         QCOMPARE(conn.lastError()->Number, int(Error::Timeout));
+        // Run asynchronously, the time-out arrives with the completion event.
+        Completion done;
+        record(conn, done);
+        cmd.Execute(nullptr, adAsyncExecute);
+        QTRY_COMPARE_WITH_TIMEOUT(done.count, 1, 5000);
+        QCOMPARE(done.status, int(adStatusErrorsOccurred));
+        QCOMPARE(done.error->Number, int(Error::Timeout));
     }
 
     void shouldCompleteAsynchronouslyOnOwningThread()
@@ -485,21 +471,6 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(done.count, 2, 3000);
         QCOMPARE(done.status, int(adStatusOK));
         QCOMPARE(rowTexts(done.recordset), QStringList{QStringLiteral("10")});
-    }
-
-    void shouldTimeOutAsynchronously()
-    {
-        Connection conn;
-        openReportConnection(conn);
-        Completion done;
-        record(conn, done);
-        Command cmd;
-        prepare(cmd, conn, QStringLiteral("cnt_Slow"));
-        cmd.setCommandTimeout(1);
-        cmd.Execute(nullptr, adAsyncExecute);
-        QTRY_COMPARE_WITH_TIMEOUT(done.count, 1, 5000);
-        QCOMPARE(done.status, int(adStatusErrorsOccurred));
-        QCOMPARE(done.error->Number, int(Error::Timeout));
     }
 
     void shouldWaitForLockOnlyUntilBusyTimeout()
