@@ -43,7 +43,6 @@ private Q_SLOTS:
         QTest::newRow("largest") << "922337203685477.5807" << true << qint64(9223372036854775807LL);
         QTest::newRow("too-large") << "922337203685478" << false << qint64(0);
         QTest::newRow("empty") << "" << false << qint64(0);
-        QTest::newRow("letters") << "abc" << false << qint64(0);
         QTest::newRow("grouping") << "1,000.5" << false << qint64(0);
         QTest::newRow("exponent") << "1e5" << false << qint64(0);
         QTest::newRow("two-dots") << "1.2.3" << false << qint64(0);
@@ -71,7 +70,6 @@ private Q_SLOTS:
         QTest::newRow("decimal-half-negative") << -1.00005 << qint64(-10001);
         QTest::newRow("binary-sum") << 0.1 + 0.2 << qint64(3000);
         QTest::newRow("just-below-representation") << 2.675 << qint64(26750);
-        QTest::newRow("round-up") << 1.23456 << qint64(12346);
         QTest::newRow("round-down") << 1.23454 << qint64(12345);
         QTest::newRow("tiny-negative") << -0.000025 << qint64(0);
         QTest::newRow("smallest-half") << 0.00005 << qint64(1);
