@@ -4,7 +4,6 @@
 
 #include "ReportProcedureFixture.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 using namespace reporttest;
@@ -96,10 +95,8 @@ class tst_CashProcedures final : public QObject
 
 private Q_SLOTS:
     void cashFlowGivesFlowsThenTheCurrencySummary();
-    void cashFlowSplitsFlowsByDealType();
     void cashFlowSettlesNetOnRequest_data();
     void cashFlowSettlesNetOnRequest();
-    void cashFlowRunsAsynchronously();
     void cashFlowReadsTheCallersOwnerNumber();
     void nettingGivesOneRowPerDealAndCurrency();
     void nettingAppliesTheNettingCondition();
@@ -137,17 +134,8 @@ void tst_CashProcedures::cashFlowGivesFlowsThenTheCurrencySummary()
              QStringList({"1|2|1|2026-12-08|-", "2|2|1|2026-12-08|-", "3|2|1|2026-12-08|-",
                           "4|1|3|2026-12-08|2026-12-10", "5|2|-|2026-12-08|2026-12-10",
                           "6|2|-|2026-12-10|2026-12-12"}));
-}
-
-void tst_CashProcedures::cashFlowSplitsFlowsByDealType()
-{
-    Fixture f;
-    QVERIFY2(f.ok(), f.error());
-    QVERIFY2(addCashDeals(f), f.error());
-    bool ok = false;
-    const auto sets = runCashFlow(f, 0, 0, &ok);
-    QVERIFY2(ok, f.error());
-    const QStringList expected = {
+    // The same flows split by deal type.
+    const QStringList byType = {
         "1|2026-12-08|-1100000|550000|10000|0|0|0",
         "1|2026-12-10|0|0|-10000|0|0|0",
         "1|2026-12-10|-1100000|550000|0|0|0|0",
@@ -160,8 +148,14 @@ void tst_CashProcedures::cashFlowSplitsFlowsByDealType()
     };
     QCOMPARE(columns(sets.at(0), {"Ccy", "ValDate", "Spot_Sell", "Spot_Buy", "Swap", "Deposit_Give", "Deposit_Take",
                                   "Interest"}),
-             expected);
+             byType);
     QCOMPARE(columns(sets.at(0), {"Outright", "Return", "Take"}).at(4), QStringLiteral("0|0|100"));
+
+    // "@R1" and "@N1" left unset run as 0.
+    const auto unset = f.run(QStringLiteral("cnt_CashFlow"),
+                             {{kUser, Fixture::user()}, {kToday, QStringLiteral("2026-12-04")}}, &ok);
+    QVERIFY2(ok, f.error());
+    QCOMPARE(columns(unset.at(0), kFlowColumns), expected);
 }
 
 void tst_CashProcedures::cashFlowSettlesNetOnRequest_data()
@@ -199,37 +193,6 @@ void tst_CashProcedures::cashFlowSettlesNetOnRequest()
     QCOMPARE(rows.at(4).section(QLatin1Char('|'), 4, 7), euro12_10);
     // The net flow of a day does not depend on how it settles.
     QCOMPARE(rows.at(3).section(QLatin1Char('|'), 0, 3), QStringLiteral("2|2026-12-08|0|140000"));
-}
-
-void tst_CashProcedures::cashFlowRunsAsynchronously()
-{
-    Fixture f;
-    QVERIFY2(f.ok(), f.error());
-    QVERIFY2(addCashDeals(f), f.error());
-    bool ok = false;
-    const QStringList expected = columns(runCashFlow(f, 0, 0, &ok).at(0), kFlowColumns);
-    QVERIFY2(ok, f.error());
-
-    data::Connection conn;
-    conn.setMode(data::adModeRead);
-    conn.setCursorLocation(data::adUseClient);
-    QVERIFY(conn.Open(f.connectionString()));
-    data::Command cmd;
-    cmd.setActiveConnection(&conn);
-    cmd.setCommandType(data::adCmdStoredProc);
-    cmd.setCommandText(QStringLiteral("cnt_CashFlow"));
-    QVERIFY(cmd.Parameters().Refresh());
-    cmd.Parameters().Item(kUser)->setValue(Fixture::user());
-    cmd.Parameters().Item(kToday)->setValue(QStringLiteral("2026-12-04"));
-    QSignalSpy done(&conn, &data::Connection::ExecuteComplete);
-    cmd.Execute(nullptr, data::adAsyncExecute);
-    QVERIFY(done.wait(20000));
-    const auto args = done.takeFirst();
-    QVERIFY(!args.at(1).value<data::ErrorPtr>());
-    const auto sets = Fixture::readAll(args.at(4).value<data::RecordsetPtr>());
-    QCOMPARE(sets.size(), 2);
-    // "@R1" and "@N1" left unset run as 0.
-    QCOMPARE(columns(sets.at(0), kFlowColumns), expected);
 }
 
 void tst_CashProcedures::cashFlowReadsTheCallersOwnerNumber()
