@@ -9,34 +9,18 @@
 // Rows are compared whole, as "a|b|c" texts of the chosen columns: money in
 // units, dates ISO, rates with ten significant digits, null as "-".
 
-#include "Command.h"
-#include "Connection.h"
 #include "DateTime.h"
-#include "Recordset.h"
-#include "TradingDatabase.h"
+#include "ReportProcedureFixture.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
+using reporttest::cellText;
 using Rows = QList<QString>;
 using Calls = QStringList;
 
 namespace {
-
-QString cellText(const data::Value &v)
-{
-    if (v.isNull())
-        return QStringLiteral("-");
-    switch (v.type()) {
-    case data::DataType::Date:
-        return v.toDate().toIsoString();
-    case data::DataType::Double:
-        return QString::number(v.toDouble(), 'g', 10);
-    default:
-        return v.toString();
-    }
-}
 
 // The directories, rates and deals every test reads. Amounts are written in
 // whole units and stored as ten-thousandths.
@@ -126,9 +110,6 @@ private Q_SLOTS:
     void profitLoss_data();
     void profitLoss();
     void profitLossDeals();
-    void profitLossAsynchronous();
-    void profitLossUsdRub_data();
-    void profitLossUsdRub();
     void profitLossRange_data();
     void profitLossRange();
     void profitLossDepo_data();
@@ -267,10 +248,11 @@ bool tst_ProfitProcedures::run(const QString &procedure, const QString &user, co
     return true;
 }
 
-// ---- cnt_ProfitLoss: result set 2 (positions) and @TotalCom
+// ---- cnt_ProfitLoss and cnt_ProfitLossUR: result set 2 (positions) and @TotalCom
 
 void tst_ProfitProcedures::profitLoss_data()
 {
+    QTest::addColumn<QString>("procedure");
     QTest::addColumn<Calls>("calls");
     QTest::addColumn<Rows>("positions");   // Caption|ValDate|Sell|Buy|Comission|moveOVP|StartRate|CurrentRate|Deals
     QTest::addColumn<QString>("totalCom");
@@ -283,7 +265,7 @@ void tst_ProfitProcedures::profitLoss_data()
     // commission of the yen deal is on the EUR row; EBS's tariff for deal 1
     // is the 20 USD of @TotalCom.
     QTest::newRow("report-date")
-        << Calls{day}
+        << "cnt_ProfitLoss" << Calls{day}
         << Rows{QStringLiteral("1|2026-12-07|0|0|0|1000|1|1|0"),
                 QStringLiteral("1|2026-12-08|-1101180|0|0|0|1|1|4"),
                 QStringLiteral("1|2027-01-08|0|560|0|0|1|1|1"),
@@ -296,7 +278,7 @@ void tst_ProfitProcedures::profitLoss_data()
     // Without a report date every deal is the day's, nothing is carried, and
     // both rates are the latest.
     QTest::newRow("all-dates")
-        << Calls{}
+        << "cnt_ProfitLoss" << Calls{}
         << Rows{QStringLiteral("1|2026-12-03|-210|0|0|0|1|1|1"),
                 QStringLiteral("1|2026-12-07|0|1000|0|0|1|1|1"),
                 QStringLiteral("1|2026-12-08|-1101180|0|0|0|1|1|4"),
@@ -313,17 +295,19 @@ void tst_ProfitProcedures::profitLoss_data()
     // The currency selection keeps the EUR amounts, the booked commission in
     // EUR included; the tariff counts for the deals that have an EUR amount.
     QTest::newRow("currency-selection")
-        << Calls{day, QStringLiteral("StoreCcyF;@ownID=11;@CcyIDs=2")}
+        << "cnt_ProfitLoss" << Calls{day, QStringLiteral("StoreCcyF;@ownID=11;@CcyIDs=2")}
         << Rows{QStringLiteral("2|2026-12-08|0|1000500|25|0|1.1|1.2|2"),
                 QStringLiteral("2|2027-01-08|-500|0|0|0|1.1|1.2|1")}
         << QStringLiteral("20");
     QTest::newRow("client-deals")
+        << "cnt_ProfitLoss"
         << Calls{day, QStringLiteral("StoreCondition;@ownID=11;@Kind=5;@Condition=ClDeal = 2")}
         << Rows{QStringLiteral("1|2026-12-08|-500|0|0|0|1|1|1"),
                 QStringLiteral("2|2026-12-08|0|0|25|0|1.1|1.2|0"),
                 QStringLiteral("5|2026-12-08|0|60000|0|0|0|120|1")}
         << QStringLiteral("0");
     QTest::newRow("dealer-condition")
+        << "cnt_ProfitLoss"
         << Calls{day, QStringLiteral("StoreCondition;@ownID=11;@Kind=1;@Condition=DealerID = 'AS'")}
         << Rows{QStringLiteral("1|2026-12-08|-680|0|0|0|1|1|2"),
                 QStringLiteral("1|2027-01-08|0|560|0|0|1|1|1"),
@@ -333,33 +317,54 @@ void tst_ProfitProcedures::profitLoss_data()
         << QStringLiteral("0");
     // A stored dealer name is compared as a value, never run as SQL.
     QTest::newRow("dealer-name-is-data")
+        << "cnt_ProfitLoss"
         << Calls{day, QStringLiteral("StoreCondition;@ownID=11;@Kind=1;@Condition=DealerID = 'x') OR 1=1 --'")}
         << Rows{} << QStringLiteral("0");
     // An explicit status selection brings the deleted deal back.
     QTest::newRow("deleted-status-selected")
+        << "cnt_ProfitLoss"
         << Calls{day, QStringLiteral("StoreStatusF;@ownID=11;@StatusIDs=-1;@StatusNames=Deleted")}
         << Rows{QStringLiteral("1|2026-12-08|-1198.8|0|0|0|1|1|1"),
                 QStringLiteral("2|2026-12-08|0|999|0|0|1.1|1.2|1")}
         << QStringLiteral("0");
     QTest::newRow("deal-type-swap")
-        << Calls{day, QStringLiteral("StoreDealTypeF;@ownID=11;@DealTypes=8")}
+        << "cnt_ProfitLoss" << Calls{day, QStringLiteral("StoreDealTypeF;@ownID=11;@DealTypes=8")}
         << Rows{QStringLiteral("1|2026-12-08|-550|0|0|0|1|1|1"),
                 QStringLiteral("1|2027-01-08|0|560|0|0|1|1|1"),
                 QStringLiteral("2|2026-12-08|0|500|0|0|1.1|1.2|1"),
                 QStringLiteral("2|2027-01-08|-500|0|0|0|1.1|1.2|1")}
         << QStringLiteral("0");
     QTest::newRow("counterparty-category")
-        << Calls{day, QStringLiteral("StoreCategoryF;@ownID=11;@Categories=Banks")}
+        << "cnt_ProfitLoss" << Calls{day, QStringLiteral("StoreCategoryF;@ownID=11;@Categories=Banks")}
         << Rows{QStringLiteral("1|2026-12-07|0|0|0|1000|1|1|0"),
                 QStringLiteral("1|2026-12-08|-1100500|0|0|0|1|1|2"),
                 QStringLiteral("2|2026-12-08|0|1000000|25|0|1.1|1.2|1"),
                 QStringLiteral("3|2026-12-07|0|0|0|-90000|90|100|0"),
                 QStringLiteral("5|2026-12-08|0|60000|0|0|0|120|1")}
         << QStringLiteral("20");
+    // cnt_ProfitLossUR: the US dollar / rouble deals only.
+    QTest::newRow("usd-rub-day")
+        << "cnt_ProfitLossUR"
+        << Calls{QStringLiteral("StoreDateRange;@ownID=30;@Kind=1;@DateFrom=2026-12-05;@DateTo=2026-12-05")}
+        << Rows{QStringLiteral("1|2026-12-07|0|0|0|1000|1|1|0"),
+                QStringLiteral("1|2026-12-09|-2000|0|0|0|1|1|1"),
+                QStringLiteral("3|2026-12-07|0|0|0|-90000|100|100|0"),
+                QStringLiteral("3|2026-12-09|0|202000|0|0|100|100|1")}
+        << QStringLiteral("0.04");
+    // No USD/RUB deal that day (the deals of other pairs do not count): only
+    // the start position of the deal done before it, whose tariff is not the
+    // day's.
+    QTest::newRow("usd-rub-carried-only")
+        << "cnt_ProfitLossUR"
+        << Calls{QStringLiteral("StoreDateRange;@ownID=30;@Kind=1;@DateFrom=2026-12-08;@DateTo=2026-12-08")}
+        << Rows{QStringLiteral("1|2026-12-09|0|0|0|-2000|1|1|0"),
+                QStringLiteral("3|2026-12-09|0|0|0|202000|100|100|0")}
+        << QStringLiteral("0");
 }
 
 void tst_ProfitProcedures::profitLoss()
 {
+    QFETCH(QString, procedure);
     QFETCH(Calls, calls);
     QFETCH(Rows, positions);
     QFETCH(QString, totalCom);
@@ -368,8 +373,7 @@ void tst_ProfitProcedures::profitLoss()
     const QStringList columns{QStringLiteral("Caption"), QStringLiteral("ValDate"), QStringLiteral("Sell"),
                               QStringLiteral("Buy"), QStringLiteral("Comission"), QStringLiteral("moveOVP"),
                               QStringLiteral("StartRate"), QStringLiteral("CurrentRate"), QStringLiteral("Deals")};
-    QVERIFY2(run(QStringLiteral("cnt_ProfitLoss"), QString::fromUtf8(QTest::currentDataTag()), calls,
-                 {{}, columns}, &sets, &total),
+    QVERIFY2(run(procedure, QString::fromUtf8(QTest::currentDataTag()), calls, {{}, columns}, &sets, &total),
              qPrintable(m_error));
     QCOMPARE(sets.size(), 2);
     QCOMPARE(sets.at(1), positions);
@@ -401,93 +405,6 @@ void tst_ProfitProcedures::profitLossDeals()
                                QStringLiteral("2|2027-01-08|3|BANKB|-500|0|1.12"),
                                QStringLiteral("4|2026-12-08|8|BANKB|100|0|1.3"),
                                QStringLiteral("5|2026-12-08|2|BANKA|60000|0|120")}));
-}
-
-// As the report runs it: asynchronously, the output parameter read from the
-// command handed to ExecuteComplete.
-void tst_ProfitProcedures::profitLossAsynchronous()
-{
-    QVERIFY2(store(QStringLiteral("async"),
-                   QStringLiteral("StoreDateRange;@ownID=11;@Kind=1;@DateFrom=2026-12-04;@DateTo=2026-12-04")),
-             qPrintable(m_error));
-    data::Connection conn;
-    conn.setMode(data::adModeRead);
-    conn.setCursorLocation(data::adUseClient);
-    QVERIFY(conn.Open(connectionString()));
-    data::Command cmd;
-    cmd.setActiveConnection(&conn);
-    cmd.setCommandType(data::adCmdStoredProc);
-    cmd.setCommandText(QStringLiteral("cnt_ProfitLoss"));
-    QVERIFY(cmd.Parameters().Refresh());
-    cmd.Parameters().Item(QStringLiteral("@UserName"))->setValue(QStringLiteral("async"));
-    cmd.Parameters().Item(QStringLiteral("@TotalCom"))->setValue(data::Currency::fromUnits(0));
-    int completions = 0;
-    data::ErrorPtr error;
-    int status = 0;
-    data::Command *command = nullptr;
-    data::RecordsetPtr deals;
-    connect(&conn, &data::Connection::ExecuteComplete, this,
-            [&](long, data::ErrorPtr e, int s, data::Command *c, data::RecordsetPtr rs, data::Connection *) {
-                error = e;
-                status = s;
-                command = c;
-                deals = rs;
-                ++completions;
-            });
-    QVERIFY(!cmd.Execute(nullptr, data::adAsyncExecute));
-    QTRY_COMPARE_WITH_TIMEOUT(completions, 1, 60000);
-    QVERIFY2(!error, qPrintable(error ? error->Description : QString()));
-    QCOMPARE(status, int(data::adStatusOK));
-    QVERIFY(deals);
-    QCOMPARE(deals->RecordCount(), 11);
-    data::RecordsetPtr positions = deals->NextRecordset();
-    QVERIFY(positions);
-    QCOMPARE(positions->RecordCount(), 8);
-    QCOMPARE(command, &cmd);
-    QCOMPARE(command->Parameters().Item(QStringLiteral("@TotalCom"))->value().toString(), QStringLiteral("20"));
-}
-
-// ---- cnt_ProfitLossUR: the US dollar / rouble deals only
-
-void tst_ProfitProcedures::profitLossUsdRub_data()
-{
-    QTest::addColumn<Calls>("calls");
-    QTest::addColumn<Rows>("positions");
-    QTest::addColumn<QString>("totalCom");
-
-    QTest::newRow("usd-rub-day")
-        << Calls{QStringLiteral("StoreDateRange;@ownID=30;@Kind=1;@DateFrom=2026-12-05;@DateTo=2026-12-05")}
-        << Rows{QStringLiteral("1|2026-12-07|0|0|0|1000|1|1|0"),
-                QStringLiteral("1|2026-12-09|-2000|0|0|0|1|1|1"),
-                QStringLiteral("3|2026-12-07|0|0|0|-90000|100|100|0"),
-                QStringLiteral("3|2026-12-09|0|202000|0|0|100|100|1")}
-        << QStringLiteral("0.04");
-    // No USD/RUB deal that day (the deals of other pairs do not count): only
-    // the start position of the deal done before it, whose tariff is not the
-    // day's.
-    QTest::newRow("usd-rub-carried-only")
-        << Calls{QStringLiteral("StoreDateRange;@ownID=30;@Kind=1;@DateFrom=2026-12-08;@DateTo=2026-12-08")}
-        << Rows{QStringLiteral("1|2026-12-09|0|0|0|-2000|1|1|0"),
-                QStringLiteral("3|2026-12-09|0|0|0|202000|100|100|0")}
-        << QStringLiteral("0");
-}
-
-void tst_ProfitProcedures::profitLossUsdRub()
-{
-    QFETCH(Calls, calls);
-    QFETCH(Rows, positions);
-    QFETCH(QString, totalCom);
-    QList<Rows> sets;
-    data::Value total;
-    const QStringList columns{QStringLiteral("Caption"), QStringLiteral("ValDate"), QStringLiteral("Sell"),
-                              QStringLiteral("Buy"), QStringLiteral("Comission"), QStringLiteral("moveOVP"),
-                              QStringLiteral("StartRate"), QStringLiteral("CurrentRate"), QStringLiteral("Deals")};
-    QVERIFY2(run(QStringLiteral("cnt_ProfitLossUR"), QString::fromUtf8(QTest::currentDataTag()), calls,
-                 {{}, columns}, &sets, &total),
-             qPrintable(m_error));
-    QCOMPARE(sets.size(), 2);
-    QCOMPARE(sets.at(1), positions);
-    QCOMPARE(total.toString(), totalCom);
 }
 
 // ---- cnt_ProfitLossRange: per dealer over a value-date range
