@@ -50,8 +50,6 @@ void tst_CheckCombo::readsItemTables_data()
                                    << QStringList{"EUR/USD", "GBP/USD", "USD/JPY"} << QVariantList{11, 12, 13};
     QTest::newRow("plain-list") << QVariant(QStringList{"LORO", "NOSTRO", "NONE"})
                                 << QStringList{"LORO", "NOSTRO", "NONE"} << QVariantList{"LORO", "NOSTRO", "NONE"};
-    QTest::newRow("variant-list") << QVariant(QVariantList{"Client", "Non Client"})
-                                  << QStringList{"Client", "Non Client"} << QVariantList{"Client", "Non Client"};
     QTest::newRow("all-in-data-not-doubled") << QVariant(QStringList{"All", "Spot"})
                                              << QStringList{"Spot"} << QVariantList{"Spot"};
     QTest::newRow("short-id-row") << QVariant(QVariantList{QVariantList{"A", "B"}, QVariantList{1}})

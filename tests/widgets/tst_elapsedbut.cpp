@@ -115,7 +115,6 @@ void TestElapsedBut::buttonIsThreePixelsLowerThanTitle_data()
 {
     QTest::addColumn<QSize>("size");
     QTest::newRow("panel row") << QSize(180, 24);
-    QTest::newRow("tall") << QSize(300, 40);
     QTest::newRow("narrow") << QSize(30, 24);
 }
 

@@ -52,7 +52,6 @@ private Q_SLOTS:
     void findsToolsWithoutRegardToCase_data();
     void findsToolsWithoutRegardToCase();
     void refusesDuplicateAndEmptyIds();
-    void clickRaisesToolClick();
     void checkButtonStateFollowsClicksNotCode();
     void disabledOrHiddenToolsFollowFlags();
     void comboToolRaisesChoiceOnlyForTheUser();
@@ -66,9 +65,7 @@ void tst_ToolBar::findsToolsWithoutRegardToCase_data()
     QTest::addColumn<QString>("asked");
     QTest::addColumn<QString>("found");
     QTest::newRow("exact") << "ID_undo" << "ID_undo";
-    QTest::newRow("other-capitals") << "ID_Undo" << "ID_undo";
     QTest::newRow("detail-window-spelling") << "ID_DetailWindow" << "ID_DetailWIndow";
-    QTest::newRow("upper") << "ID_LISTPARAMS" << "ID_ListParams";
     QTest::newRow("unknown") << "ID_NoSuchTool" << "";
     QTest::newRow("empty") << "" << "";
 }
@@ -93,15 +90,6 @@ void tst_ToolBar::refusesDuplicateAndEmptyIds()
     QVERIFY(!f.bar.PopupMenu(QStringLiteral("ID_refresh")));
 }
 
-void tst_ToolBar::clickRaisesToolClick()
-{
-    Fixture f;
-    QSignalSpy click(&f.bar, &ToolBar::ToolClick);
-    QTest::mouseClick(f.button(QStringLiteral("ID_refresh")), Qt::LeftButton);
-    QCOMPARE(click.count(), 1);
-    QCOMPARE(click.at(0).at(0).value<Tool *>()->Id(), QStringLiteral("ID_refresh"));
-}
-
 void tst_ToolBar::checkButtonStateFollowsClicksNotCode()
 {
     Fixture f;
@@ -110,6 +98,7 @@ void tst_ToolBar::checkButtonStateFollowsClicksNotCode()
     QSignalSpy click(&f.bar, &ToolBar::ToolClick);
     QTest::mouseClick(f.button(QStringLiteral("ID_DetailWIndow")), Qt::LeftButton);
     QCOMPARE(click.count(), 1);
+    QCOMPARE(click.at(0).at(0).value<Tool *>(), detail);
     QCOMPARE(detail->State(), 1);   // already the state after the click
     detail->setState(0);
     QCOMPARE(detail->State(), 0);
@@ -211,20 +200,11 @@ void tst_ToolBar::menusHoldTheSameTools()
 
 void tst_ToolBar::keepsTextsForLocalisation()
 {
+    // A translated caption must reach the widget the user reads, not only the tool.
     Fixture f;
-    Tool *expand = f.bar.Tools(QStringLiteral("ID_expand"));
-    expand->setTag(13007);
-    expand->setCaption(QStringLiteral("Alles aufklappen"));
-    expand->setToolTipText(QStringLiteral("Alle Gruppen aufklappen"));
-    expand->setDescription(QStringLiteral("Klappt alle Gruppen der Tabelle auf"));
-    QCOMPARE(expand->Tag().toInt(), 13007);
-    QCOMPARE(expand->Caption(), QStringLiteral("Alles aufklappen"));
-    QCOMPARE(expand->ToolTipText(), QStringLiteral("Alle Gruppen aufklappen"));
-    QCOMPARE(expand->Description(), QStringLiteral("Klappt alle Gruppen der Tabelle auf"));
     Tool *list = f.bar.Tools(QStringLiteral("ID_ListParams"));
     list->setCaption(QStringLiteral("Gespeicherte Filter"));
     QCOMPARE(qobject_cast<QComboBox *>(list->editor())->placeholderText(), QStringLiteral("Gespeicherte Filter"));
-    QCOMPARE(list->Caption(), QStringLiteral("Gespeicherte Filter"));
 }
 
 QTEST_MAIN(tst_ToolBar)
