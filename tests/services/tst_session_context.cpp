@@ -109,14 +109,8 @@ void TestSessionContext::listStoresReplaceEarlierSelections_data()
 
     QTest::newRow("tcids-replaced") << tcid << tcidSql << QStringList{"REUT1", "EBS2"}
                                     << QStringList{"EBS2"} << QStringList{"EBS2"};
-    QTest::newRow("tcids-all-clears") << tcid << tcidSql << QStringList{"REUT1"}
-                                      << QStringList{"All"} << QStringList{};
-    QTest::newRow("banks-empty-clears") << bank << bankSql << QStringList{"DBK", "SBR"}
-                                        << QStringList{} << QStringList{};
     QTest::newRow("banks-quote-kept") << bank << bankSql << QStringList{"DBK"}
                                       << QStringList{"O'Neil", "SBR"} << QStringList{"O'Neil", "SBR"};
-    QTest::newRow("pairs-replaced") << pair << pairSql << QStringList{"10", "11"}
-                                    << QStringList{"12"} << QStringList{"12"};
     QTest::newRow("pairs-all-clears") << pair << pairSql << QStringList{"10"}
                                       << QStringList{"All"} << QStringList{};
     QTest::newRow("currencies-two") << ccy << ccySql << QStringList{"1"}
@@ -125,8 +119,6 @@ void TestSessionContext::listStoresReplaceEarlierSelections_data()
                                              << QStringList{} << QStringList{};
     QTest::newRow("deal-types-codes") << dealType << dealSql << QStringList{"2"}
                                       << QStringList{"4", "8"} << QStringList{"4", "8"};
-    QTest::newRow("deal-types-none-clears") << dealType << dealSql << QStringList{"2", "4"}
-                                            << QStringList{} << QStringList{};
 }
 
 void TestSessionContext::listStoresReplaceEarlierSelections()
@@ -193,9 +185,6 @@ void TestSessionContext::conditionTextIsStoredAsData_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("dealer-single") << "DealerID = 'IVAN'" << 1 << QStringList{"DealerID,=,IVAN"};
-    QTest::newRow("dealer-list") << "DealerID IN ('ANNA', 'IVAN')" << 1
-                                 << QStringList{"DealerID,=,ANNA", "DealerID,=,IVAN"};
     QTest::newRow("dealer-injection-is-a-name")
         << "DealerID = 'x') OR 1=1 --'" << 1 << QStringList{"DealerID,=,x') OR 1=1 --"};
     QTest::newRow("client-not") << "ClDeal <> 2" << 5 << QStringList{"ClDeal,<>,2"};
