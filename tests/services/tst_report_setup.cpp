@@ -111,8 +111,6 @@ void TestReportSetup::reportPathFromTitle_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("fileName");
     QTest::newRow("plain") << QStringLiteral("Currency Pairs") << QStringLiteral("Currency Pairs_20261205_143000.pdf");
-    QTest::newRow("slash of a registry name") << QStringLiteral("Profit/Loss")
-                                              << QStringLiteral("Profit_Loss_20261205_143000.pdf");
     QTest::newRow("path escape") << QStringLiteral("../../etc/x") << QStringLiteral("_.._etc_x_20261205_143000.pdf");
     QTest::newRow("empty title") << QString() << QStringLiteral("Report_20261205_143000.pdf");
     QTest::newRow("reserved characters") << QStringLiteral("a:b*c?\"d\"<e>|f\\g")
