@@ -33,8 +33,6 @@ private Q_SLOTS:
     void childCurrencies();
     void customEditValue_data();
     void customEditValue();
-    void brokersIncludeInactiveOnes();
-    void tradersAreKeptInTheModule();
     void nostroSelection_data();
     void nostroSelection();
     void nostroFailureIsQuiet();
@@ -59,7 +57,6 @@ void TestDatabaseLookups::parentCurrency_data()
     QTest::newRow("variant-gives-parent") << "RUR" << "RUB";
     QTest::newRow("own-currency-gives-itself") << "RUB" << "RUB";
     QTest::newRow("unknown-gives-same-name") << "XAU" << "XAU";
-    QTest::newRow("codes-compare-exactly") << "rur" << "rur";
     QTest::newRow("empty") << "" << "";
 }
 
@@ -93,7 +90,6 @@ void TestDatabaseLookups::childCurrencies_data()
 
     QTest::newRow("with-a-child") << "CNY" << QStringList{"CNY", "CNH"};
     QTest::newRow("without-children") << "USD" << QStringList{"USD"};
-    QTest::newRow("variant-has-none") << "RUR" << QStringList{"RUR"};
     QTest::newRow("unknown") << "XAU" << QStringList{"XAU"};
 }
 
@@ -127,30 +123,11 @@ void TestDatabaseLookups::customEditValue()
     QCOMPARE(MessageService::instance().messages(), QStringList());
 }
 
-void TestDatabaseLookups::brokersIncludeInactiveOnes()
-{
-    const TwoRowTable brokers = DatabaseLookups::GetBrokerInfo();
-    QCOMPARE(QStringList(brokers.texts()), (QStringList{"BGC", "ICAP"}));
-    QCOMPARE(brokers.id(0).toInt(), 8);
-    QCOMPARE(brokers.id(1).toInt(), 7);
-}
-
-void TestDatabaseLookups::tradersAreKeptInTheModule()
-{
-    QVERIFY(Directories::current().Traders.isEmpty());
-    const TwoRowTable traders = DatabaseLookups::GetTraderFromStaff();
-    // Traders whether active or not (OLEG left), and only traders (ANNA is not one).
-    QCOMPARE(QStringList(traders.texts()), (QStringList{"IVAN", "KATE", "OLEG"}));
-    QCOMPARE(traders.id(1).toInt(), 104);
-    QCOMPARE(Directories::current().Traders, traders);
-}
-
 void TestDatabaseLookups::nostroSelection_data()
 {
     QTest::addColumn<QStringList>("selection");
     QTest::addColumn<QStringList>("stored");
 
-    QTest::newRow("all-only-clears") << QStringList{"All"} << QStringList{};
     QTest::newRow("all-first-clears") << QStringList{"All", "LORO"} << QStringList{};
     QTest::newRow("empty-clears") << QStringList{} << QStringList{};
     QTest::newRow("loro-and-nostro-any-case") << QStringList{"Loro", "NOSTRO"} << QStringList{"1", "2"};
