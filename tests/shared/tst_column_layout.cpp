@@ -86,7 +86,6 @@ void TstColumnLayout::shouldDecodeStoredColumnData()
 void TstColumnLayout::shouldRoundTripCaptionsWithPipes_data()
 {
     QTest::addColumn<QString>("caption");
-    QTest::newRow("one-pipe") << QStringLiteral("Buy|Sell");
     QTest::newRow("leading-and-trailing-pipes") << QStringLiteral("|Amount|");
     QTest::newRow("numbers-between-pipes") << QStringLiteral("1|2|3");
 }
