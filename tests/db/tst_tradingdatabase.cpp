@@ -36,22 +36,6 @@ private Q_SLOTS:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
     void cleanupTestCase() { m_planConn.reset(); }
 
-    void scriptsAreCompiledInAndOrdered()
-    {
-        const QList<TradingDatabase::Script> schema = TradingDatabase::schemaScripts();
-        QVERIFY(schema.size() >= 2);
-        QStringList names;
-        for (const auto &s : schema)
-            names << s.name;
-        QStringList sorted = names;
-        sorted.sort();
-        QCOMPARE(names, sorted);
-        QCOMPARE(names.last(), QStringLiteral("90_indexes.sql"));
-        QCOMPARE(TradingDatabase::schemaScripts(false).size(), schema.size() - 1);
-        QVERIFY(TradingDatabase::indexScript().text.contains(QStringLiteral("IX_Tickets_DealTime")));
-        QVERIFY(!TradingDatabase::procedureScripts().isEmpty());
-    }
-
     void createInstallsSchemaAndEveryProcedure()
     {
         const QString path = m_dir.filePath(QStringLiteral("full.db"));
