@@ -304,26 +304,30 @@ private Q_SLOTS:
         QCOMPARE(stored(QStringLiteral("FilterPair"), QStringLiteral("PairID"), 7), QStringList{"9"});
     }
 
-    void identifierListIsRejected_data()
+    void listIsRejected_data()
     {
         QTest::addColumn<QString>("procedure");
         QTest::addColumn<QString>("parameter");
         QTest::addColumn<QString>("list");
-        QTest::newRow("pair-name") << "StorePairF" << "@PairIDs" << "1|EUR/USD";
-        QTest::newRow("decimal") << "StoreCcyF" << "@CcyIDs" << "1.5";
-        QTest::newRow("sql") << "StoreDealTypeF" << "@DealTypes" << "2) OR (1=1";
-        QTest::newRow("status-name") << "StoreStatusF" << "@StatusIDs" << "Checked";
+        QTest::addColumn<QString>("message");
+        QTest::newRow("pair-name") << "StorePairF" << "@PairIDs" << "1|EUR/USD" << "whole numbers";
+        QTest::newRow("decimal") << "StoreCcyF" << "@CcyIDs" << "1.5" << "whole numbers";
+        QTest::newRow("sql") << "StoreDealTypeF" << "@DealTypes" << "2) OR (1=1" << "whole numbers";
+        QTest::newRow("status-name") << "StoreStatusF" << "@StatusIDs" << "Checked" << "whole numbers";
+        QTest::newRow("category-key-of-four-parts") << "StoreCategoryF" << "@Categories" << "Banks|Rating|AA|x"
+                                                    << "at most three parts";
     }
 
-    void identifierListIsRejected()
+    void listIsRejected()
     {
         QFETCH(QString, procedure);
         QFETCH(QString, parameter);
         QFETCH(QString, list);
+        QFETCH(QString, message);
         QVERIFY(!store(QStringLiteral("StorePairF"), {{QStringLiteral("@PairIDs"), text("4")}}));
         const ErrorPtr error = store(procedure, {{parameter, text(list)}});
         QVERIFY(error);
-        QVERIFY2(error->Description.contains(QStringLiteral("whole numbers")), qPrintable(error->Description));
+        QVERIFY2(error->Description.contains(message), qPrintable(error->Description));
         QCOMPARE(stored(QStringLiteral("FilterPair"), QStringLiteral("PairID")), QStringList{"4"});
     }
 
@@ -356,14 +360,6 @@ private Q_SLOTS:
         const ErrorPtr error = store(QStringLiteral("StoreCategoryF"), {{QStringLiteral("@Categories"), text(keys)}});
         QVERIFY2(!error, error ? qPrintable(error->Description) : "");
         QCOMPARE(stored(QStringLiteral("FilterCategory"), QStringLiteral("Category, Attribute, Value")), rows);
-    }
-
-    void categoryKeyOfFourPartsIsRejected()
-    {
-        const ErrorPtr error = store(QStringLiteral("StoreCategoryF"),
-                                     {{QStringLiteral("@Categories"), text("Banks|Rating|AA|x")}});
-        QVERIFY(error);
-        QVERIFY(error->Description.contains(QStringLiteral("at most three parts")));
     }
 
     void categorySelectionSelectsCounterparties_data()
