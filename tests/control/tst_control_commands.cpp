@@ -28,12 +28,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QToolButton>
 #include <QMenu>
 
@@ -204,6 +207,7 @@ private Q_SLOTS:
     void shouldShowNoRowsWithoutReportOrResult();
     void shouldKeepPanelPlaceAndVisibilityForNextReport();
     void shouldPopUpFilterMenuOnTitleBar();
+    void shouldSetCounterpartiesThroughTreeDialog();
 
 private:
     QTemporaryDir m_dir;
@@ -718,6 +722,35 @@ void tst_ControlCommands::shouldPopUpFilterMenuOnTitleBar()
     QMenu *menu = toolOf(control, QStringLiteral("ID_FilterMenu"))->action()->menu();
     QTRY_VERIFY(menu->isVisible());
     menu->hide();
+}
+
+void tst_ControlCommands::shouldSetCounterpartiesThroughTreeDialog()
+{
+    Marvolt control;
+    control.setWindowType(0);
+    auto *cpty = qobject_cast<widgets::ElapsedBut *>(control.filterControl(fcCptyBox).Common.data());
+    QVERIFY(cpty);
+    QString picked;
+    // The dialog is modal: the user's part is played from inside its loop.
+    QTimer::singleShot(0, this, [&picked] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        auto *tree = dialog ? dialog->findChild<QTreeWidget *>(QStringLiteral("treeCategory")) : nullptr;
+        if (!tree || tree->topLevelItemCount() == 0 || tree->topLevelItem(0)->childCount() == 0)
+            return;
+        QTreeWidgetItem *entry = tree->topLevelItem(0)->child(0);
+        picked = entry->text(0);
+        entry->setCheckState(0, Qt::Checked);
+        dialog->accept();
+    });
+    QTimer::singleShot(10000, this, [] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    Q_EMIT cpty->Click();
+    QVERIFY(!picked.isEmpty());
+    QCOMPARE(control.report()->Bank, QStringList{picked});
+    QCOMPARE(cpty->Titul(), picked);
+    QVERIFY(toolOf(control, QStringLiteral("ID_undo"))->Enabled());
 }
 
 QTEST_MAIN(tst_ControlCommands)
