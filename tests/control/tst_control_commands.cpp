@@ -35,10 +35,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-#include <QTreeWidget>
-#include <QToolButton>
 #include <QMenu>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
 
 namespace {
 
