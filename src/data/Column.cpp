@@ -104,13 +104,6 @@ void Column::setNull(std::size_t row)
         m_bytes[row] = quint8(DataType::Empty);
 }
 
-void Column::setVariant(std::size_t row, DataType t, qint64 payload)
-{
-    clearNull(row);
-    m_bytes[row] = quint8(t);
-    m_words[row] = payload;
-}
-
 void Column::setInt64Other(std::size_t row, qint64 v)
 {
     // Int and Bool columns are handled inline by setInt64().
@@ -134,10 +127,7 @@ void Column::setDoubleOther(std::size_t row, double v)
 
 void Column::setTextOther(std::size_t row, const QString &text)
 {
-    if (m_kind == Kind::Variant) {
-        setVariant(row, DataType::VarWChar, m_pool->intern(text));
-        return;
-    }
+    // String and Variant columns are handled inline by setText().
     if (!setValue(row, Value(text)))
         setNull(row);
 }

@@ -78,10 +78,14 @@ public:
     }
     void setText(std::size_t row, const QString &text)
     {
-        if (m_kind != Kind::String)
-            return setTextOther(row, text);
-        clearNull(row);
-        m_ids[row] = m_pool->intern(text);
+        if (m_kind == Kind::String) {
+            clearNull(row);
+            m_ids[row] = m_pool->intern(text);
+        } else if (m_kind == Kind::Variant) {
+            setVariant(row, DataType::VarWChar, m_pool->intern(text));
+        } else {
+            setTextOther(row, text);
+        }
     }
     /// Stores the value converted to the column's type. Returns false, leaving
     /// the cell unchanged, when a non-null value cannot be converted.
@@ -92,7 +96,12 @@ public:
 
 private:
     void clearNull(std::size_t row) { m_nulls[row >> 6] &= ~(quint64(1) << (row & 63)); }
-    void setVariant(std::size_t row, DataType t, qint64 payload);
+    void setVariant(std::size_t row, DataType t, qint64 payload)
+    {
+        clearNull(row);
+        m_bytes[row] = quint8(t);
+        m_words[row] = payload;
+    }
     void setInt64Other(std::size_t row, qint64 v);
     void setDoubleOther(std::size_t row, double v);
     void setTextOther(std::size_t row, const QString &text);

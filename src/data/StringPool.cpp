@@ -15,23 +15,33 @@ quint32 StringPool::internSlow(const QString &text)
         const bool borrowed = !text.isEmpty() && !text.data_ptr().isMutable();
         m_strings.push_back(borrowed ? QString(text.constData(), text.size()) : text);
         m_index.insert(m_strings.back(), id);
-        if (m_strings.size() * 2 > m_recent.size() && m_recentBits < MaxRecentBits)
-            growRecent();
+        if (m_strings.size() * 2 > m_buffers.size() && m_bufferBits < MaxBufferBits)
+            growBuffers();
     }
-    // Only buffers the cache can keep alive are worth remembering.
-    if (text.data_ptr().isMutable()) {
-        Recent &recent = m_recent[slotOf(text, m_recentBits)];
-        recent.text = text;
-        recent.id = id;
-    }
+    rememberBuffer(text, id);
     return id;
 }
 
-void StringPool::growRecent()
+void StringPool::rememberBuffer(const QString &text, quint32 id)
 {
-    ++m_recentBits;
-    // Forgetting the cached buffers is fine: they are found again on first use.
-    m_recent.assign(std::size_t(1) << m_recentBits, Recent());
+    // A buffer the pool does not keep could be freed after this call and its
+    // address reused for another text, so it is not worth (nor safe) keeping.
+    // The empty string is left out: every empty QString shares one address.
+    const QString &kept = m_strings[id];
+    if (text.isEmpty() || quint64(text.size()) >= Unused || kept.constData() != text.constData()
+        || kept.size() != text.size())
+        return;
+    Buffer &buffer = m_buffers[slotOf(text.constData(), m_bufferBits)];
+    buffer.data = text.constData();
+    buffer.size = quint32(text.size());
+    buffer.id = id;
+}
+
+void StringPool::growBuffers()
+{
+    ++m_bufferBits;
+    // Forgetting the remembered buffers is fine: they are found again on first use.
+    m_buffers.assign(std::size_t(1) << m_bufferBits, Buffer());
 }
 
 std::size_t StringPool::byteSize() const

@@ -22,12 +22,12 @@ public:
     {
         // Loaders mostly hand in the same few QString objects again and again
         // (a report sets one filter text on many rows): recognise those by
-        // their buffer before hashing the characters. The cache holds a copy,
-        // so a cached buffer cannot be freed and reused for another text.
-        const Recent &recent = m_recent[slotOf(text, m_recentBits)];
-        if (recent.text.constData() == text.constData() && recent.text.size() == text.size()
-            && !text.isEmpty())
-            return recent.id;
+        // their buffer before hashing the characters. Only buffers the pool
+        // itself keeps are remembered, so a remembered buffer is never freed
+        // and reused for another text while the pool lives.
+        const Buffer &buffer = m_buffers[slotOf(text.constData(), m_bufferBits)];
+        if (buffer.data == text.constData() && quint64(buffer.size) == quint64(text.size()))
+            return buffer.id;
         return internSlow(text);
     }
     const QString &at(quint32 id) const { return m_strings[id]; }
@@ -39,27 +39,33 @@ private:
     quint32 internSlow(const QString &text);
     /// A cache slot from the buffer address; multiplying spreads buffers that
     /// an allocator placed at regular distances over all the slots.
-    static std::size_t slotOf(const QString &text, int bits)
+    static std::size_t slotOf(const QChar *data, int bits)
     {
-        return std::size_t((quint64(quintptr(text.constData())) * 0x9E3779B97F4A7C15ULL) >> (64 - bits));
+        return std::size_t((quint64(quintptr(data)) * 0x9E3779B97F4A7C15ULL) >> (64 - bits));
     }
+    /// Remembers text's buffer for id when it is the buffer the pool keeps.
+    void rememberBuffer(const QString &text, quint32 id);
     /// Grows the cache with the number of distinct texts, so that a column of
     /// thousands of different texts (a filter per row group) still finds them
     /// by their buffer rather than by hashing their characters.
-    void growRecent();
+    void growBuffers();
 
-    struct Recent
+    static constexpr quint32 Unused = 0xFFFFFFFF;
+    /// A buffer of one of m_strings: its characters' address, length and id.
+    /// Plain values, no reference: m_strings keeps the buffer alive.
+    struct Buffer
     {
-        QString text;
+        const QChar *data = nullptr;
+        quint32 size = Unused;   ///< no text is remembered with this size
         quint32 id = 0;
     };
-    static constexpr int MinRecentBits = 8;
-    static constexpr int MaxRecentBits = 14;
+    static constexpr int MinBufferBits = 8;
+    static constexpr int MaxBufferBits = 14;
 
     std::vector<QString> m_strings;
     QHash<QString, quint32> m_index;
-    int m_recentBits = MinRecentBits;
-    std::vector<Recent> m_recent = std::vector<Recent>(std::size_t(1) << MinRecentBits);
+    int m_bufferBits = MinBufferBits;
+    std::vector<Buffer> m_buffers = std::vector<Buffer>(std::size_t(1) << MinBufferBits);
 };
 
 } // namespace data
