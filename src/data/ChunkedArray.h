@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <type_traits>
 #include <vector>
 
 namespace data {
@@ -15,46 +20,71 @@ namespace data {
 /// and is never copied while it grows. The owner grows it ahead of use
 /// (RecordsetStorage doubles its row capacity up to one block, then adds
 /// blocks), so appending a row touches no array.
+///
+/// Blocks come zeroed from calloc: fresh memory from the system is zero
+/// already, so a large column is written once (by its values) rather than
+/// first cleared and then written.
 template <typename T>
 class ChunkedArray final
 {
+    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>,
+                  "blocks are raw zeroed memory");
+
 public:
     static constexpr int Shift = 16;
     static constexpr std::size_t BlockSize = std::size_t(1) << Shift;
     static constexpr std::size_t Mask = BlockSize - 1;
 
+    /// Elements available: at least what growTo() asked for, whole blocks past the first.
     std::size_t size() const { return m_size; }
 
-    const T &operator[](std::size_t i) const { return m_blocks[i >> Shift][i & Mask]; }
-    T &operator[](std::size_t i) { return m_blocks[i >> Shift][i & Mask]; }
+    const T &operator[](std::size_t i) const { return m_blocks[i >> Shift].get()[i & Mask]; }
+    T &operator[](std::size_t i) { return m_blocks[i >> Shift].get()[i & Mask]; }
 
-    /// Grows to n elements (never shrinks); the new elements are zero.
+    /// Grows to at least n elements (never shrinks); the new elements are zero.
     void growTo(std::size_t n)
     {
-        while (m_size < n) {
-            if (m_blocks.empty() || m_blocks.back().size() == BlockSize) {
+        if (n <= m_size)
+            return;
+        if (m_size < BlockSize) {
+            // The first block grows to what is asked, up to a full block.
+            const std::size_t first = std::min(n, BlockSize);
+            Block grown = allocate(first);
+            if (!m_blocks.empty())
+                std::memcpy(grown.get(), m_blocks.front().get(), m_size * sizeof(T));
+            else
                 m_blocks.emplace_back();
-                if (m_blocks.size() > 1)
-                    m_blocks.back().reserve(BlockSize);
-            }
-            std::vector<T> &block = m_blocks.back();
-            const std::size_t take = std::min(BlockSize - block.size(), n - m_size);
-            block.resize(block.size() + take);
-            m_size += take;
+            m_blocks.front() = std::move(grown);
+            m_size = first;
+        }
+        while (m_size < n) {
+            m_blocks.push_back(allocate(BlockSize));
+            m_size += BlockSize;
         }
     }
 
     /// Bytes held, counting unused capacity.
     std::size_t byteSize() const
     {
-        std::size_t bytes = m_blocks.capacity() * sizeof(std::vector<T>);
-        for (const auto &block : m_blocks)
-            bytes += block.capacity() * sizeof(T);
-        return bytes;
+        return m_blocks.capacity() * sizeof(Block) + m_size * sizeof(T);
     }
 
 private:
-    std::vector<std::vector<T>> m_blocks;
+    struct Free
+    {
+        void operator()(T *p) const { std::free(p); }
+    };
+    using Block = std::unique_ptr<T[], Free>;
+
+    static Block allocate(std::size_t count)
+    {
+        void *p = std::calloc(count, sizeof(T));
+        if (!p)
+            throw std::bad_alloc();
+        return Block(static_cast<T *>(p));
+    }
+
+    std::vector<Block> m_blocks;
     std::size_t m_size = 0;
 };
 
