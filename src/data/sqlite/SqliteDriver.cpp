@@ -30,6 +30,14 @@ struct StatementDeleter
 };
 using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 
+// A statement the driver keeps: released by a reset, so that it holds no
+// read transaction, and finalized only with the cache.
+struct StatementResetter
+{
+    void operator()(sqlite3_stmt *stmt) const { sqlite3_reset(stmt); }
+};
+using KeptStatement = std::unique_ptr<sqlite3_stmt, StatementResetter>;
+
 QString quotedIdentifier(const QString &name)
 {
     QString escaped = name;
@@ -160,6 +168,10 @@ bool SqliteDriver::open(int mode, ErrorPtr *error, const ExecutionControl *contr
 
 void SqliteDriver::close()
 {
+    // The statements belong to the handle: finalized first, or the close
+    // would leave the handle open until they are.
+    m_statements.clear();
+    m_statementsSchema = -1;
     std::lock_guard lock(m_handleMutex);
     if (m_db) {
         sqlite3_close_v2(m_db);
@@ -220,6 +232,39 @@ bool SqliteDriver::isWriteAheadLog() const
     }
     sqlite3_finalize(stmt);
     return wal;
+}
+
+void SqliteDriver::checkSchemaVersion()
+{
+    qint64 version = -1;
+    int rc = SQLITE_OK;
+    if (sqlite3_stmt *stmt = cachedStatement("PRAGMA main.schema_version", &rc)) {
+        if (sqlite3_step(stmt) == SQLITE_ROW)
+            version = sqlite3_column_int64(stmt, 0);
+        sqlite3_reset(stmt);
+    }
+    if (version < 0 || version != m_statementsSchema)
+        m_statements.clear();
+    m_statementsSchema = version;
+}
+
+sqlite3_stmt *SqliteDriver::cachedStatement(const char *sql, int *rc)
+{
+    const QByteArray key = QByteArray::fromRawData(sql, int(qstrlen(sql)));
+    if (const std::vector<sqlite3_stmt *> *kept = m_statements.find(key)) {
+        *rc = SQLITE_OK;
+        return kept->front();
+    }
+    sqlite3_stmt *raw = nullptr;
+    *rc = sqlite3_prepare_v2(m_db, sql, -1, &raw, nullptr);
+    if (*rc != SQLITE_OK || !raw) {
+        sqlite3_finalize(raw);
+        return nullptr;
+    }
+    std::vector<SqliteStatementCache::Statement> one;
+    one.emplace_back(raw);
+    m_statements.insert(QByteArray(sql), std::move(one));
+    return raw;
 }
 
 namespace {
@@ -288,6 +333,7 @@ ExecuteResult SqliteDriver::runProcedure(const ExecuteRequest &request, Executio
     ProcedureDefinition def;
     {
         ControlScope scope(m_db, m_activeControl, control, &SqliteDriver::progressHandler);
+        checkSchemaVersion();
         if (!loadProcedure(request.text, &def, &result.error))
             return result;
     }
@@ -317,7 +363,8 @@ ExecuteResult SqliteDriver::runProcedure(const ExecuteRequest &request, Executio
     bool ok;
     {
         ControlScope scope(m_db, m_activeControl, control, &SqliteDriver::progressHandler);
-        ok = SqliteScriptRunner(m_db, control, def.name, &def.resultSets).run(def.body, variables, result);
+        ok = SqliteScriptRunner(m_db, control, def.name, &def.resultSets, &m_statements)
+                 .run(def.body, variables, result);
     }
 
     // Clean-up runs without the control: a cancelled run must still drop its
@@ -407,9 +454,12 @@ bool SqliteDriver::loadProcedure(const QString &name, ProcedureDefinition *defin
                                  ErrorPtr *error)
 {
     const QByteArray nameUtf8 = name.trimmed().toUtf8();
-    auto query = [&](const char *sql, Statement *stmt) {
-        sqlite3_stmt *raw = nullptr;
-        const int rc = sqlite3_prepare_v2(m_db, sql, -1, &raw, nullptr);
+    // Kept statements, reset (not finalized) when the next query replaces them.
+    auto query = [&](const char *sql, KeptStatement *stmt) {
+        // Released before the next is fetched: fetching may drop the cache.
+        stmt->reset();
+        int rc = SQLITE_OK;
+        sqlite3_stmt *raw = cachedStatement(sql, &rc);
         stmt->reset(raw);
         if (rc == SQLITE_OK)
             sqlite3_bind_text(raw, 1, nameUtf8.constData(), int(nameUtf8.size()), SQLITE_TRANSIENT);
@@ -423,7 +473,7 @@ bool SqliteDriver::loadProcedure(const QString &name, ProcedureDefinition *defin
         return false;
     };
 
-    Statement stmt;
+    KeptStatement stmt;
     int rc = query("SELECT name, body FROM sys_procedures WHERE name = ?1", &stmt);
     if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
@@ -498,6 +548,7 @@ bool SqliteDriver::procedureParameters(const QString &procedure, QList<Parameter
     }
     ExecutionControl control;
     ControlScope scope(m_db, m_activeControl, control, &SqliteDriver::progressHandler);
+    checkSchemaVersion();
     ProcedureDefinition def;
     if (!loadProcedure(procedure, &def, error))
         return false;

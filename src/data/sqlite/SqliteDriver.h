@@ -2,6 +2,7 @@
 
 #include "Driver.h"
 #include "ProcedureCatalog.h"
+#include "SqliteStatementCache.h"
 
 #include <QString>
 
@@ -30,6 +31,12 @@ class ConnectionString;
 /// all its writes are committed together, or none when a statement fails or
 /// the run is cancelled. On a read-only handle no transaction is held
 /// between statements, so a long report never blocks writers.
+///
+/// The handle keeps the prepared statements of the procedures it ran and of
+/// its catalog look-ups, so a procedure run again (the filter-store calls
+/// before every report) is not parsed again. The catalog is still read on
+/// every call, so a reinstalled procedure takes effect at once; the kept
+/// statements go when the handle closes or the main schema changes.
 class SqliteDriver final : public Driver
 {
 public:
@@ -72,6 +79,12 @@ private:
     bool exec(const char *sql, ErrorPtr *error = nullptr, const ExecutionControl *control = nullptr);
     /// Whether the open file uses write-ahead logging.
     bool isWriteAheadLog() const;
+    /// Drops the kept statements when the main schema changed since they were
+    /// prepared: a statement's columns (SELECT *) may differ after it.
+    void checkSchemaVersion();
+    /// A kept statement for sql (prepared on first use), reset and unbound;
+    /// null with *rc set when it does not prepare. Reset it after use.
+    sqlite3_stmt *cachedStatement(const char *sql, int *rc);
 
     QString m_path;
     int m_busyTimeoutMs = DefaultBusyTimeoutMs;
@@ -79,6 +92,8 @@ private:
     int m_mode = adModeUnknown;
 
     sqlite3 *m_db = nullptr;
+    SqliteStatementCache m_statements;
+    qint64 m_statementsSchema = -1;   // main schema_version the kept statements were prepared at
     std::mutex m_handleMutex;   // interrupt() against close()
 
     // Busy handler state: the control of the running request (may be null)

@@ -3,6 +3,7 @@
 #include "ExecutionControl.h"
 #include "SqliteError.h"
 #include "SqliteResultBuilder.h"
+#include "SqliteStatementCache.h"
 #include "SqliteValues.h"
 
 #include <sqlite3.h>
@@ -12,12 +13,6 @@
 namespace data {
 
 namespace {
-
-struct StatementDeleter
-{
-    void operator()(sqlite3_stmt *stmt) const { sqlite3_finalize(stmt); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 
 bool assignsVariables(sqlite3_stmt *stmt)
 {
@@ -34,8 +29,9 @@ bool assignsVariables(sqlite3_stmt *stmt)
 
 SqliteScriptRunner::SqliteScriptRunner(sqlite3 *db, ExecutionControl &control,
                                        const QString &procedureName,
-                                       const QList<QList<ProcedureColumn>> *declared)
-    : m_db(db), m_control(control), m_procedure(procedureName), m_declared(declared)
+                                       const QList<QList<ProcedureColumn>> *declared,
+                                       SqliteStatementCache *cache)
+    : m_db(db), m_control(control), m_procedure(procedureName), m_declared(declared), m_cache(cache)
 {
 }
 
@@ -75,10 +71,27 @@ bool SqliteScriptRunner::bindAll(sqlite3_stmt *stmt, const Variables &variables,
 bool SqliteScriptRunner::run(const QString &script, Variables &variables, ExecuteResult &result)
 {
     const QByteArray utf8 = script.toUtf8();
-    const char *tail = utf8.constData();
-    const char *const end = tail + utf8.size();
     int resultSetCount = 0;
 
+    if (m_cache) {
+        if (const std::vector<sqlite3_stmt *> *cached = m_cache->find(utf8)) {
+            for (sqlite3_stmt *stmt : *cached) {
+                if (m_control.shouldStop()) {
+                    fail(SQLITE_INTERRUPT, result);
+                    return false;
+                }
+                if (!runStatement(stmt, variables, result, resultSetCount))
+                    return false;
+            }
+            return true;
+        }
+    }
+
+    // Statements are prepared one at a time, each after the one before has
+    // run: a statement may use a table an earlier one created.
+    std::vector<SqliteStatementCache::Statement> prepared;
+    const char *tail = utf8.constData();
+    const char *const end = tail + utf8.size();
     while (tail < end) {
         if (m_control.shouldStop()) {
             fail(SQLITE_INTERRUPT, result);
@@ -86,67 +99,87 @@ bool SqliteScriptRunner::run(const QString &script, Variables &variables, Execut
         }
         sqlite3_stmt *raw = nullptr;
         const char *next = nullptr;
-        const int prepared = sqlite3_prepare_v2(m_db, tail, int(end - tail), &raw, &next);
-        Statement stmt(raw);
-        if (prepared != SQLITE_OK) {
-            fail(prepared, result);
+        const int rc = sqlite3_prepare_v2(m_db, tail, int(end - tail), &raw, &next);
+        SqliteStatementCache::Statement stmt(raw);
+        if (rc != SQLITE_OK) {
+            fail(rc, result);
             return false;
         }
         tail = next;
         if (!stmt)
             continue;   // only blanks or comments were left
-        if (!bindAll(stmt.get(), variables, result))
+        if (!runStatement(stmt.get(), variables, result, resultSetCount))
             return false;
-
-        const sqlite3_int64 changesBefore = sqlite3_total_changes64(m_db);
-        int rc = SQLITE_DONE;
-        if (sqlite3_column_count(stmt.get()) == 0) {
-            while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-            }
-        } else if (!m_procedure.isEmpty() && assignsVariables(stmt.get())) {
-            rc = sqlite3_step(stmt.get());
-            if (rc == SQLITE_ROW) {
-                const int n = sqlite3_column_count(stmt.get());
-                for (int i = 0; i < n; ++i) {
-                    const QString key = QString::fromUtf8(sqlite3_column_name(stmt.get(), i)).toLower();
-                    const SqliteValues::Cell cell = SqliteValues::readCell(stmt.get(), i);
-                    auto it = variables.find(key);
-                    if (it == variables.end()) {
-                        const DataType type = SqliteValues::typeFromStorage(cell.storage);
-                        variables.insert(key, Variable{type, SqliteValues::toValue(cell, type)});
-                    } else {
-                        it->value = SqliteValues::toValue(cell, it->type);
-                    }
-                }
-                // Only the first row assigns; the rest need not be computed.
-                rc = SQLITE_DONE;
-            } else if (rc == SQLITE_DONE) {
-                // No row: declared variables keep their values; new names exist, as null.
-                const int n = sqlite3_column_count(stmt.get());
-                for (int i = 0; i < n; ++i) {
-                    const QString key = QString::fromUtf8(sqlite3_column_name(stmt.get(), i)).toLower();
-                    if (!variables.contains(key))
-                        variables.insert(key, Variable{DataType::Variant, Value()});
-                }
-            }
-        } else {
-            const QList<ProcedureColumn> *declared =
-                m_declared && resultSetCount < m_declared->size() ? &m_declared->at(resultSetCount)
-                                                                  : nullptr;
-            RecordsetPtr rs;
-            rc = SqliteResultBuilder(stmt.get(), declared).build(&rs);
-            if (rc == SQLITE_DONE) {
-                result.results.push_back(std::move(rs));
-                ++resultSetCount;
-            }
-        }
-        if (rc != SQLITE_DONE) {
-            fail(rc, result);
-            return false;
-        }
-        if (sqlite3_total_changes64(m_db) != changesBefore)
-            result.recordsAffected += long(sqlite3_changes64(m_db));
+        if (m_cache)
+            prepared.push_back(std::move(stmt));
     }
+    // Only a script that ran to its end is kept: every statement of it is known.
+    if (m_cache)
+        m_cache->insert(utf8, std::move(prepared));
+    return true;
+}
+
+bool SqliteScriptRunner::runStatement(sqlite3_stmt *stmt, Variables &variables, ExecuteResult &result,
+                                      int &resultSetCount)
+{
+    // Reset on every way out: a statement left mid-step would keep its read
+    // transaction open, and a cached one is stepped again by a later run.
+    struct ResetOnExit
+    {
+        sqlite3_stmt *stmt;
+        ~ResetOnExit() { sqlite3_reset(stmt); }
+    } resetOnExit{stmt};
+
+    if (!bindAll(stmt, variables, result))
+        return false;
+
+    const sqlite3_int64 changesBefore = sqlite3_total_changes64(m_db);
+    int rc = SQLITE_DONE;
+    if (sqlite3_column_count(stmt) == 0) {
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+    } else if (!m_procedure.isEmpty() && assignsVariables(stmt)) {
+        rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW) {
+            const int n = sqlite3_column_count(stmt);
+            for (int i = 0; i < n; ++i) {
+                const QString key = QString::fromUtf8(sqlite3_column_name(stmt, i)).toLower();
+                const SqliteValues::Cell cell = SqliteValues::readCell(stmt, i);
+                auto it = variables.find(key);
+                if (it == variables.end()) {
+                    const DataType type = SqliteValues::typeFromStorage(cell.storage);
+                    variables.insert(key, Variable{type, SqliteValues::toValue(cell, type)});
+                } else {
+                    it->value = SqliteValues::toValue(cell, it->type);
+                }
+            }
+            // Only the first row assigns; the rest need not be computed.
+            rc = SQLITE_DONE;
+        } else if (rc == SQLITE_DONE) {
+            // No row: declared variables keep their values; new names exist, as null.
+            const int n = sqlite3_column_count(stmt);
+            for (int i = 0; i < n; ++i) {
+                const QString key = QString::fromUtf8(sqlite3_column_name(stmt, i)).toLower();
+                if (!variables.contains(key))
+                    variables.insert(key, Variable{DataType::Variant, Value()});
+            }
+        }
+    } else {
+        const QList<ProcedureColumn> *declared =
+            m_declared && resultSetCount < m_declared->size() ? &m_declared->at(resultSetCount) : nullptr;
+        RecordsetPtr rs;
+        rc = SqliteResultBuilder(stmt, declared).build(&rs);
+        if (rc == SQLITE_DONE) {
+            result.results.push_back(std::move(rs));
+            ++resultSetCount;
+        }
+    }
+    if (rc != SQLITE_DONE) {
+        fail(rc, result);
+        return false;
+    }
+    if (sqlite3_total_changes64(m_db) != changesBefore)
+        result.recordsAffected += long(sqlite3_changes64(m_db));
     return true;
 }
 
