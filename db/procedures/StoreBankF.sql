@@ -6,10 +6,11 @@
 -- @Banks holds the entries joined with '|'. NULL, an empty text or a list whose
 -- first entry is All stores nothing, which is no restriction. Entries are
 -- trimmed and empty ones skipped.
+-- The list is split where it is used (no working table: creating one would
+-- make the connection prepare its kept statements again).
 INSERT INTO ArgumentCheck (Reason) SELECT 'missing' WHERE @UserName IS NULL OR @ownID IS NULL;
-DROP TABLE IF EXISTS temp.StoreList;
-CREATE TEMP TABLE StoreList (Entry TEXT NOT NULL);
-INSERT INTO temp.StoreList (Entry)
+DELETE FROM FilterBank WHERE UserName = @UserName AND OwnerID = @ownID;
+INSERT INTO FilterBank (UserName, OwnerID, Bank1ID)
 WITH RECURSIVE
     src(txt) AS (SELECT COALESCE(@Banks, '')),
     split(item, rest) AS (
@@ -17,9 +18,6 @@ WITH RECURSIVE
         WHERE txt <> '' AND substr(txt, 1, instr(txt || '|', '|') - 1) <> 'All'
         UNION ALL
         SELECT substr(rest, 1, instr(rest, '|') - 1), substr(rest, instr(rest, '|') + 1)
-        FROM split WHERE rest <> '')
-SELECT DISTINCT trim(item) FROM split WHERE item IS NOT NULL AND trim(item) <> '';
-DELETE FROM FilterBank WHERE UserName = @UserName AND OwnerID = @ownID;
-INSERT INTO FilterBank (UserName, OwnerID, Bank1ID)
-SELECT DISTINCT @UserName, @ownID, Entry FROM temp.StoreList;
-DROP TABLE temp.StoreList;
+        FROM split WHERE rest <> ''),
+    entries(Entry) AS (SELECT DISTINCT trim(item) FROM split WHERE item IS NOT NULL AND trim(item) <> '')
+SELECT DISTINCT @UserName, @ownID, Entry FROM entries;
