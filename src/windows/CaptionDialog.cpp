@@ -1,5 +1,6 @@
 #include "CaptionDialog.h"
 
+#include "OkCancelButtons.h"
 #include "TextTable.h"
 
 #include <QDialogButtonBox>
@@ -9,8 +10,6 @@
 
 namespace {
 constexpr int CaptionTitleText = 13086;   // "Change Columns Caption"
-constexpr int OkText = 3010;              // "Ok"
-constexpr int CancelText = 3006;          // "Cancel"
 } // namespace
 
 CaptionDialog::CaptionDialog(const QString &oldCaption, QWidget *parent)
@@ -23,20 +22,14 @@ CaptionDialog::CaptionDialog(const QString &oldCaption, QWidget *parent)
     m_txtCaption->setObjectName(QStringLiteral("txtCaption"));
     m_txtCaption->selectAll();
 
-    auto *buttons = new QDialogButtonBox(this);
-    m_btnOk = buttons->addButton(TextTable::LoadText(OkText), QDialogButtonBox::AcceptRole);
-    m_btnOk->setObjectName(QStringLiteral("btnOk"));
-    m_btnCancel = buttons->addButton(TextTable::LoadText(CancelText), QDialogButtonBox::RejectRole);
-    m_btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    // Enter triggers OK only while it is enabled (QDialog skips a disabled
-    // default button); Cancel must never become the default through focus.
-    m_btnOk->setDefault(true);
-    m_btnCancel->setAutoDefault(false);
+    const OkCancelButtons buttons = OkCancelButtons::create(this);
+    m_btnOk = buttons.ok;
+    m_btnCancel = buttons.cancel;
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_txtCaption);
     layout->addStretch();
-    layout->addWidget(buttons);
+    layout->addWidget(buttons.box);
     setMinimumWidth(340);
 
     connect(m_txtCaption, &QLineEdit::textChanged, this, &CaptionDialog::updateOkButton);

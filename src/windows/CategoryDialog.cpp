@@ -2,7 +2,6 @@
 
 #include "CategoryRecord.h"
 #include "DealVocabulary.h"
-#include "DirectoryProvider.h"
 #include "SessionContext.h"
 #include "TextTable.h"
 
@@ -46,13 +45,9 @@ CategoryDialog::CategoryDialog(const QStringList &keys, QWidget *parent)
     addPopupMenu(QStringLiteral("ID_PopUpValues"), {ValueLevel}, {clearValues, clearAll, invert});
     currentNodeChanged(nullptr);
 
-    DirectoryProvider &directory = DirectoryProvider::instance();
-    const QList<CategoryRecord> categories = directory.CategoryList();
-    if (categories.isEmpty() && directory.lastError()) {
-        showLoadError(tr("The counterparty categories cannot be read: %1")
-                          .arg(directory.lastError()->Description));
+    QList<CategoryRecord> categories;
+    if (!readCategories(categories))
         return;
-    }
     build(categories);
     showTop();
     restore(keys);

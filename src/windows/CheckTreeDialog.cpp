@@ -1,5 +1,8 @@
 #include "CheckTreeDialog.h"
 
+#include "CategoryRecord.h"
+#include "DirectoryProvider.h"
+
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -130,12 +133,17 @@ void CheckTreeDialog::setNodeBold(QTreeWidgetItem *node, bool bold)
     node->setFont(0, font);
 }
 
-void CheckTreeDialog::showLoadError(const QString &description)
+bool CheckTreeDialog::readCategories(QList<CategoryRecord> &categories)
 {
-    m_error->setText(description);
+    DirectoryProvider &directory = DirectoryProvider::instance();
+    categories = directory.CategoryList();
+    if (!categories.isEmpty() || !directory.lastError())
+        return true;
+    m_error->setText(tr("The counterparty categories cannot be read: %1").arg(directory.lastError()->Description));
     m_error->setVisible(true);
     m_buttons->button(QDialogButtonBox::Ok)->setEnabled(false);
     m_tools->setEnabled(false);
+    return false;
 }
 
 void CheckTreeDialog::showTop()

@@ -9,6 +9,7 @@ class QDialogButtonBox;
 class QLabel;
 class QMenu;
 class QToolBar;
+struct CategoryRecord;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -54,9 +55,10 @@ protected:
     void setNodeChecked(QTreeWidgetItem *node, bool checked);
     void setNodeBold(QTreeWidgetItem *node, bool bold);
 
-    /// The tree could not be filled: shows why and leaves only Cancel, so
-    /// that an empty tree is never taken for "nothing selected".
-    void showLoadError(const QString &description);
+    /// The counterparty categories of the directory. When they cannot be
+    /// read, shows why, leaves only Cancel (so that an empty tree is never
+    /// taken for "nothing selected") and returns false.
+    bool readCategories(QList<CategoryRecord> &categories);
     /// Expands the top-level nodes and shows the first node.
     void showTop();
 

@@ -1,5 +1,6 @@
 #include "NewFilter.h"
 
+#include "OkCancelButtons.h"
 #include "RegistrySettings.h"
 #include "TextTable.h"
 
@@ -12,11 +13,9 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int CancelText = 3006;          // "Cancel"
 constexpr int WindowTitleText = 3007;     // "New Stored Filter"
 constexpr int NameLabelText = 3008;       // "Name Stored Filter"
 constexpr int DescriptionLabelText = 3009; // "Description"
-constexpr int OkText = 3010;              // "Ok"
 constexpr int ConflictNameText = 3011;    // "Name "
 constexpr int ConflictReservedText = 3012; // " reserved!"
 constexpr int ConflictHintText = 3013;    // "Input a different name."
@@ -44,20 +43,14 @@ NewFilter::NewFilter(const QStringList &existingNames, QWidget *parent)
     form->addRow(m_lblName, m_txtName);
     form->addRow(m_lblDescription, m_txtDescription);
 
-    auto *buttons = new QDialogButtonBox(this);
-    m_btnOk = buttons->addButton(TextTable::LoadText(OkText), QDialogButtonBox::AcceptRole);
-    m_btnOk->setObjectName(QStringLiteral("btnOk"));
-    m_btnCancel = buttons->addButton(TextTable::LoadText(CancelText), QDialogButtonBox::RejectRole);
-    m_btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    // Enter confirms only while OK is enabled (QDialog skips a disabled
-    // default button); Cancel must not become the default through focus.
-    m_btnOk->setDefault(true);
-    m_btnCancel->setAutoDefault(false);
+    const OkCancelButtons buttons = OkCancelButtons::create(this);
+    m_btnOk = buttons.ok;
+    m_btnCancel = buttons.cancel;
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addStretch();
-    layout->addWidget(buttons);
+    layout->addWidget(buttons.box);
     setMinimumWidth(380);
 
     connect(m_txtName, &QLineEdit::textChanged, this, &NewFilter::updateOkButton);

@@ -2,7 +2,6 @@
 
 #include "CategoryRecord.h"
 #include "DealVocabulary.h"
-#include "DirectoryProvider.h"
 #include "Report.h"
 #include "TextTable.h"
 
@@ -25,13 +24,9 @@ TcidDialog::TcidDialog(Report *report, QWidget *parent)
     QAction *clearCategory = addCommand(ClearCategory, tr("Clear Categories"));
     addPopupMenu(QStringLiteral("ID_PopUpCategory"), {1, 2}, {clearAll, clearCategory});
 
-    DirectoryProvider &directory = DirectoryProvider::instance();
-    const QList<CategoryRecord> categories = directory.CategoryList();
-    if (categories.isEmpty() && directory.lastError()) {
-        showLoadError(tr("The counterparty categories cannot be read: %1")
-                          .arg(directory.lastError()->Description));
+    QList<CategoryRecord> categories;
+    if (!readCategories(categories))
         return;
-    }
     build(categories);
     showTop();
     if (m_report)

@@ -58,6 +58,12 @@ private Q_SLOTS:
     void shouldRenderPanelWhereItWasLeft();
 
 private:
+    /// A fresh session on the demo database with a settings store of its own.
+    void openSession(const QString &use);
+    /// Shows the control at 1280x800 with the open position report, as a
+    /// host sets it up, and runs the report.
+    bool showOpenPositions(Marvolt &control);
+
     QTemporaryDir m_dir;
     QString m_db;
 };
@@ -75,6 +81,33 @@ void tst_Screenshots::initTestCase()
     QVERIFY2(db::DemoDatabase::build(options, nullptr, &error), qPrintable(error));
     Clock::setToday(Today);
     QVERIFY(QDir().mkpath(QStringLiteral("screenshots")));
+}
+
+void tst_Screenshots::openSession(const QString &use)
+{
+    RegistryAccess::instance().setPath(
+        m_dir.filePath(QStringLiteral("registry-%1-%2.sqlite").arg(use, QString::fromLatin1(QTest::currentDataTag()))));
+    SharedValues::reset();
+    SessionContext::resetInstance();
+    SessionContext::instance().OpenSession(QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(m_db));
+    SessionContext::instance().setCurrentUserName(QStringLiteral("dealer"));
+}
+
+bool tst_Screenshots::showOpenPositions(Marvolt &control)
+{
+    control.resize(1280, 800);
+    control.setProperty("FormatRate", QStringLiteral("0.0000"));
+    control.setProperty("FormatValue", QStringLiteral("#,##0.00"));
+    control.setWindowType(0);
+    control.show();
+    if (!QTest::qWaitForWindowExposed(&control))
+        return false;
+    QSignalSpy ended(&control, &Marvolt::UnActivProgress);
+    control.RefreshData();
+    if (ended.isEmpty() && !ended.wait(30000))
+        return false;
+    QTest::qWait(50);
+    return true;
 }
 
 void tst_Screenshots::cleanupTestCase()
@@ -101,23 +134,9 @@ void tst_Screenshots::shouldRenderOpenPositionsInLanguage()
     QFETCH(TextTable::Language, language);
     QFETCH(QStringList, toolCaptions);
     TextTable::setLanguage(language);
-    RegistryAccess::instance().setPath(m_dir.filePath(QStringLiteral("registry-%1.sqlite").arg(QTest::currentDataTag())));
-    SharedValues::reset();
-    SessionContext::resetInstance();
-    SessionContext::instance().OpenSession(QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(m_db));
-    SessionContext::instance().setCurrentUserName(QStringLiteral("dealer"));
-
+    openSession(QStringLiteral("lang"));
     Marvolt control;
-    control.resize(1280, 800);
-    // What a host sets before it chooses a report.
-    control.setProperty("FormatRate", QStringLiteral("0.0000"));
-    control.setProperty("FormatValue", QStringLiteral("#,##0.00"));
-    control.setWindowType(0);
-    control.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&control));
-    QSignalSpy ended(&control, &Marvolt::UnActivProgress);
-    control.RefreshData();
-    QVERIFY(!ended.isEmpty() || ended.wait(30000));
+    QVERIFY(showOpenPositions(control));
     control.mainTable()->expandAllGroups();
     QTest::qWait(50);
 
@@ -151,28 +170,14 @@ void tst_Screenshots::shouldRenderPanelWhereItWasLeft()
 {
     QFETCH(int, align);
     TextTable::setLanguage(TextTable::Language::English);
-    RegistryAccess::instance().setPath(
-        m_dir.filePath(QStringLiteral("registry-dock-%1.sqlite").arg(QTest::currentDataTag())));
-    SharedValues::reset();
-    SessionContext::resetInstance();
-    SessionContext::instance().OpenSession(QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(m_db));
-    SessionContext::instance().setCurrentUserName(QStringLiteral("dealer"));
+    openSession(QStringLiteral("dock"));
     AllSettings stored;
     stored.QPAlign = AlignQEnum(align);
     stored.QPPosition = {300.0f, 200.0f};
     QVERIFY(RegistrySettings::SaveViewSetting(QStringLiteral("Currency Pairs"), stored));
 
     Marvolt control;
-    control.resize(1280, 800);
-    control.setProperty("FormatRate", QStringLiteral("0.0000"));
-    control.setProperty("FormatValue", QStringLiteral("#,##0.00"));
-    control.setWindowType(0);
-    control.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&control));
-    QSignalSpy ended(&control, &Marvolt::UnActivProgress);
-    control.RefreshData();
-    QVERIFY(!ended.isEmpty() || ended.wait(30000));
-    QTest::qWait(50);
+    QVERIFY(showOpenPositions(control));
     QVERIFY(control.grab().save(QDir(QStringLiteral("screenshots")).absoluteFilePath(
         QStringLiteral("panel-%1.png").arg(QString::fromLatin1(QTest::currentDataTag()))), "PNG"));
 
