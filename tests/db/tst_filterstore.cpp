@@ -331,6 +331,80 @@ private Q_SLOTS:
         QCOMPARE(stored(QStringLiteral("FilterPair"), QStringLiteral("PairID")), QStringList{"4"});
     }
 
+    void rejectedListKeepsItsPreviousSelection_data()
+    {
+        QTest::addColumn<QString>("procedure");
+        QTest::addColumn<QString>("parameter");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("good");
+        QTest::addColumn<QString>("bad");
+        QTest::newRow("pairs-bad-entry-last") << "StorePairF" << "@PairIDs" << "FilterPair" << "PairID" << "4"
+                                              << "1|2|x";
+        QTest::newRow("currencies") << "StoreCcyF" << "@CcyIDs" << "FilterCcy" << "CcyID" << "4" << "x|1";
+        QTest::newRow("attributes-too-long") << "StoreAttributeF" << "@AttributeIDs" << "FilterAttribute"
+                                             << "AttributeID" << "4" << "1|1234567890123456789";
+        QTest::newRow("deal-types-lone-minus") << "StoreDealTypeF" << "@DealTypes" << "FilterDealType" << "DealType"
+                                               << "4" << "2|-";
+        QTest::newRow("statuses") << "StoreStatusF" << "@StatusIDs" << "FilterStatus" << "StatusID" << "4"
+                                  << "3| Checked ";
+        QTest::newRow("categories-value-without-attribute") << "StoreCategoryF" << "@Categories" << "FilterCategory"
+                                                            << "Category" << "Banks" << "Funds\nBanks||AA";
+    }
+
+    void rejectedListKeepsItsPreviousSelection()
+    {
+        QFETCH(QString, procedure);
+        QFETCH(QString, parameter);
+        QFETCH(QString, table);
+        QFETCH(QString, column);
+        QFETCH(QString, good);
+        QFETCH(QString, bad);
+        QVERIFY(!store(procedure, {{parameter, text(good)}}));
+        QVERIFY(store(procedure, {{parameter, text(bad)}}));
+        QCOMPARE(stored(table, column), QStringList{good});
+    }
+
+    // SQLite prepares every kept statement of a connection again after any
+    // schema change on it, a temporary table included; the filter store is
+    // written before every report run, so its procedures must change none.
+    void storeCallChangesNoSchema_data()
+    {
+        QTest::addColumn<QString>("procedure");
+        QTest::addColumn<Arguments>("arguments");
+        const auto list = [](const char *parameter, const char *value) {
+            return Arguments{{QString::fromLatin1(parameter), text(QString::fromLatin1(value))}};
+        };
+        QTest::newRow("StoreTCIDF") << "StoreTCIDF" << list("@TCIDs", "RD01|EB01");
+        QTest::newRow("StoreBankF") << "StoreBankF" << list("@Banks", "B1");
+        QTest::newRow("StorePairF") << "StorePairF" << list("@PairIDs", "1|2");
+        QTest::newRow("StoreCcyF") << "StoreCcyF" << list("@CcyIDs", "1");
+        QTest::newRow("StoreAttributeF") << "StoreAttributeF" << list("@AttributeIDs", "7");
+        QTest::newRow("StoreDealTypeF") << "StoreDealTypeF" << list("@DealTypes", "2|8");
+        QTest::newRow("StoreStatusF") << "StoreStatusF" << list("@StatusIDs", "3|-1");
+        QTest::newRow("StoreCategoryF") << "StoreCategoryF" << list("@Categories", "Banks|Rating");
+        QTest::newRow("StoreCondition") << "StoreCondition"
+                                        << Arguments{{QStringLiteral("@Kind"), Value(1)},
+                                                     {QStringLiteral("@Condition"), text("DealerID IN ('A', 'B')")}};
+    }
+
+    void storeCallChangesNoSchema()
+    {
+        QFETCH(QString, procedure);
+        QFETCH(Arguments, arguments);
+        const auto versions = [this] {
+            return dbtest::query(*m_conn, QStringLiteral("PRAGMA main.schema_version"))
+                   + dbtest::query(*m_conn, QStringLiteral("PRAGMA temp.schema_version"));
+        };
+        const QStringList before = versions();
+        QCOMPARE(before.size(), 2);
+        for (int call = 0; call < 2; ++call) {
+            const ErrorPtr error = store(procedure, arguments);
+            QVERIFY2(!error, error ? qPrintable(error->Description) : "");
+        }
+        QCOMPARE(versions(), before);
+    }
+
     void statusesKeepTheirNames()
     {
         QVERIFY(!store(QStringLiteral("StoreStatusF"), {{QStringLiteral("@StatusIDs"), text("3|-1|0")},
