@@ -2,8 +2,8 @@
 
 #include "HostWindow.h"
 
-#include "Clock.h"
 #include "CategoryDialog.h"
+#include "Clock.h"
 #include "MessageBoxSink.h"
 #include "MessageService.h"
 #include "ReportFactory.h"

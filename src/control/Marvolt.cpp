@@ -37,7 +37,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-
 namespace {
 
 constexpr int AutoRefreshMs = 10000;
