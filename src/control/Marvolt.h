@@ -254,7 +254,6 @@ private:
     void closeDetailWindow();
     void switchCurrencyPair(bool on);
     void changeColumnCaption();
-    void showTicket();
     void hideQueryPanel();
     /// Shows or hides the panel through the view settings and lays out again.
     void setQueryPanelVisible(bool visible);

@@ -121,7 +121,8 @@ void Marvolt::dispatchTool(const QString &id, bool checked)
          }},
         {QStringLiteral("id_currencypair"), [](Marvolt &c, bool on) { c.switchCurrencyPair(on); }},
         {QStringLiteral("id_caption"), [](Marvolt &c, bool) { c.changeColumnCaption(); }},
-        {QStringLiteral("id_showticket"), [](Marvolt &c, bool) { c.showTicket(); }},
+        // The deal of the current row, as a double click on it.
+        {QStringLiteral("id_showticket"), [](Marvolt &c, bool) { c.onGridDblClick(); }},
         // These change the report for its next run; they do not run it.
         {QStringLiteral("id_witharchive"), [](Marvolt &c, bool on) { c.setReportSwitch("WithArchive", on); }},
         {QStringLiteral("id_withtaxe"), [](Marvolt &c, bool on) { c.setReportSwitch("WithTaxe", on); }},
@@ -271,11 +272,6 @@ void Marvolt::changeColumnCaption()
     QString caption;
     if (CaptionDialog::ChangeColumn(m_clickedColumn->Caption(), caption, this) && m_clickedColumn)
         m_clickedColumn->setCaption(caption);
-}
-
-void Marvolt::showTicket()
-{
-    onGridDblClick();
 }
 
 void Marvolt::onComboSelChange(widgets::Tool *changed)

@@ -209,7 +209,6 @@ void Report::SetUtil(EventClass *Util)
                 col->setWidth(entry.width);
             }
         }
-        installGridReaders();
     }
     RebindTable();
     FormatValue();
@@ -225,18 +224,6 @@ void Report::SetUtil(EventClass *Util)
     SessionContext::instance().Trace(QStringLiteral("End Set Util"));
 }
 
-void Report::installGridReaders()
-{
-    QPointer<Report> self(this);
-    Main_Table->setCellReader([self](int row, int col) {
-        return self ? self->FitchData(col, row) : QVariant();
-    });
-    Main_Table->setRowReader([self](int row, QVector<QVariant> &values) {
-        if (self)
-            self->readRow(row, values);
-    });
-}
-
 void Report::ClearUtil()
 {
     RegistrySettings::SaveViewSetting(App_Name, m_settings);
@@ -247,8 +234,6 @@ void Report::ClearUtil()
             layout.append({col->Key(), col->Position(), col->Caption(), col->Width()});
         }
         RegistrySettings::SaveColumnLayout(App_Name, layout);
-        Main_Table->setCellReader({});
-        Main_Table->setRowReader({});
     }
     m_util = nullptr;
     Main_Menu = nullptr;

@@ -220,7 +220,6 @@ private:
     void displayUpdate();
     void releaseConnection();
     void showQueryError(const data::Error &error);
-    void installGridReaders();
 
     int m_owner = 0;
     QPointer<EventClass> m_util;
