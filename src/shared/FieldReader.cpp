@@ -10,17 +10,17 @@ namespace {
 
 /// The format of pattern, parsed once: FitchData runs for every visible cell
 /// and the pattern changes only when the host sets a new one.
-const widgets::NumberFormat &formatFor(const QString &pattern)
+const NumberFormat &formatFor(const QString &pattern)
 {
-    static widgets::NumberFormat cached;
+    static NumberFormat cached;
     if (cached.pattern() != pattern)
-        cached = widgets::NumberFormat(pattern);
+        cached = NumberFormat(pattern);
     return cached;
 }
 
 QString formatted(const data::Value &value, const QString &pattern)
 {
-    const widgets::NumberFormat &format = formatFor(pattern);
+    const NumberFormat &format = formatFor(pattern);
     switch (value.type()) {
     case data::DataType::Currency:
         return format.format(value.toCurrency());

@@ -5,7 +5,6 @@
 #include "ProcedureCall.h"
 
 #include "DirectoryProvider.h"
-#include "GridColumn.h"
 
 #include <QLoggingCategory>
 
@@ -15,39 +14,39 @@ namespace ValueListFillers {
 
 namespace {
 
-void addAll(widgets::ValueList *list, const TwoRowTable &table)
+void addAll(ValueListSink *column, const TwoRowTable &table)
 {
     for (int i = 0; i < table.size(); ++i)
-        list->Add(table.id(i), table.text(i));
+        column->addValueListEntry(table.id(i), table.text(i));
 }
 
 } // namespace
 
-void FillPairValueList(widgets::GridColumn *column)
+void FillPairValueList(ValueListSink *column)
 {
     if (!column)
         return;
-    column->valueList()->Clear();
-    addAll(column->valueList(), DirectoryProvider::instance().PairList(true));
+    column->clearValueList();
+    addAll(column, DirectoryProvider::instance().PairList(true));
 }
 
-void FillCurrencyValueList(widgets::GridColumn *column)
+void FillCurrencyValueList(ValueListSink *column)
 {
     if (!column)
         return;
-    column->valueList()->Clear();
-    addAll(column->valueList(), DirectoryProvider::instance().CurrencyList(true));
+    column->clearValueList();
+    addAll(column, DirectoryProvider::instance().CurrencyList(true));
 }
 
-void FillBrokerValueList(widgets::GridColumn *column)
+void FillBrokerValueList(ValueListSink *column)
 {
     if (!column || Directories::current().Brokers.isEmpty())
         return;
-    column->valueList()->Clear();
-    addAll(column->valueList(), Directories::current().Brokers);
+    column->clearValueList();
+    addAll(column, Directories::current().Brokers);
 }
 
-void FillCounterpartyValueList(widgets::GridColumn *column)
+void FillCounterpartyValueList(ValueListSink *column)
 {
     if (!column)
         return;
@@ -63,10 +62,10 @@ void FillCounterpartyValueList(widgets::GridColumn *column)
     if (!cpId.isValid() || !name.isValid())
         return;
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-        column->valueList()->Add(cpId.value().toVariant(), name.value().toString());
+        column->addValueListEntry(cpId.value().toVariant(), name.value().toString());
 }
 
-void FillTraderValueList(widgets::GridColumn *column)
+void FillTraderValueList(ValueListSink *column)
 {
     if (!column)
         return;
@@ -75,8 +74,8 @@ void FillTraderValueList(widgets::GridColumn *column)
     const TwoRowTable &traders = Directories::current().Traders;
     if (traders.isEmpty())
         return;
-    addAll(column->valueList(), traders);
-    column->valueList()->Add(QVariant(0), QStringLiteral("Summary"));
+    addAll(column, traders);
+    column->addValueListEntry(QVariant(0), QStringLiteral("Summary"));
 }
 
 } // namespace ValueListFillers

@@ -1,10 +1,8 @@
 #pragma once
 
-namespace widgets {
-class GridColumn;
-}
+#include "ValueListSink.h"
 
-/// Fill a grid column's value list so that the column shows names for the
+/// Fill a column's value list so that the column shows names for the
 /// identifiers its cells hold (pair and currency ids, broker and trader ids,
 /// counterparty numbers). Errors are ignored: a list that cannot be read
 /// leaves the column's value list as described for each routine, and the
@@ -13,17 +11,17 @@ namespace ValueListFillers {
 
 /// Clears the list and adds every pair of DirectoryProvider::PairList(true):
 /// value = identifier, text = name.
-void FillPairValueList(widgets::GridColumn *column);
+void FillPairValueList(ValueListSink *column);
 /// The same with DirectoryProvider::CurrencyList(true).
-void FillCurrencyValueList(widgets::GridColumn *column);
+void FillCurrencyValueList(ValueListSink *column);
 /// Clears the list and adds the module's brokers (value "BrID", text
 /// "ShortName"); nothing at all when that list is empty.
-void FillBrokerValueList(widgets::GridColumn *column);
+void FillBrokerValueList(ValueListSink *column);
 /// Adds every counterparty of "GetAllCpID": value "CPID", text "FullBankName".
-void FillCounterpartyValueList(widgets::GridColumn *column);
+void FillCounterpartyValueList(ValueListSink *column);
 /// Loads the module's traders when that list is empty, then adds each trader
 /// (value "StaffID", text "ShortName") and last the entry (0, "Summary"), the
 /// marker summary rows carry in a trader column. Nothing when there are no traders.
-void FillTraderValueList(widgets::GridColumn *column);
+void FillTraderValueList(ValueListSink *column);
 
 } // namespace ValueListFillers

@@ -2,6 +2,7 @@
 
 #include "NumberFormat.h"
 #include "ValueList.h"
+#include "ValueListSink.h"
 
 #include <QObject>
 #include <QString>
@@ -15,7 +16,7 @@ namespace widgets {
 /// sees it (1 = leftmost, hidden columns counted).
 ///
 /// Every change emits changed(); the Grid applies it to its header and repaints.
-class GridColumn final : public QObject
+class GridColumn final : public QObject, public ValueListSink
 {
     Q_OBJECT
 
@@ -55,6 +56,11 @@ public:
     ValueList *valueList() const { return m_valueList; }
     /// Whether a non-empty value list replaces values by texts.
     bool HasValueList() const { return m_valueList->Count() > 0; }
+    void clearValueList() override { m_valueList->Clear(); }
+    void addValueListEntry(const QVariant &value, const QString &text) override
+    {
+        m_valueList->Add(value, text);
+    }
 
 Q_SIGNALS:
     void changed();

@@ -8,7 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-using widgets::CellValue;
+using CellValue;
 using widgets::FormatCondition;
 using widgets::GridModel;
 

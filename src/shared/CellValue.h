@@ -3,8 +3,6 @@
 #include <QString>
 #include <QVariant>
 
-namespace widgets {
-
 /// How the grid reads the values that cells hold (QVariant of standard types,
 /// data::Currency or data::DateTime): comparison for sorting, grouping and
 /// format conditions, and a text key for value-list lookup.
@@ -49,4 +47,3 @@ public:
     static qint64 dateSeconds(const QVariant &value);
 };
 
-} // namespace widgets

@@ -7,8 +7,6 @@
 #include <QVariant>
 #include <QVector>
 
-namespace widgets {
-
 /// A numeric display format in the format language the host hands over as
 /// FormatRate and FormatValue, for example "#,##0.00", "0.0000" or "#,##0;(#,##0)".
 ///
@@ -111,4 +109,3 @@ private:
     QChar m_group = QLatin1Char(',');
 };
 
-} // namespace widgets

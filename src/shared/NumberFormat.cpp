@@ -7,8 +7,6 @@
 #include <cmath>
 #include <limits>
 
-namespace widgets {
-
 NumberFormat::NumberFormat() = default;
 
 NumberFormat::NumberFormat(const QString &pattern)
@@ -465,4 +463,3 @@ QString NumberFormat::render(const Decimal &absValue, const Section &section) co
     return out + fractionText;
 }
 
-} // namespace widgets

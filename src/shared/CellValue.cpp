@@ -8,8 +8,6 @@
 #include <QDateTime>
 #include <QLocale>
 
-namespace widgets {
-
 namespace {
 
 bool isIntegerType(int id)
@@ -193,4 +191,3 @@ QString CellValue::hashKey(const QVariant &given)
     return QLatin1String("s:") + text.toCaseFolded();
 }
 
-} // namespace widgets

@@ -4,8 +4,6 @@
 
 #include <limits>
 
-using widgets::NumberFormat;
-
 class tst_NumberFormat : public QObject
 {
     Q_OBJECT
