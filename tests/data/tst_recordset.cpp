@@ -407,10 +407,17 @@ private Q_SLOTS:
                                   std::numeric_limits<double>::infinity(), 1e300};
         quint32 x = 12345;
         auto next = [&x] { x = x * 1103515245 + 12345; return (x >> 16) & 0x7fff; };
+        // Up to two steps inward from each base value, so the ends of the
+        // range are hit without overflowing past them.
+        auto bigInt = [&] {
+            const qint64 base = ints[next() % 8];
+            const qint64 step = next() % 3;
+            return Value(base < 0 ? base + step : base - step, DataType::BigInt);
+        };
         std::vector<std::vector<Value>> table;
         for (int i = 0; i < 3000; ++i) {
             std::vector<Value> row{Value(i),
-                                   next() % 9 == 0 ? Value() : Value(ints[next() % 8] + (next() % 3), DataType::BigInt),
+                                   next() % 9 == 0 ? Value() : bigInt(),
                                    next() % 9 == 0 ? Value() : Value(doubles[next() % 8]),
                                    next() % 9 == 0 ? Value() : Value(texts[next() % 8]),
                                    next() % 9 == 0 ? Value() : Value(next() % 2 == 0),
