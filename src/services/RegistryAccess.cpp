@@ -51,6 +51,24 @@ constexpr const char *SchemaSql =
     " value,"
     " PRIMARY KEY (key_fold, name_fold))";
 
+// Every statement the store runs on registry_values. Opening compiles each of
+// them against the file: a table of an older or foreign layout (a missing
+// column, no unique key for the upsert, no rowid for the order of writing)
+// then counts as an unreadable store, instead of failing every read and write
+// for the life of the process.
+constexpr const char *SelectValueSql =
+    "SELECT type, value FROM registry_values WHERE key_fold = ?1 AND name_fold = ?2";
+constexpr const char *SelectKeySql =
+    "SELECT name, type, value FROM registry_values WHERE key_fold = ?1 ORDER BY rowid";
+constexpr const char *UpsertSql =
+    "INSERT INTO registry_values (key_fold, name_fold, key, name, type, value)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6)"
+    " ON CONFLICT (key_fold, name_fold) DO UPDATE SET type = excluded.type, value = excluded.value";
+constexpr const char *DeleteValueSql = "DELETE FROM registry_values WHERE key_fold = ?1 AND name_fold = ?2";
+constexpr const char *DeleteKeySql =
+    "DELETE FROM registry_values WHERE key_fold = ?1 OR (key_fold >= ?2 AND key_fold < ?3)";
+constexpr const char *StoreStatements[] = {SelectValueSql, SelectKeySql, UpsertSql, DeleteValueSql, DeleteKeySql};
+
 std::optional<StoredType> storedTypeOf(const QVariant &v)
 {
     if (!v.isValid())
@@ -396,6 +414,65 @@ StoreState checkHandle(sqlite3 *db, QString *problem)
     return StoreState::Ok;
 }
 
+/// Whether the store can work on the tables of the file. A file without
+/// tables is a new store; one with tables but no registry_values belongs to
+/// something else, and creating our table in it would write into another
+/// program's database. Tables beside ours and added columns with a default
+/// are left alone: a later version may keep more in the same file.
+StoreState checkLayout(sqlite3 *db, QString *problem)
+{
+    const auto failedWith = [db, problem](int rc) {
+        *problem = sqliteMessage(db, rc);
+        // A layout the statements do not fit is a plain SQLITE_ERROR; busy,
+        // I/O or memory failures say nothing about the file.
+        if ((rc & 0xff) == SQLITE_ERROR) {
+            *problem = QStringLiteral("a table layout it cannot use: ") + *problem;
+            return StoreState::Corrupt;
+        }
+        return isCorruption(rc) ? StoreState::Corrupt : StoreState::Failed;
+    };
+
+    Statement objects(db, "SELECT lower(name) = 'registry_values' FROM sqlite_schema"
+                          " WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite!_%' ESCAPE '!'");
+    if (!objects.ok())
+        return failedWith(objects.rc());
+    bool ours = false;
+    bool others = false;
+    int rc;
+    while ((rc = objects.step()) == SQLITE_ROW)
+        (sqlite3_column_int(objects.get(), 0) ? ours : others) = true;
+    if (rc != SQLITE_DONE)
+        return failedWith(rc);
+    if (!ours) {
+        if (!others)
+            return StoreState::Ok;
+        *problem = QStringLiteral("a database of other tables, with no settings");
+        return StoreState::Corrupt;
+    }
+
+    for (const char *sql : StoreStatements) {
+        Statement st(db, sql);
+        if (!st.ok())
+            return failedWith(st.rc());
+    }
+    // A column the upsert leaves out must take NULL or have a default, or
+    // every write would fail on it.
+    Statement required(db, "SELECT name FROM pragma_table_info('registry_values')"
+                           " WHERE \"notnull\" AND dflt_value IS NULL"
+                           " AND lower(name) NOT IN ('key_fold', 'name_fold', 'key', 'name', 'type')");
+    if (!required.ok())
+        return failedWith(required.rc());
+    rc = required.step();
+    if (rc == SQLITE_ROW) {
+        *problem = QStringLiteral("a table layout it cannot use: the column %1 must be filled")
+                       .arg(columnText(required.get(), 0));
+        return StoreState::Corrupt;
+    }
+    if (rc != SQLITE_DONE)
+        return failedWith(rc);
+    return StoreState::Ok;
+}
+
 } // namespace
 
 bool RegistryAccess::openFile()
@@ -404,6 +481,17 @@ bool RegistryAccess::openFile()
         return failed(Error::StoreUnavailable, QStringLiteral("no store path"));
     QDir().mkpath(QFileInfo(m_path).absolutePath());
 
+    // Processes open the store one at a time. Otherwise one could open the
+    // file, or start a write-ahead log beside it, while another moves an
+    // unreadable store aside and starts the fresh one: both would then work
+    // on files the other does not see. The lock is held for the open only;
+    // SQLite's own locking keeps the writes apart after that. When it cannot
+    // be taken (a read-only folder, a holder that does not let go), a sound
+    // store is still used; only replacing one needs it.
+    QLockFile lock(m_path + QStringLiteral(".lock"));
+    lock.setStaleLockTime(30000);
+    const bool locked = lock.tryLock(BusyTimeoutMs);
+
     int rc = openHandle(m_path, &m_db);
     if (rc != SQLITE_OK) {
         const QString text = sqliteMessage(m_db, rc);
@@ -411,13 +499,20 @@ bool RegistryAccess::openFile()
         return failed(Error::StoreUnavailable, text, rc);
     }
     QString problem;
-    switch (checkHandle(m_db, &problem)) {
+    StoreState state = checkHandle(m_db, &problem);
+    if (state == StoreState::Ok)
+        state = checkLayout(m_db, &problem);
+    switch (state) {
     case StoreState::Ok:
         break;
     case StoreState::Failed:
         closeHandle();
         return failed(Error::StoreUnavailable, problem);
     case StoreState::Corrupt:
+        closeHandle();
+        if (!locked)
+            return failed(Error::StoreCorrupt,
+                          QStringLiteral("unreadable store (%1); could not lock it to replace it").arg(problem));
         if (!replaceCorruptStore(problem))
             return false;
         break;
@@ -442,25 +537,13 @@ bool RegistryAccess::openFile()
 
 bool RegistryAccess::replaceCorruptStore(const QString &problem)
 {
-    closeHandle();
-    // Another process may have found the same damage: only one of them moves
-    // the file aside, the other then finds the fresh store and uses it.
-    QLockFile lock(m_path + QStringLiteral(".lock"));
-    lock.setStaleLockTime(30000);
-    if (!lock.tryLock(BusyTimeoutMs))
-        return failed(Error::StoreCorrupt,
-                      QStringLiteral("damaged store (%1); could not lock it to replace it").arg(problem));
-
-    QString again;
-    if (openHandle(m_path, &m_db) == SQLITE_OK && checkHandle(m_db, &again) == StoreState::Ok)
-        return true;
-    closeHandle();
-
+    // Called with the open lock held, so no other process has the file open
+    // through this code while it moves.
     const QString aside = m_path + QStringLiteral(".corrupt-")
                           + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
     if (!QFile::rename(m_path, aside))
         return failed(Error::StoreCorrupt,
-                      QStringLiteral("damaged store (%1); could not move it aside").arg(problem));
+                      QStringLiteral("unreadable store (%1); could not move it aside").arg(problem));
     // The log belongs to the damaged file; the shared-memory index is rebuilt
     // from the log, so it can go.
     QFile::rename(m_path + QStringLiteral("-wal"), aside + QStringLiteral("-wal"));
@@ -489,7 +572,7 @@ QVariant RegistryAccess::ReadValue(const QString &key, const QString &name, cons
     if (!ensureOpen())
         return defaultValue;
 
-    Statement st(m_db, "SELECT type, value FROM registry_values WHERE key_fold = ?1 AND name_fold = ?2");
+    Statement st(m_db, SelectValueSql);
     if (!st.ok()) {
         failed(Error::StoreFailed, sqliteMessage(m_db, st.rc()), st.rc());
         qCWarning(lcRegistry).noquote() << "Reading" << path << name << "failed:" << m_errorText;
@@ -530,7 +613,7 @@ RegistryValues RegistryAccess::ReadValues(const QString &key)
     if (!ensureOpen())
         return result;
 
-    Statement st(m_db, "SELECT name, type, value FROM registry_values WHERE key_fold = ?1 ORDER BY rowid");
+    Statement st(m_db, SelectKeySql);
     if (!st.ok()) {
         failed(Error::StoreFailed, sqliteMessage(m_db, st.rc()), st.rc());
         qCWarning(lcRegistry).noquote() << "Reading" << path << "failed:" << m_errorText;
@@ -590,10 +673,7 @@ bool RegistryAccess::WriteValues(const QString &key, const RegistryValues &value
     Batch batch(*this);
     if (!writable())
         return false;   // could not start the transaction
-    Statement st(m_db,
-                 "INSERT INTO registry_values (key_fold, name_fold, key, name, type, value)"
-                 " VALUES (?1, ?2, ?3, ?4, ?5, ?6)"
-                 " ON CONFLICT (key_fold, name_fold) DO UPDATE SET type = excluded.type, value = excluded.value");
+    Statement st(m_db, UpsertSql);
     if (!st.ok())
         return refuse(Error::StoreFailed, sqliteMessage(m_db, st.rc()), st.rc());
     st.bindText(1, path.toCaseFolded());
@@ -625,7 +705,7 @@ bool RegistryAccess::DeleteValue(const QString &key, const QString &name)
         return failed(Error::InvalidKey, QStringLiteral("empty key path"));
     if (!writable())
         return false;
-    Statement st(m_db, "DELETE FROM registry_values WHERE key_fold = ?1 AND name_fold = ?2");
+    Statement st(m_db, DeleteValueSql);
     if (st.ok()) {
         st.bindText(1, path.toCaseFolded());
         st.bindText(2, name.toCaseFolded());
@@ -654,8 +734,7 @@ bool RegistryAccess::DeleteKey(const QString &key)
     // "<key>\". ']' follows '\' in code order, so the range is exactly that
     // prefix, and it can use the primary-key index.
     const QString folded = path.toCaseFolded();
-    Statement st(m_db,
-                 "DELETE FROM registry_values WHERE key_fold = ?1 OR (key_fold >= ?2 AND key_fold < ?3)");
+    Statement st(m_db, DeleteKeySql);
     if (st.ok()) {
         st.bindText(1, folded);
         st.bindText(2, folded + QLatin1Char('\\'));

@@ -38,10 +38,13 @@ using RegistryValues = QList<RegistryValue>;
 ///
 /// The store is a SQLite database file (write-ahead log, busy timeout), so any
 /// number of processes may read and write it at once without corrupting it. It
-/// opens on first use. A file that is not a readable store is renamed aside to
-/// "<file>.corrupt-<timestamp>" with a warning and a fresh store is started; a
-/// store that cannot be opened at all (no permission, no disk) gives every
-/// default on read and fails every write, with one warning.
+/// opens on first use. A file that is not a readable store (damaged, not a
+/// database, or a database whose tables this code cannot work on: an older
+/// or foreign layout) is renamed aside to "<file>.corrupt-<timestamp>" with
+/// one warning and a fresh store is started; when several processes find it
+/// at once, one of them moves it and all use the fresh store. A store that
+/// cannot be opened at all (no permission, no disk) gives every default on
+/// read and fails every write, with one warning.
 ///
 /// Failures are values: writes return false and lastError() tells why; reads
 /// return the caller's default. Thread-safe; one instance per process

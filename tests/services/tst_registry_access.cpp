@@ -117,6 +117,27 @@ int childWrite(const QString &path, const QString &writer, int ms)
     return 0;
 }
 
+/// Runs \a sql on a new or existing SQLite file; the failure message or empty.
+QString runSql(const QString &path, const char *sql)
+{
+    sqlite3 *db = nullptr;
+    QString problem;
+    char *message = nullptr;
+    if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK)
+        problem = QString::fromUtf8(sqlite3_errmsg(db));
+    else if (sqlite3_exec(db, sql, nullptr, nullptr, &message) != SQLITE_OK)
+        problem = QString::fromUtf8(message);
+    sqlite3_free(message);
+    sqlite3_close(db);
+    return problem;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QByteArray runChild(const QStringList &arguments, int *exitCode)
 {
     QProcess process;
@@ -160,13 +181,20 @@ private Q_SLOTS:
     void shouldSucceedDeletingWhatIsAbsent();
     void shouldRefuseUnsupportedTypes();
     void shouldRollBackAFailedBatch();
+    void shouldSurviveTwoProcessesWritingAtOnce_data();
     void shouldSurviveTwoProcessesWritingAtOnce();
     void shouldGiveDefaultsForAGarbageStoreAndKeepItAside();
+    void shouldSetAsideAStoreWhoseLayoutItCannotUse_data();
+    void shouldSetAsideAStoreWhoseLayoutItCannotUse();
     void shouldGiveDefaultsWhenTheStoreCannotBeOpened();
     void shouldGiveTheDefaultForADamagedValue();
 
 private:
     QString storePath() const { return m_dir->filePath(QStringLiteral("registry.sqlite")); }
+    QStringList filesSetAside() const
+    {
+        return QDir(m_dir->path()).entryList({QStringLiteral("registry.sqlite.corrupt-*")}, QDir::Files);
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -360,9 +388,26 @@ void TstRegistryAccess::shouldRollBackAFailedBatch()
     QCOMPARE(store.ReadValues(TypesKey), expected);
 }
 
+// An older or foreign table layout: the file is a sound SQLite database that
+// the store's statements cannot work on.
+constexpr const char *OlderLayoutSql =
+    "CREATE TABLE registry_values (key TEXT NOT NULL, name TEXT NOT NULL, value, PRIMARY KEY (key, name));"
+    "INSERT INTO registry_values VALUES ('Software\\Quorvex, Ltd.\\Types', 'DisplaySetting', 1)";
+
+void TstRegistryAccess::shouldSurviveTwoProcessesWritingAtOnce_data()
+{
+    QTest::addColumn<bool>("unreadableAtStart");
+    QTest::newRow("on-a-sound-store") << false;
+    // Both find the layout they cannot use: one sets it aside, both share the fresh store.
+    QTest::newRow("both-starting-on-an-unreadable-layout") << true;
+}
+
 void TstRegistryAccess::shouldSurviveTwoProcessesWritingAtOnce()
 {
-    {
+    QFETCH(bool, unreadableAtStart);
+    if (unreadableAtStart) {
+        QCOMPARE(runSql(storePath(), OlderLayoutSql), QString());
+    } else {
         RegistryAccess store(storePath());   // create the file before the race
         QVERIFY(store.WriteValue(SharedKey, QStringLiteral("a"), 0));
     }
@@ -404,6 +449,7 @@ void TstRegistryAccess::shouldSurviveTwoProcessesWritingAtOnce()
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))), QByteArray("ok"));
     sqlite3_finalize(st);
     sqlite3_close(db);
+    QCOMPARE(filesSetAside().size(), unreadableAtStart ? 1 : 0);
 }
 
 void TstRegistryAccess::shouldGiveDefaultsForAGarbageStoreAndKeepItAside()
@@ -426,6 +472,69 @@ void TstRegistryAccess::shouldGiveDefaultsForAGarbageStoreAndKeepItAside()
 
     QVERIFY(store.WriteValue(TypesKey, QStringLiteral("DisplaySetting"), 1));
     QCOMPARE(store.ReadValue(TypesKey, QStringLiteral("DisplaySetting"), 2), QVariant(1));
+}
+
+void TstRegistryAccess::shouldSetAsideAStoreWhoseLayoutItCannotUse_data()
+{
+    // usable: the SQL runs on a store this code wrote (holding Width = 1200),
+    // which must stay in place; otherwise it builds the whole file, which must
+    // be set aside.
+    QTest::addColumn<QByteArray>("sql");
+    QTest::addColumn<bool>("usable");
+    QTest::newRow("older-layout-without-folded-names") << QByteArray(OlderLayoutSql) << false;
+    QTest::newRow("no-unique-key-on-key-and-name")
+        << QByteArray("CREATE TABLE registry_values (key_fold TEXT, name_fold TEXT, key TEXT, name TEXT,"
+                      " type INTEGER, value)")
+        << false;
+    QTest::newRow("required-column-the-store-does-not-fill")
+        << QByteArray("CREATE TABLE registry_values (key_fold TEXT NOT NULL, name_fold TEXT NOT NULL,"
+                      " key TEXT NOT NULL, name TEXT NOT NULL, type INTEGER NOT NULL, value,"
+                      " owner TEXT NOT NULL, PRIMARY KEY (key_fold, name_fold))")
+        << false;
+    QTest::newRow("another-programs-database")
+        << QByteArray("CREATE TABLE Tickets (TicketNum INTEGER PRIMARY KEY, Volume1 INTEGER);"
+                      "INSERT INTO Tickets VALUES (1, 10000000)")
+        << false;
+    QTest::newRow("usable-with-a-table-of-its-own-beside") << QByteArray("CREATE TABLE notes (text TEXT)") << true;
+    QTest::newRow("usable-with-an-added-column")
+        << QByteArray("ALTER TABLE registry_values ADD COLUMN note TEXT NOT NULL DEFAULT ''") << true;
+}
+
+void TstRegistryAccess::shouldSetAsideAStoreWhoseLayoutItCannotUse()
+{
+    QFETCH(QByteArray, sql);
+    QFETCH(bool, usable);
+    if (usable) {
+        RegistryAccess store(storePath());
+        QVERIFY(store.WriteValue(TypesKey, QStringLiteral("Width"), 1200));
+    }
+    QCOMPARE(runSql(storePath(), sql.constData()), QString());
+    const QByteArray original = fileBytes(storePath());
+
+    RegistryAccess store(storePath());
+    if (!usable)
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("was unreadable.*kept as")));
+    // The host reads dozens of values at start-up: one warning at most, not one each.
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+    QCOMPARE(store.ReadValue(TypesKey, QStringLiteral("DisplaySetting"), 2), QVariant(2));
+    QCOMPARE(store.ReadValue(TypesKey, QStringLiteral("Width"), 900), QVariant(usable ? 1200 : 900));
+    QCOMPARE(store.ReadValues(TypesKey + QStringLiteral("\\Columns")), RegistryValues());
+    QVERIFY2(store.WriteValue(TypesKey, QStringLiteral("Visible"), false), qPrintable(store.lastErrorText()));
+    QVERIFY(store.WriteValues(TypesKey, {{QStringLiteral("X"), 1.5f}, {QStringLiteral("Y"), QVariant()}}));
+
+    const QStringList aside = filesSetAside();
+    QCOMPARE(aside.size(), usable ? 0 : 1);
+    if (!usable)
+        QCOMPARE(fileBytes(m_dir->filePath(aside.first())), original);
+
+    // What was saved is in the file itself, for the next process.
+    int exitCode = 0;
+    const RegistryValues read = decodeValues(runChild({QStringLiteral("read"), storePath(), TypesKey}, &exitCode));
+    QCOMPARE(exitCode, 0);
+    RegistryValues expected{{QStringLiteral("Visible"), false}, {QStringLiteral("X"), 1.5f}, {QStringLiteral("Y"), QVariant()}};
+    if (usable)
+        expected.prepend({QStringLiteral("Width"), 1200});
+    QCOMPARE(read, expected);
 }
 
 void TstRegistryAccess::shouldGiveDefaultsWhenTheStoreCannotBeOpened()
