@@ -46,7 +46,7 @@ int main(int argc, char **argv)
     QList<ColumnLayoutEntry> columns;
     for (int i = 0; i < 30; ++i)
         columns.append({QStringLiteral("Column%1").arg(i), i + 1, QStringLiteral("Caption %1").arg(i), 1000 + i});
-    QueryParameters query;
+    QueryValues query;
     query.Pair = {QStringLiteral("EUR/USD"), QStringLiteral("USD/RUB"), QStringLiteral("GBP/USD")};
     query.Category = {QStringLiteral("Banks"), QStringLiteral("Funds"), QStringLiteral("Brokers")};
 

@@ -100,132 +100,52 @@ bool SessionContext::SelectCategories(QStringList &keys, QString &title)
 
 // ---- filter store
 
-bool SessionContext::runStore(const QString &procedure, int owner, const QList<Argument> &args)
+bool SessionContext::reportStore(FilterStore &store, bool stored)
 {
-    const auto fail = [&](const data::ErrorPtr &error) {
-        m_lastError = error;
-        ReportError(error->Number,
-                    QStringLiteral("Marvolt. ") + procedure + QStringLiteral(". ")
-                        + QStringLiteral("\r\n") + error->Description);
-        return false;
-    };
     m_lastError.reset();
-    if (!isOpen()) {
-        return fail(data::makeError(data::Error::ObjectClosed,
-                                    QStringLiteral("There is no open session with the trading database"),
-                                    QStringLiteral("SessionContext")));
-    }
-    data::Command cmd;
-    cmd.setActiveConnection(m_connection.get());
-    cmd.setCommandType(data::adCmdStoredProc);
-    cmd.setCommandText(procedure);
-    if (!cmd.Parameters().Refresh())
-        return fail(cmd.lastError());
-
-    QList<Argument> all;
-    all.append({QStringLiteral("@UserName"), data::Value(m_userName)});
-    all.append({QStringLiteral("@ownID"), data::Value(owner)});
-    all.append(args);
-    for (const Argument &arg : std::as_const(all)) {
-        data::Parameter *parameter = cmd.Parameters().Item(arg.name);
-        if (!parameter) {
-            return fail(data::makeError(data::Error::ItemNotFound,
-                                        procedure + QStringLiteral(" has no parameter ") + arg.name,
-                                        QStringLiteral("SessionContext")));
-        }
-        parameter->setValue(arg.value);
-    }
-    cmd.Execute();
-    if (cmd.lastError())
-        return fail(cmd.lastError());
-    return true;
-}
-
-bool SessionContext::joinList(const QString &procedure, const QStringList &entries, QChar separator,
-                              data::Value *joined)
-{
-    *joined = data::Value::null(data::DataType::VarWChar);
-    if (entries.isEmpty() || entries.constFirst() == kAll)
+    if (stored)
         return true;
-    for (const QString &entry : entries) {
-        if (entry.contains(separator)) {
-            const data::ErrorPtr error = data::makeError(
-                data::Error::InvalidArgument,
-                QStringLiteral("The entry \"") + entry
-                    + QStringLiteral("\" contains the list separator and cannot be stored"),
-                QStringLiteral("SessionContext"));
-            m_lastError = error;
-            ReportError(error->Number, QStringLiteral("Marvolt. ") + procedure
-                                           + QStringLiteral(". ") + QStringLiteral("\r\n")
-                                           + error->Description);
-            return false;
-        }
-    }
-    *joined = data::Value(entries.join(separator));
-    return true;
-}
-
-bool SessionContext::storeList(const QString &procedure, const QString &parameter,
-                               const QStringList &entries, int owner, QChar separator)
-{
-    data::Value joined;
-    if (!joinList(procedure, entries, separator, &joined))
-        return false;
-    return runStore(procedure, owner, {{parameter, joined}});
-}
-
-QStringList SessionContext::idTexts(const QVariantList &ids)
-{
-    QStringList texts;
-    texts.reserve(ids.size());
-    for (const QVariant &id : ids)
-        texts.append(id.toString());
-    return texts;
+    m_lastError = store.lastError();
+    ReportError(m_lastError->Number, QStringLiteral("Marvolt. ") + store.failedProcedure()
+                                         + QStringLiteral(". ") + QStringLiteral("\r\n")
+                                         + m_lastError->Description);
+    return false;
 }
 
 bool SessionContext::StoreDateRange(QDate from, QDate to, int owner, int kind)
 {
-    const auto bound = [](QDate date) {
-        return date.isValid() ? data::Value(data::DateTime::fromDate(date))
-                              : data::Value::null(data::DataType::Date);
-    };
-    return runStore(QStringLiteral("StoreDateRange"), owner,
-                    {{QStringLiteral("@Kind"), data::Value(kind)},
-                     {QStringLiteral("@DateFrom"), bound(from)},
-                     {QStringLiteral("@DateTo"), bound(to)}});
+    FilterStore store = filterStore(owner);
+    return reportStore(store, store.StoreDateRange(from, to, kind));
 }
 
 bool SessionContext::StoreCondition(const QString &text, int owner, int kind)
 {
-    const data::Value condition =
-        text.trimmed().isEmpty() ? data::Value::null(data::DataType::VarWChar) : data::Value(text);
-    return runStore(QStringLiteral("StoreCondition"), owner,
-                    {{QStringLiteral("@Kind"), data::Value(kind)},
-                     {QStringLiteral("@Condition"), condition}});
+    FilterStore store = filterStore(owner);
+    return reportStore(store, store.StoreCondition(text, kind));
 }
 
 bool SessionContext::StoreTCIDF(const QStringList &tcids, int owner)
 {
-    return storeList(QStringLiteral("StoreTCIDF"), QStringLiteral("@TCIDs"), tcids, owner);
+    FilterStore store = filterStore(owner);
+    return reportStore(store, store.StoreTCIDF(tcids));
 }
 
 bool SessionContext::StoreAttributeF(const QVariantList &attributeIds, int owner)
 {
-    return storeList(QStringLiteral("StoreAttributeF"), QStringLiteral("@AttributeIDs"),
-                     idTexts(attributeIds), owner);
+    FilterStore store = filterStore(owner);
+    return reportStore(store, store.StoreAttributeF(attributeIds));
 }
 
 bool SessionContext::StoreDealTypeF(const QList<int> &codes, int owner)
 {
-    QStringList texts;
-    for (int code : codes)
-        texts.append(QString::number(code));
-    return storeList(QStringLiteral("StoreDealTypeF"), QStringLiteral("@DealTypes"), texts, owner);
+    FilterStore store = filterStore(owner);
+    return reportStore(store, store.StoreDealTypeF(codes));
 }
 
 bool SessionContext::StoreBankF(const QStringList &banks, int owner)
 {
-    return storeList(QStringLiteral("StoreBankF"), QStringLiteral("@Banks"), banks, owner);
+    FilterStore store = filterStore(owner);
+    return reportStore(store, store.StoreBankF(banks));
 }
 
 QStringList SessionContext::CategoryFilter(const QStringList &categories)
@@ -246,37 +166,24 @@ QStringList SessionContext::CategoryFilter(const QStringList &categories)
 
 bool SessionContext::StoreCategoryF(const QStringList &categoryTable, int owner)
 {
-    // Category keys contain "|" themselves, so the procedure takes them one a line.
-    return storeList(QStringLiteral("StoreCategoryF"), QStringLiteral("@Categories"),
-                     categoryTable, owner, QLatin1Char('\n'));
+    FilterStore store = filterStore(owner);
+    return reportStore(store, store.StoreCategoryF(categoryTable));
 }
 
 bool SessionContext::StoreStatusF(const TwoRowTable &statuses, int owner)
 {
-    QStringList codes;
-    QStringList names;
-    for (int i = 0; i < statuses.size(); ++i) {
-        codes.append(statuses.id(i).toString());
-        names.append(statuses.text(i));
-    }
-    data::Value joinedCodes;
-    data::Value joinedNames;
-    const QString procedure = QStringLiteral("StoreStatusF");
-    if (!joinList(procedure, codes, QLatin1Char('|'), &joinedCodes)
-        || !joinList(procedure, names, QLatin1Char('|'), &joinedNames))
-        return false;
-    return runStore(procedure, owner,
-                    {{QStringLiteral("@StatusIDs"), joinedCodes},
-                     {QStringLiteral("@StatusNames"), joinedNames}});
+    FilterStore store = filterStore(owner);
+    return reportStore(store, store.StoreStatusF(statuses));
 }
 
 bool SessionContext::StorePairF(const QVariantList &pairIds, int owner)
 {
-    return storeList(QStringLiteral("StorePairF"), QStringLiteral("@PairIDs"), idTexts(pairIds),
-                     owner);
+    FilterStore store = filterStore(owner);
+    return reportStore(store, store.StorePairF(pairIds));
 }
 
 bool SessionContext::StoreCcyF(const QVariantList &ccyIds, int owner)
 {
-    return storeList(QStringLiteral("StoreCcyF"), QStringLiteral("@CcyIDs"), idTexts(ccyIds), owner);
+    FilterStore store = filterStore(owner);
+    return reportStore(store, store.StoreCcyF(ccyIds));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FilterStore.h"
 #include "TwoRowTable.h"
 
 #include "Connection.h"
@@ -26,14 +27,11 @@ Q_DECLARE_LOGGING_CATEGORY(lcTrace)
 /// connections of their own with it; the directory lists and the filter store
 /// use the session connection itself, on the user-interface thread.
 ///
-/// Filter store: every Store* operation calls the trading database's procedure
-/// of the same name with bound parameters, keyed by CurrentUserName() and the
-/// report's owner number. Each call replaces what was stored before for that
-/// user, owner (and kind); an empty value, or a list whose first entry is
-/// "All", stores no restriction. Lists travel joined with "|" (categories with
-/// line feeds), so an entry that contains the separator is refused rather than
-/// split into two different entries. A failed call leaves the earlier
-/// selection in place, reports the error through ReportError() and returns false.
+/// Filter store: every Store* operation is FilterStore's on the session
+/// connection, keyed by CurrentUserName() and the owner number given. A failed
+/// call leaves the earlier selection in place, reports the error through
+/// ReportError() and returns false. Reports do not use these: each run stores
+/// its selections on its own connection (see FilterStore::createRunScope()).
 ///
 /// One instance per process, created on first use; tests replace or reset it.
 /// Not thread-safe: used from the user-interface thread only.
@@ -117,21 +115,12 @@ public:
     bool StorePairF(const QVariantList &pairIds, int owner);
     bool StoreCcyF(const QVariantList &ccyIds, int owner);
 
+    /// The filter store on the session connection, for the given owner.
+    FilterStore filterStore(int owner) { return FilterStore(*m_connection, m_userName, owner); }
+
 private:
-    struct Argument
-    {
-        QString name;
-        data::Value value;
-    };
-    /// Runs procedure with the key (user, owner) and args, reporting a failure.
-    bool runStore(const QString &procedure, int owner, const QList<Argument> &args);
-    /// The list as one text, or a null value for no restriction; false when
-    /// an entry holds the separator (reported).
-    bool joinList(const QString &procedure, const QStringList &entries, QChar separator,
-                  data::Value *joined);
-    bool storeList(const QString &procedure, const QString &parameter, const QStringList &entries,
-                   int owner, QChar separator = QLatin1Char('|'));
-    static QStringList idTexts(const QVariantList &ids);
+    /// Reports a failed store call through ReportError; returns stored.
+    bool reportStore(FilterStore &store, bool stored);
 
     std::unique_ptr<data::Connection> m_connection;
     data::ErrorPtr m_lastError;

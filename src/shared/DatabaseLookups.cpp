@@ -3,6 +3,7 @@
 #include "DealVocabulary.h"
 #include "Directories.h"
 #include "ProcedureCall.h"
+#include "QueryValues.h"
 
 #include "SessionContext.h"
 
@@ -137,54 +138,28 @@ bool GetCustomEditValue()
 bool StoreDealerF(const QVariantList &staffIds, int ownId, const QStringList &names)
 {
     SessionContext &session = SessionContext::instance();
-    ProcedureCall call(QStringLiteral("StoreDealerF"));
-    call.set(QStringLiteral("@ownID"), data::Value(ownId));
-    call.set(QStringLiteral("@UserName"), data::Value(session.CurrentUserName()));
-    call.set(QStringLiteral("@isDelete"), data::Value(qint64(2), data::DataType::SmallInt));
-    call.execute();
-    if (!call.failed() && !staffIds.isEmpty()) {
-        call.set(QStringLiteral("@isDelete"), data::Value(qint64(1), data::DataType::SmallInt));
-        for (int i = 0; i < staffIds.size() && !call.failed(); ++i) {
-            call.set(QStringLiteral("@StaffID"), data::Value::fromVariant(staffIds.at(i)));
-            // A name list shorter than the ids (or none) stores the blank the
-            // procedure documents for "no name", rather than dropping the dealer.
-            call.set(QStringLiteral("@ShortName"),
-                     data::Value(i < names.size() ? names.at(i) : QStringLiteral(" ")));
-            call.execute();
-        }
-    }
-    if (call.failed()) {
-        session.ReportError(numberOf(call.lastError()),
-                            QStringLiteral("Marvolt. Store Dealer Filter. ") + QStringLiteral("\r\n")
-                                + describe(call.lastError()));
-        return false;
-    }
-    return true;
+    FilterStore store = session.filterStore(ownId);
+    if (store.StoreDealerF(staffIds, names))
+        return true;
+    session.ReportError(numberOf(store.lastError()), QStringLiteral("Marvolt. Store Dealer Filter. ")
+                                                         + QStringLiteral("\r\n") + describe(store.lastError()));
+    return false;
 }
 
 bool StoreNostroF(const QStringList &loroNostro, int ownId)
 {
-    ProcedureCall call(QStringLiteral("StoreNostroF"));
-    call.set(QStringLiteral("@ownID"), data::Value(ownId));
-    call.set(QStringLiteral("@UserName"), data::Value(SessionContext::instance().CurrentUserName()));
-    call.set(QStringLiteral("@isDelete"), data::Value(qint64(2), data::DataType::SmallInt));
-    call.execute();
-    if (!call.failed() && !loroNostro.isEmpty() && loroNostro.constFirst() != QLatin1String("All")) {
-        call.set(QStringLiteral("@isDelete"), data::Value(qint64(1), data::DataType::SmallInt));
-        for (int i = 0; i < loroNostro.size() && !call.failed(); ++i) {
-            call.set(QStringLiteral("@NOSTRO"),
-                     data::Value(qint64(DealVocabulary::LoroNostroCode(loroNostro.at(i))),
-                                 data::DataType::SmallInt));
-            call.execute();
-        }
+    QList<int> codes;
+    if (!QueryValues::isAll(loroNostro)) {
+        for (const QString &entry : loroNostro)
+            codes.append(DealVocabulary::LoroNostroCode(entry));
     }
-    if (call.failed()) {
-        // The selection is the user's own; a failure here is not shown (the
-        // caller sees false), but it is logged so that it can be traced.
-        qCWarning(lcLookups).noquote() << "StoreNostroF:" << describe(call.lastError());
-        return false;
-    }
-    return true;
+    FilterStore store = SessionContext::instance().filterStore(ownId);
+    if (store.StoreNostroF(codes))
+        return true;
+    // The selection is the user's own; a failure here is not shown (the
+    // caller sees false), but it is logged so that it can be traced.
+    qCWarning(lcLookups).noquote() << "StoreNostroF:" << describe(store.lastError());
+    return false;
 }
 
 } // namespace DatabaseLookups

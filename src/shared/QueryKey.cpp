@@ -36,40 +36,51 @@ bool QueryKey::writeValue(const QString &valueName, const QVariant &value) const
     return RegistryAccess::instance().WriteValue(m_path, valueName, value);
 }
 
-QueryParameters QueryKey::read() const
+void QueryKey::read(QueryValues *q) const
 {
-    QueryParameters q;
-    q.Relative = readRelative();
+    q->Relative = readRelative();
     // Absent: a relative query for today and no value-date bound.
-    q.Date = readDate(dateName(), QueryDate::fromOffset(0));
-    q.ValueDate = readDate(valueDateName(), QueryDate::all());
-    q.Dealer = readList(dealerName());
-    q.Deal = readList(dealName());
-    q.Bank = readList(bankName());
-    q.AdvancedAttributes = readList(advancedAttributesName());
-    q.Pair = readList(pairName());
-    q.Netting = readText(nettingName());
-    q.Category = readCategory();
-    q.Status = readList(statusName());
-    q.LocalTCID = readList(localTcidName());
-    q.Client = readList(clientName());
+    const QueryDate date = readDate(dateName(), QueryDate::fromOffset(0));
+    q->ValDate = date.dateValue();
+    q->ValLong = date.offsetValue();
+    const QueryDate valueDate = readDate(valueDateName(), QueryDate::all());
+    q->EndDate = valueDate.dateValue();
+    q->EndLong = valueDate.offsetValue();
+    q->Dealer = readList(dealerName());
+    q->Deal = readList(dealName());
+    q->Bank = readList(bankName());
+    q->Attributes = readList(advancedAttributesName());
+    q->Pair = readList(pairName());
+    q->Netting = readText(nettingName());
+    q->Category = readCategory();
+    q->Status = readList(statusName());
+    q->TCID = readList(localTcidName());
+    q->Client = readList(clientName());
+}
+
+QueryValues QueryKey::read() const
+{
+    QueryValues q;
+    read(&q);
     return q;
 }
 
-bool QueryKey::write(const QueryParameters &q) const
+bool QueryKey::write(const QueryValues &q) const
 {
     if (isNull())
         return true;
     if (!isValid())
         return false;
+    const QueryDate date = QueryDate::fromFields(q.ValDate, q.ValLong, q.Relative);
+    const QueryDate valueDate = QueryDate::fromFields(q.EndDate, q.EndLong, q.Relative);
     RegistryAccess::Batch batch(RegistryAccess::instance());
-    const bool written = writeRelative(q.Relative) && writeDate(dateName(), q.Date, q.Relative)
-                         && writeDate(valueDateName(), q.ValueDate, q.Relative)
+    const bool written = writeRelative(q.Relative) && writeDate(dateName(), date, q.Relative)
+                         && writeDate(valueDateName(), valueDate, q.Relative)
                          && writeList(dealerName(), q.Dealer) && writeList(dealName(), q.Deal)
-                         && writeList(advancedAttributesName(), q.AdvancedAttributes)
+                         && writeList(advancedAttributesName(), q.Attributes)
                          && writeList(bankName(), q.Bank) && writeList(pairName(), q.Pair)
                          && writeCategory(q.Category) && writeText(nettingName(), q.Netting)
-                         && writeList(statusName(), q.Status) && writeList(localTcidName(), q.LocalTCID)
+                         && writeList(statusName(), q.Status) && writeList(localTcidName(), q.TCID)
                          && writeList(clientName(), q.Client);
     return written && batch.commit();
 }

@@ -1,33 +1,11 @@
 #pragma once
 
 #include "QueryDate.h"
+#include "QueryValues.h"
 
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-
-/// What the position reports store for one query: the registry image of their
-/// filter. The member initialisers are what a first run reads: a relative
-/// query for today, no value-date bound, no restriction in any list and no
-/// category filter.
-struct QueryParameters
-{
-    bool Relative = true;
-    QueryDate Date = QueryDate::fromOffset(0);   ///< today, evaluated when constructed
-    QueryDate ValueDate;                         ///< no bound
-    QStringList Dealer{QueryDate::allText()};
-    QStringList Deal{QueryDate::allText()};
-    QStringList Bank{QueryDate::allText()};
-    QStringList AdvancedAttributes{QueryDate::allText()};
-    QStringList Pair{QueryDate::allText()};
-    QString Netting = QueryDate::allText();
-    QStringList Category;                        ///< empty: no category filter
-    QStringList Status{QueryDate::allText()};
-    QStringList LocalTCID{QueryDate::allText()};
-    QStringList Client{QueryDate::allText()};
-
-    bool operator==(const QueryParameters &) const = default;
-};
 
 /// The settings-store key of one query of a report, with typed accessors for
 /// its values. The filter name "Query" is the report's current (last run)
@@ -72,13 +50,19 @@ public:
     QString path() const { return m_path; }
     QString categoryPath() const;
 
-    /// The whole query of a position report, each value with its default.
-    QueryParameters read() const;
-    /// Writes every value of \a query at once (other processes see all of it or
-    /// none), in the order "Relative", "Date", "Value Date", "Dealer", "Deal",
-    /// "Advanced Attributes", "Bank", "Pair", the categories, "Netting",
-    /// "Status", "Local TCID", "Client".
-    bool write(const QueryParameters &query) const;
+    /// Reads the stored query of a position report into \a query, each value
+    /// with its default when it is absent: a relative query for today, no
+    /// value-date bound, "All" in every list and no category. Fields the store
+    /// does not hold (Pair2, KeyArray, the identifier lists ...) are left as
+    /// they are.
+    void read(QueryValues *query) const;
+    /// The stored query over a fresh QueryValues.
+    QueryValues read() const;
+    /// Writes every stored value of \a query at once (other processes see all
+    /// of it or none), in the order "Relative", "Date", "Value Date", "Dealer",
+    /// "Deal", "Advanced Attributes", "Bank", "Pair", the categories,
+    /// "Netting", "Status", "Local TCID", "Client".
+    bool write(const QueryValues &query) const;
 
     bool readRelative() const;   ///< default true
     /// The bound stored in \a valueName; \a defaultValue when absent or unusable.

@@ -20,14 +20,36 @@ QString describe(const QueryDate &d)
     return d.isAll() ? QStringLiteral("All") : QStringLiteral("%1 (%2)").arg(d.date().toString(Qt::ISODate)).arg(d.offset());
 }
 
-QString describe(const QueryParameters &q)
+QueryDate dateOf(const QueryValues &q)
+{
+    return QueryDate::fromFields(q.ValDate, q.ValLong, q.Relative);
+}
+
+QueryDate valueDateOf(const QueryValues &q)
+{
+    return QueryDate::fromFields(q.EndDate, q.EndLong, q.Relative);
+}
+
+void setDate(QueryValues &q, const QueryDate &date)
+{
+    q.ValDate = date.dateValue();
+    q.ValLong = date.offsetValue();
+}
+
+void setValueDate(QueryValues &q, const QueryDate &date)
+{
+    q.EndDate = date.dateValue();
+    q.EndLong = date.offsetValue();
+}
+
+QString describe(const QueryValues &q)
 {
     return QStringLiteral("Relative=%1 Date=%2 ValueDate=%3 Dealer=%4 Deal=%5 Bank=%6 Attributes=%7 Pair=%8 "
                           "Netting=%9 Category=%10 Status=%11 TCID=%12 Client=%13")
         .arg(q.Relative)
-        .arg(describe(q.Date), describe(q.ValueDate), q.Dealer.join(u';'), q.Deal.join(u';'), q.Bank.join(u';'),
-             q.AdvancedAttributes.join(u';'), q.Pair.join(u';'), q.Netting)
-        .arg(q.Category.join(u';'), q.Status.join(u';'), q.LocalTCID.join(u';'), q.Client.join(u';'));
+        .arg(describe(dateOf(q)), describe(valueDateOf(q)), q.Dealer.join(u';'), q.Deal.join(u';'), q.Bank.join(u';'),
+             q.Attributes.join(u';'), q.Pair.join(u';'), q.Netting)
+        .arg(q.Category.join(u';'), q.Status.join(u';'), q.TCID.join(u';'), q.Client.join(u';'));
 }
 
 } // namespace
@@ -76,10 +98,10 @@ void TstStoredQueries::cleanup()
 
 void TstStoredQueries::shouldReadTheDefaultQueryOnFirstRun()
 {
-    const QueryParameters q = QueryKey(App, QStringLiteral("Query")).read();
+    const QueryValues q = QueryKey(App, QStringLiteral("Query")).read();
     QCOMPARE(describe(q), QStringLiteral("Relative=1 Date=2026-12-01 (0) ValueDate=All Dealer=All Deal=All Bank=All "
                                          "Attributes=All Pair=All Netting=All Category= Status=All TCID=All Client=All"));
-    QCOMPARE(q, QueryParameters());
+    QCOMPARE(q, QueryValues());
 }
 
 void TstStoredQueries::shouldRebuildDatesAgainstANewToday_data()
@@ -98,27 +120,27 @@ void TstStoredQueries::shouldRebuildDatesAgainstANewToday()
     QFETCH(bool, relative);
     QFETCH(QDate, date);
     QFETCH(QString, readBack);
-    QueryParameters q;
+    QueryValues q;
     q.Relative = relative;
-    q.Date = QueryDate::fromDate(date);
-    q.ValueDate = QueryDate::fromDate(date);
+    setDate(q, QueryDate::fromDate(date));
+    setValueDate(q, QueryDate::fromDate(date));
     const QueryKey key(App, QStringLiteral("Query"));
     QVERIFY(key.write(q));
 
     Clock::setToday(ReadOn);
-    const QueryParameters read = key.read();
+    const QueryValues read = key.read();
     QCOMPARE(read.Relative, relative);
-    QCOMPARE(describe(read.Date), readBack);
-    QCOMPARE(describe(read.ValueDate), readBack);
+    QCOMPARE(describe(dateOf(read)), readBack);
+    QCOMPARE(describe(valueDateOf(read)), readBack);
 }
 
 void TstStoredQueries::shouldStoreOneDateFormWithItsType()
 {
     RegistryAccess &store = RegistryAccess::instance();
     const QueryKey key(App, QStringLiteral("Query"));
-    QueryParameters q;
-    q.Date = QueryDate::fromOffset(-2);
-    q.ValueDate = QueryDate::all();
+    QueryValues q;
+    setDate(q, QueryDate::fromOffset(-2));
+    setValueDate(q, QueryDate::all());
     QVERIFY(key.write(q));
     QCOMPARE(store.ReadValue(key.path(), QStringLiteral("Date")), QVariant(-2));
     QCOMPARE(store.ReadValue(key.path(), QStringLiteral("Value Date")), QVariant(QStringLiteral("All")));
@@ -168,9 +190,9 @@ void TstStoredQueries::shouldUseTheDefaultForAnUnusableStoredDate()
     // An offset written as text by another tool still means that offset.
     QVERIFY(RegistryAccess::instance().WriteValue(key.path(), QStringLiteral("Value Date"), QStringLiteral("-1")));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("unusable Date value yesterday")));
-    const QueryParameters q = key.read();
-    QCOMPARE(describe(q.Date), QStringLiteral("2026-12-01 (0)"));
-    QCOMPARE(describe(q.ValueDate), QStringLiteral("2026-11-30 (-1)"));
+    const QueryValues q = key.read();
+    QCOMPARE(describe(dateOf(q)), QStringLiteral("2026-12-01 (0)"));
+    QCOMPARE(describe(valueDateOf(q)), QStringLiteral("2026-11-30 (-1)"));
 }
 
 void TstStoredQueries::shouldJoinAndSplitListsAtPipes_data()
@@ -216,7 +238,7 @@ void TstStoredQueries::shouldTreatQueryAsTheCurrentQueryKey()
     QCOMPARE(QueryKey(App, QStringLiteral("Morning")).path(),
              QStringLiteral("Software\\Quorvex, Ltd.\\Currency Pairs\\Stored Filters\\Morning"));
 
-    QueryParameters current;
+    QueryValues current;
     current.Pair = {QStringLiteral("EUR/USD")};
     QVERIFY(QueryKey(App, QStringLiteral("Query")).write(current));
 
@@ -258,24 +280,24 @@ void TstStoredQueries::shouldRefuseUnusableStoredFilterNames()
 
 void TstStoredQueries::shouldSaveListAndDeleteStoredFilters()
 {
-    QueryParameters morning;
+    QueryValues morning;
     morning.Relative = false;
-    morning.Date = QueryDate::fromDate(QDate(2026, 11, 20));
+    setDate(morning, QueryDate::fromDate(QDate(2026, 11, 20)));
     morning.Pair = {QStringLiteral("EUR/USD"), QStringLiteral("USD/RUB")};
     morning.Category = {QStringLiteral("Banks"), QStringLiteral("Funds")};
     morning.Netting = QStringLiteral("Netting only");
-    auto writer = [](const QueryParameters &q) {
+    auto writer = [](const QueryValues &q) {
         return [q](const QString &name) { return QueryKey(App, name).write(q); };
     };
     QVERIFY(RegistrySettings::SaveStoredFilter(QStringLiteral("EUR/USD only"), QStringLiteral("Morning pairs"), App, writer(morning)));
-    QVERIFY(RegistrySettings::SaveStoredFilter(QStringLiteral("Second"), QString(), App, writer(QueryParameters())));
+    QVERIFY(RegistrySettings::SaveStoredFilter(QStringLiteral("Second"), QString(), App, writer(QueryValues())));
 
     const RegistryValues expected{{QStringLiteral("EUR/USD only"), QStringLiteral("Morning pairs")},
                                   {QStringLiteral("Second"), QString()}};
     QCOMPARE(RegistrySettings::ListStoredFilters(App), expected);
     QCOMPARE(describe(QueryKey(App, QStringLiteral("EUR/USD only")).read()), describe(morning));
     // The current query is untouched by stored filters.
-    QCOMPARE(QueryKey(App, QStringLiteral("Query")).read(), QueryParameters());
+    QCOMPARE(QueryKey(App, QStringLiteral("Query")).read(), QueryValues());
 
     QVERIFY(RegistrySettings::DeleteStoredFilter(QStringLiteral("EUR/USD only"), App));
     QCOMPARE(RegistrySettings::ListStoredFilters(App), expected.mid(1));
@@ -296,10 +318,10 @@ void TstStoredQueries::shouldWriteNoQueryWithoutAppName()
 {
     const QueryKey key(QString(), QStringLiteral("Query"));
     QVERIFY(key.isNull());
-    QueryParameters q;
+    QueryValues q;
     q.Dealer = {QStringLiteral("IVANOV")};
     QVERIFY(key.write(q));
-    QCOMPARE(key.read(), QueryParameters());
+    QCOMPARE(key.read(), QueryValues());
     QVERIFY(RegistryAccess::instance().ReadValues(QStringLiteral("Software\\Quorvex, Ltd.\\Query")).isEmpty());
     QVERIFY(RegistryAccess::instance().ReadValues(QStringLiteral("Software\\Quorvex, Ltd.")).isEmpty());
 }
