@@ -7,15 +7,6 @@ namespace data {
 
 namespace {
 
-std::optional<qint64> parseDateText(QStringView text)
-{
-    if (auto d = DateTime::fromUsString(text))
-        return d->secs();
-    if (auto d = DateTime::fromIsoString(text))
-        return d->secs();
-    return std::nullopt;
-}
-
 std::optional<bool> parseBoolText(QStringView text)
 {
     text = text.trimmed();
@@ -57,7 +48,7 @@ PreparedLiteral::PreparedLiteral(const CriteriaLiteral &lit) : literal(lit)
         break;
     case CriteriaLiteral::Kind::Text:
         asNumber = CriteriaParser::numberLiteral(lit.text);
-        asDateSecs = parseDateText(lit.text);
+        asDateSecs = CriteriaParser::dateLiteral(lit.text);
         asBool = parseBoolText(lit.text);
         text = lit.text;
         break;
@@ -138,7 +129,7 @@ std::optional<int> compareCell(const CriteriaCell &cell, const PreparedLiteral &
                 return threeWay(*b ? -1 : 0, lit.literal.boolean ? -1 : 0);
             break;
         case LK::Date:
-            if (const auto secs = parseDateText(*cell.s))
+            if (const auto secs = CriteriaParser::dateLiteral(*cell.s))
                 return threeWay(*secs, lit.literal.secs);
             return std::nullopt;
         case LK::Null:

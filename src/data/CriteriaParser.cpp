@@ -24,6 +24,45 @@ bool isDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
+/// A number starts at i: a digit, or a point and a digit.
+bool startsNumber(QStringView text, qsizetype i)
+{
+    if (i >= text.size())
+        return false;
+    return isDigit(text[i])
+           || (text[i] == QLatin1Char('.') && i + 1 < text.size() && isDigit(text[i + 1]));
+}
+
+/// "m/d/yy ..." with the year written out ("m/d/19yy ..."); any other text unchanged.
+/// Two-digit years 00-29 are 2000-2029, 30-99 are 1930-1999.
+QString withFourDigitYear(QStringView text)
+{
+    qsizetype i = 0;
+    auto digits = [&](int most) {
+        const qsizetype start = i;
+        while (i < text.size() && i - start < most && isDigit(text[i]))
+            ++i;
+        return i - start;
+    };
+    auto slash = [&] {
+        if (i < text.size() && text[i] == QLatin1Char('/')) {
+            ++i;
+            return true;
+        }
+        return false;
+    };
+    if (digits(2) == 0 || !slash() || digits(2) == 0 || !slash())
+        return text.toString();
+    const qsizetype yearAt = i;
+    if (digits(3) != 2 || (i < text.size() && !text[i].isSpace()))
+        return text.toString();
+    const int year = text.mid(yearAt, 2).toInt();
+    QString out = text.left(yearAt).toString();
+    out += QLatin1String(year < 30 ? "20" : "19");
+    out += text.mid(yearAt);
+    return out;
+}
+
 } // namespace
 
 QString CriteriaParser::quoted(QStringView text)
@@ -70,7 +109,7 @@ void CriteriaParser::expected(const QString &what)
     fail(current().position, QStringLiteral("expected %1, found %2").arg(what, describe(current())));
 }
 
-void CriteriaParser::lexNumber(QStringView text, qsizetype &i)
+void CriteriaParser::lexNumber(QStringView text, qsizetype &i, int position)
 {
     const qsizetype start = i;
     while (i < text.size() && isDigit(text[i]))
@@ -80,7 +119,18 @@ void CriteriaParser::lexNumber(QStringView text, qsizetype &i)
         while (i < text.size() && isDigit(text[i]))
             ++i;
     }
-    m_tokens.push_back({Tok::Number, int(start) + 1, text.mid(start, i - start).toString(), 0});
+    // An exponent only when digits follow: "5E" stays a number and a name.
+    if (i < text.size() && (text[i] == QLatin1Char('E') || text[i] == QLatin1Char('e'))) {
+        qsizetype j = i + 1;
+        if (j < text.size() && (text[j] == QLatin1Char('+') || text[j] == QLatin1Char('-')))
+            ++j;
+        if (j < text.size() && isDigit(text[j])) {
+            i = j;
+            while (i < text.size() && isDigit(text[i]))
+                ++i;
+        }
+    }
+    m_tokens.push_back({Tok::Number, position, text.mid(start, i - start).toString(), 0});
 }
 
 bool CriteriaParser::tokenize(QStringView text)
@@ -93,8 +143,14 @@ bool CriteriaParser::tokenize(QStringView text)
             ++i;
             continue;
         }
-        if (isDigit(c) || (c == QLatin1Char('.') && i + 1 < text.size() && isDigit(text[i + 1]))) {
-            lexNumber(text, i);
+        if (startsNumber(text, i)) {
+            lexNumber(text, i, pos);
+            continue;
+        }
+        if (c == QLatin1Char('$') && startsNumber(text, i + 1)) {
+            // A currency amount: the dollar sign is decoration, the number is the value.
+            ++i;
+            lexNumber(text, i, pos);
             continue;
         }
         if (isIdentStart(c)) {
@@ -171,16 +227,20 @@ bool CriteriaParser::tokenize(QStringView text)
                 return false;
             }
             const QStringView body = text.mid(i + 1, close - i - 1);
-            auto date = DateTime::fromUsString(body);
-            if (!date)
-                date = DateTime::fromIsoString(body);
-            if (!date) {
+            i = close + 1;
+            // #'1'#: a text that begins and ends with a quote, written without
+            // doubling its quotes.
+            if (body.size() >= 2 && body.front() == QLatin1Char('\'') && body.back() == QLatin1Char('\'')) {
+                m_tokens.push_back({Tok::Text, pos, body.toString(), 0});
+                continue;
+            }
+            const auto secs = dateLiteral(body);
+            if (!secs) {
                 fail(pos + 1, QStringLiteral("expected a date as m/d/yyyy [h:mm[:ss]] [AM|PM], found %1")
                                   .arg(quoted(body)));
                 return false;
             }
-            m_tokens.push_back({Tok::Date, pos, body.toString(), date->secs()});
-            i = close + 1;
+            m_tokens.push_back({Tok::Date, pos, body.toString(), *secs});
             continue;
         }
         case '(':
@@ -365,48 +425,95 @@ std::optional<CriteriaExpr> CriteriaParser::parseComparison()
 std::optional<CriteriaLiteral> CriteriaParser::numberLiteral(QStringView text)
 {
     text = text.trimmed();
-    // Plain decimal notation only: [+|-]digits[.digits].
+    // [+|-]digits[.digits][(E|e)[+|-]digits], or with no digits before the point.
     qsizetype i = 0;
+    const bool negative = i < text.size() && text[i] == QLatin1Char('-');
     if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
         ++i;
-    qsizetype digits = 0;
-    qsizetype dot = -1;
+    QByteArray digits;        // every digit of the mantissa, the point left out
+    qsizetype pointAt = -1;   // digits before the point
     for (; i < text.size(); ++i) {
         if (isDigit(text[i]))
-            ++digits;
-        else if (text[i] == QLatin1Char('.') && dot < 0)
-            dot = i;
+            digits += char(text[i].unicode());
+        else if (text[i] == QLatin1Char('.') && pointAt < 0)
+            pointAt = digits.size();
         else
-            return std::nullopt;
+            break;
     }
-    if (digits == 0)
+    if (digits.isEmpty())
         return std::nullopt;
+    if (pointAt < 0)
+        pointAt = digits.size();
+    qint64 exponent = 0;
+    if (i < text.size() && (text[i] == QLatin1Char('E') || text[i] == QLatin1Char('e'))) {
+        ++i;
+        const bool negativeExponent = i < text.size() && text[i] == QLatin1Char('-');
+        if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
+            ++i;
+        if (i >= text.size() || !isDigit(text[i]))
+            return std::nullopt;
+        for (; i < text.size() && isDigit(text[i]); ++i) {
+            // Far beyond any double: the value is out of range (or zero) either way.
+            if (exponent < 100000)
+                exponent = exponent * 10 + text[i].digitValue();
+        }
+        if (negativeExponent)
+            exponent = -exponent;
+    }
+    if (i != text.size())
+        return std::nullopt;
+
+    // The value is 0.<digits> x 10^point once leading zeros are gone.
+    qint64 point = pointAt + exponent;
+    qsizetype lead = 0;
+    while (lead < digits.size() && digits[lead] == '0')
+        ++lead;
+    digits.remove(0, lead);
+    point -= lead;
+    while (!digits.isEmpty() && digits.back() == '0')
+        digits.chop(1);
+
     CriteriaLiteral lit;
     lit.kind = CriteriaLiteral::Kind::Number;
     lit.text = text.toString();
+    if (digits.isEmpty()) {
+        lit.number = negative ? -0.0 : 0.0;
+        lit.integer = 0;
+        lit.currencyRaw = 0;
+        return lit;
+    }
     bool ok = false;
-    lit.number = lit.text.toDouble(&ok);
-    if (!ok || !std::isfinite(lit.number))
+    const QByteArray plain = QByteArrayLiteral("0.") + digits + 'e' + QByteArray::number(point);
+    lit.number = plain.toDouble(&ok);
+    if (!ok || !std::isfinite(lit.number) || lit.number == 0)
         return std::nullopt;
+    if (negative)
+        lit.number = -lit.number;
     // Keep the exact forms beside the double, so that integer, currency and
     // date comparisons never go through binary fractions.
-    qsizetype fractionEnd = text.size();
-    while (dot >= 0 && fractionEnd > dot + 1 && text[fractionEnd - 1] == QLatin1Char('0'))
-        --fractionEnd;
-    const qsizetype decimals = dot < 0 ? 0 : fractionEnd - dot - 1;
-    if (decimals == 0) {
-        const QStringView whole = dot < 0 ? text : text.left(dot);
-        const qint64 v = whole.toLongLong(&ok);
-        if (ok)
-            lit.integer = v;
-        else if (whole.isEmpty() || whole == u"-" || whole == u"+")
-            lit.integer = 0;   // ".0", "-.00"
-    }
-    if (decimals <= 4) {
-        if (const auto c = Currency::fromString(text))
-            lit.currencyRaw = c->raw();
-    }
+    auto exactly = [&](qint64 scaleDigits) -> std::optional<qint64> {
+        const qint64 wholeDigits = point + scaleDigits;
+        if (wholeDigits < digits.size() || wholeDigits > 19)
+            return std::nullopt;   // a fraction left over, or beyond 64 bits
+        QByteArray whole = negative ? QByteArrayLiteral("-") : QByteArray();
+        whole += digits;
+        whole += QByteArray(wholeDigits - digits.size(), '0');
+        bool fits = false;
+        const qint64 v = whole.toLongLong(&fits);
+        return fits ? std::optional<qint64>(v) : std::nullopt;
+    };
+    lit.integer = exactly(0);
+    lit.currencyRaw = exactly(4);
     return lit;
+}
+
+std::optional<qint64> CriteriaParser::dateLiteral(QStringView text)
+{
+    if (const auto d = DateTime::fromUsString(withFourDigitYear(text.trimmed())))
+        return d->secs();
+    if (const auto d = DateTime::fromIsoString(text))
+        return d->secs();
+    return std::nullopt;
 }
 
 std::optional<CriteriaLiteral> CriteriaParser::parseLiteral()

@@ -9,8 +9,8 @@
 
 namespace data {
 
-/// A constant of filter criteria as written: 5, -1.25, 'text', #12/5/2026#,
-/// True, False or Null.
+/// A constant of filter criteria as written: 5, -1.25, $300.00, 1.2345E2,
+/// 'text', #'text'#, #12/5/2026#, True, False or Null.
 struct CriteriaLiteral
 {
     enum class Kind { Number, Text, Date, Boolean, Null };
@@ -39,12 +39,30 @@ struct CriteriaExpr
 };
 
 /// Parses the criteria syntax of recordset filters:
-///     Field op value [AND|OR ...], parentheses, AND binding tighter than OR;
+///     Field op value [AND|OR ...], parentheses;
 ///     op: = <> < > <= >= LIKE, and IS [NOT] NULL;
-///     value: 'text' ('' for a quote), numbers, #m/d/yyyy [h:mm[:ss]] [AM|PM]#,
-///     True, False, Null; field names plain or [bracketed].
+///     value: 'text' ('' for a quote); #text# for a text that begins and ends
+///     with a quote (#'1'# is the three characters '1', taken as written);
+///     numbers with an optional decimal point, leading dollar sign and
+///     exponent (5, .5, $300.00, -$20, 1.2345E2, 5e-3); dates
+///     #m/d/yyyy [h:mm[:ss]] [AM|PM]#, also #yyyy-mm-dd ...#, where a two-digit
+///     year 00-29 means 2000-2029 and 30-99 means 1930-1999 (#8/24/95# is
+///     1995); True, False, Null; field names plain or [bracketed].
 /// Keywords and field names are case-insensitive. Field names are checked
 /// later, against a recordset (see Criteria).
+///
+/// Three forms that the published criteria syntax calls errors are read with
+/// their plain meaning instead. Each has exactly one reading, this parser has
+/// always accepted them (so stored and host-supplied filters may use them), and
+/// refusing one would leave the caller with no result rather than a wrong one:
+/// - a wildcard inside a LIKE pattern: 'Sm*th' matches Smith and Smyth;
+/// - a wildcard only at the start: '*ith' matches every text ending in "ith";
+/// - OR-groups joined by AND: "(A OR B) AND C" is read with the usual grouping,
+///   the parenthesis first.
+/// Without parentheses AND binds tighter than OR (the syntax gives the two no
+/// precedence; the reports' filters are written with this reading).
+/// LIKE knows '*' and '%' only (see LikePattern): '_' and '?' match themselves,
+/// since reading them as wildcards would return rows the filter does not name.
 class CriteriaParser final
 {
 public:
@@ -53,9 +71,16 @@ public:
     std::optional<CriteriaExpr> parse(QStringView text);
     QString errorMessage() const { return m_error; }
 
-    /// A Number literal from plain decimal text ("-12", "0.5", " 3 "); nothing
-    /// for anything else. Used to compare quoted numbers with numeric fields.
+    /// A Number literal from decimal text, with an optional sign and exponent
+    /// ("-12", "0.5", " 3 ", "1.5E3"); nothing for anything else, and for a
+    /// number beyond the range of a double. Used to compare quoted numbers
+    /// with numeric fields.
     static std::optional<CriteriaLiteral> numberLiteral(QStringView text);
+
+    /// The seconds of a date as date literals and date texts are written
+    /// (m/d/yy or m/d/yyyy with an optional time, or yyyy-mm-dd ...); nothing
+    /// when the text is no such date.
+    static std::optional<qint64> dateLiteral(QStringView text);
 
     /// Text of the criteria as an error message quotes it: in double quotes,
     /// control characters and unpaired surrogates written as U+XXXX.
@@ -79,7 +104,7 @@ private:
     };
 
     bool tokenize(QStringView text);
-    void lexNumber(QStringView text, qsizetype &i);
+    void lexNumber(QStringView text, qsizetype &i, int position);
     std::optional<CriteriaExpr> parseOr(int depth);
     std::optional<CriteriaExpr> parseAnd(int depth);
     std::optional<CriteriaExpr> parsePrimary(int depth);

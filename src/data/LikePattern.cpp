@@ -4,14 +4,14 @@ namespace data {
 
 LikePattern::LikePattern(QStringView pattern)
 {
+    // Wildcards are flagged beside the text rather than replaced by a reserved
+    // character, so that no character of a pattern can turn into a wildcard.
     m_pattern.reserve(pattern.size());
+    m_anyRun.reserve(std::size_t(pattern.size()));
     for (QChar c : pattern) {
-        if (c == QLatin1Char('*') || c == QLatin1Char('%'))
-            m_pattern += QChar(char16_t(AnyRun));
-        else if (c == QLatin1Char('_') || c == QLatin1Char('?'))
-            m_pattern += QChar(char16_t(AnyOne));
-        else
-            m_pattern += c.toCaseFolded();
+        const bool wildcard = c == QLatin1Char('*') || c == QLatin1Char('%');
+        m_pattern += wildcard ? c : c.toCaseFolded();
+        m_anyRun.push_back(wildcard);
     }
 }
 
@@ -24,11 +24,10 @@ bool LikePattern::matches(QStringView text) const
     qsizetype starP = -1;   // pattern position after the last '*'
     qsizetype starT = 0;    // text position that '*' currently stands for
     while (t < n) {
-        if (p < m && m_pattern[p].unicode() == AnyRun) {
+        if (p < m && isAnyRun(p)) {
             starP = ++p;
             starT = t;
-        } else if (p < m && (m_pattern[p].unicode() == AnyOne
-                             || m_pattern[p] == text[t].toCaseFolded())) {
+        } else if (p < m && m_pattern[p] == text[t].toCaseFolded()) {
             ++p;
             ++t;
         } else if (starP >= 0) {
@@ -39,7 +38,7 @@ bool LikePattern::matches(QStringView text) const
             return false;
         }
     }
-    while (p < m && m_pattern[p].unicode() == AnyRun)
+    while (p < m && isAnyRun(p))
         ++p;
     return p == m;
 }

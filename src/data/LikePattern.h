@@ -3,10 +3,14 @@
 #include <QString>
 #include <QStringView>
 
+#include <vector>
+
 namespace data {
 
-/// A LIKE pattern of filter criteria: '*' or '%' match any run of characters,
-/// '_' or '?' exactly one; everything else matches itself without regard to case.
+/// A LIKE pattern of filter criteria: '*' and '%' match any run of characters
+/// (none included); every other character, '_' and '?' among them, matches
+/// itself without regard to case. There is no single-character wildcard and no
+/// escape: a pattern cannot ask for a literal '*' or '%'.
 ///
 /// Matching is iterative with a single backtracking point, so it takes at most
 /// text length x pattern length steps whatever the pattern ("*a*a*a*b" included).
@@ -18,9 +22,11 @@ public:
     bool matches(QStringView text) const;
 
 private:
-    enum : char16_t { AnyRun = 0xFFFF, AnyOne = 0xFFFE };
-    // The pattern case-folded, wildcards replaced by the two non-characters above.
-    QString m_pattern;
+    bool isAnyRun(qsizetype p) const { return m_anyRun[std::size_t(p)]; }
+
+    QString m_pattern;            // case-folded
+    std::vector<bool> m_anyRun;   // per pattern character: a wildcard
+
 };
 
 } // namespace data

@@ -24,10 +24,12 @@ const char *const Seeds[] = {
     "Dealer LIKE 'O''B*' OR Dealer IS NOT NULL",
     "[Ticket No] >= -400.25 AND Caption <> Null",
     "Amount = '100.50' OR Rate < .5 AND Summary = True",
+    "Amount > $300.00 OR Rate < 1.2345E2 AND TradeID <> -$2",
+    "ValDate > #8/24/95# OR Code = #'1'# OR Dealer LIKE '*ith'",
 };
 
 // Characters that mean something to the parser, to make mutations that get deep.
-const QString Alphabet = QStringLiteral("'#[]()=<>-+.*%_? ,0123456789ANDORLIKEISNULLaz/:\\\"\t\u00e4\U0001F600");
+const QString Alphabet = QStringLiteral("'#[]()=<>-+.*%_?$ ,0123456789ANDORLIKEISNULLaz/:\\\"\t\u00e4\U0001F600");
 
 QString mutate(QRandomGenerator &rng, QString s)
 {
