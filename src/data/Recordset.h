@@ -142,8 +142,9 @@ public:
     /// "Ccy = 5 AND ValDate = #12/5/2026#", "TradeID = 1 OR TradeID = 2"...).
     /// An empty string removes the filter. Moves to the first shown row. A
     /// malformed criteria returns false, keeps the previous filter and leaves
-    /// an InvalidArgument error naming the position in lastError().
-    bool setFilter(const QString &criteria);
+    /// an InvalidArgument error naming the position in lastError(): a caller
+    /// that goes on without checking shows the old filter's rows as the new result.
+    [[nodiscard]] bool setFilter(const QString &criteria);
     QString Filter() const { return m_filter; }
 
     /// Orders the shown rows by "Field [ASC|DESC], Field2 ..."; stable, nulls
