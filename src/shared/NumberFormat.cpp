@@ -196,9 +196,41 @@ NumberFormat::Section NumberFormat::parseSection(const QString &text)
         else
             s.tokens.append(Token{Token::Literal, literal});
     };
+    auto isPlaceholder = [&text](int i) {
+        return i < text.size() && (text.at(i) == QLatin1Char('0') || text.at(i) == QLatin1Char('#'));
+    };
     for (int i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         const bool inFraction = s.pointIndex >= 0;
+        if (s.scientific) {
+            // After the exponent everything is literal; '%' still scales.
+            if (c == QLatin1Char('"')) {
+                const int close = text.indexOf(QLatin1Char('"'), i + 1);
+                const int end = close < 0 ? text.size() : close;
+                s.suffix += text.mid(i + 1, end - i - 1);
+                i = end;
+            } else if (c == QLatin1Char('\\')) {
+                if (i + 1 < text.size())
+                    s.suffix += text.at(++i);
+            } else {
+                s.percent = s.percent || c == QLatin1Char('%');
+                s.suffix += c;
+            }
+            continue;
+        }
+        if ((c == QLatin1Char('E') || c == QLatin1Char('e')) && s.hasDigits() && i + 1 < text.size()
+            && (text.at(i + 1) == QLatin1Char('+') || text.at(i + 1) == QLatin1Char('-'))
+            && isPlaceholder(i + 2)) {
+            s.scientific = true;
+            s.exponentLetter = c;
+            s.exponentPlus = text.at(i + 1) == QLatin1Char('+');
+            for (i += 2; isPlaceholder(i); ++i) {
+                if (text.at(i) == QLatin1Char('0'))
+                    ++s.exponentDigits;
+            }
+            --i;
+            continue;
+        }
         if (c == QLatin1Char('0') || c == QLatin1Char('#')) {
             if (!inFraction) {
                 if (pendingCommas > 0 && s.integerPlaceholders > 0)
@@ -319,7 +351,8 @@ NumberFormat::Decimal NumberFormat::prepared(const Decimal &value, const Section
         d.exponent += 2;
     d.exponent -= 3 * section.scaleThousands;
     d.normalize();
-    if (section.hasDigits())
+    // A scientific section rounds its mantissa, once the exponent is known.
+    if (section.hasDigits() && !section.scientific)
         d.roundToDecimals(section.fractionPlaceholders);
     return d;
 }
@@ -412,6 +445,35 @@ QString NumberFormat::renderInteger(const Section &section, int end, QByteArray 
 }
 
 QString NumberFormat::render(const Decimal &absValue, const Section &section) const
+{
+    if (!section.scientific)
+        return renderFixed(absValue, section);
+    // The mantissa gets as many integer digits as there are integer
+    // placeholders: absValue = 0.<digits> x 10^(digits + exponent).
+    Decimal mantissa = absValue;
+    int exponent = 0;
+    if (!mantissa.isZero()) {
+        const int integerDigits = section.integerPlaceholders;
+        exponent = int(mantissa.digits.size()) + mantissa.exponent - integerDigits;
+        mantissa.exponent -= exponent;
+        mantissa.roundToDecimals(section.fractionPlaceholders);
+        if (int(mantissa.digits.size()) + mantissa.exponent > integerDigits) {
+            // Rounding carried into a new digit (9.996 -> 10.00): shift once more.
+            ++exponent;
+            --mantissa.exponent;
+        }
+    }
+    QString out = renderFixed(mantissa, section);
+    out += section.exponentLetter;
+    if (exponent < 0)
+        out += QLatin1Char('-');
+    else if (section.exponentPlus)
+        out += QLatin1Char('+');
+    out += QStringLiteral("%1").arg(qAbs(exponent), qMax(section.exponentDigits, 1), 10, QLatin1Char('0'));
+    return out + section.suffix;
+}
+
+QString NumberFormat::renderFixed(const Decimal &absValue, const Section &section) const
 {
     if (!section.hasDigits()) {
         QString out;

@@ -19,6 +19,14 @@
 ///   commas directly before the decimal point (or after the last integer
 ///   placeholder) divide the number by 1000 each.
 /// - `%` multiplies by 100 and is shown where it stands.
+/// - `E+`, `E-`, `e+` or `e-` directly followed by `0` or `#` placeholders shows
+///   the number in scientific notation: "0.00E+00" shows 1000 as "1.00E+03". The
+///   mantissa has as many integer digits as the section has integer placeholders
+///   ("##0.0E+0" shows 12345 as "123.5E+2"), and is rounded to the fraction
+///   placeholders. The exponent is written with `E` or `e` as in the pattern,
+///   with its sign ("+" is shown only after `E+`/`e+`, "-" always), and with at
+///   least as many digits as `0`s follow the sign (at least one). What follows
+///   the exponent's placeholders is literal. `E` or `e` in any other place is literal.
 /// - `"text"` and `\c` are literal; any other character is shown as it is.
 /// - Up to three sections separated by `;`: positive; negative; zero. With a
 ///   negative section the negative number is shown with it and without a minus
@@ -30,8 +38,7 @@
 /// Numbers are rounded half away from zero on their decimal value: a double is
 /// first taken at its shortest round-trip decimal form (2.675 rounds to 2.68),
 /// Currency and integers are exact. A result that rounds to zero never carries a
-/// minus sign. Scientific notation is not part of the language ("E" is literal).
-/// Output uses '.' and ',' unless other symbols are set.
+/// minus sign. Output uses '.' and ',' unless other symbols are set.
 class NumberFormat final
 {
 public:
@@ -87,6 +94,12 @@ private:
         bool grouping = false;
         int scaleThousands = 0;  // number of trailing commas
         bool percent = false;
+        // Scientific notation: the tokens are the mantissa's, the exponent follows.
+        bool scientific = false;
+        QChar exponentLetter;
+        bool exponentPlus = false;   // "E+": a sign before positive exponents too
+        int exponentDigits = 0;      // minimum digits of the exponent
+        QString suffix;              // literal text after the exponent
         bool hasDigits() const { return integerPlaceholders + fractionPlaceholders > 0; }
     };
 
@@ -100,6 +113,7 @@ private:
     QString formatGeneral(const Decimal &value) const;
     Decimal prepared(const Decimal &value, const Section &section) const;
     QString render(const Decimal &absValue, const Section &section) const;
+    QString renderFixed(const Decimal &absValue, const Section &section) const;
     QString renderInteger(const Section &section, int end, QByteArray digits) const;
 
     QString m_pattern;

@@ -15,6 +15,8 @@ private Q_SLOTS:
     void formatsCurrencyExactly();
     void formatsIntegers_data();
     void formatsIntegers();
+    void formatsScientificNotation_data();
+    void formatsScientificNotation();
     void formatsVariants_data();
     void formatsVariants();
     void usesOtherSymbols();
@@ -125,6 +127,43 @@ void tst_NumberFormat::formatsIntegers()
 {
     QFETCH(QString, pattern);
     QFETCH(qint64, value);
+    QFETCH(QString, expected);
+    QCOMPARE(NumberFormat(pattern).format(value), expected);
+}
+
+void tst_NumberFormat::formatsScientificNotation_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("e-plus") << "0.00E+00" << QVariant(1000.0) << "1.00E+03";
+    QTest::newRow("e-plus-negative-exponent") << "0.00E+00" << QVariant(0.00123) << "1.23E-03";
+    QTest::newRow("e-minus-hides-plus") << "0.00E-00" << QVariant(1234.0) << "1.23E03";
+    QTest::newRow("e-minus-shows-minus") << "0.00E-00" << QVariant(0.012345) << "1.23E-02";
+    QTest::newRow("lower-case-e") << "0.00e+00" << QVariant(1234.0) << "1.23e+03";
+    QTest::newRow("lower-case-e-minus") << "0.0e-0" << QVariant(-0.5) << "-5.0e-1";
+    QTest::newRow("optional-exponent-digits") << "0.00 E-##" << QVariant(1234.0) << "1.23 E3";
+    QTest::newRow("wide-exponent") << "0.0E+000" << QVariant(1e-300) << "1.0E-300";
+    QTest::newRow("integer-placeholders-set-mantissa") << "###.##E-00" << QVariant(1234567.89) << "123.46E04";
+    QTest::newRow("no-integer-placeholder") << ".00E+00" << QVariant(1234.0) << ".12E+04";
+    QTest::newRow("rounding-carries-into-exponent") << "0.00E+00" << QVariant(9.996) << "1.00E+01";
+    QTest::newRow("rounds-half-away-from-zero") << "0.0E+0" << QVariant(-2.25) << "-2.3E+0";
+    QTest::newRow("zero") << "0.00E+00" << QVariant(0.0) << "0.00E+00";
+    QTest::newRow("negative-section") << "0.00E+00;(0.00E+00)" << QVariant(-1234.0) << "(1.23E+03)";
+    QTest::newRow("currency-exact") << "0.000E+00" << QVariant::fromValue(data::Currency::fromRaw(12345675))
+                                    << "1.235E+03";
+    QTest::newRow("integer") << "0.0E+00" << QVariant(qint64(-9876543210)) << "-9.9E+09";
+    QTest::newRow("suffix-after-exponent") << "0.0E+0\" units\"" << QVariant(1500.0) << "1.5E+3 units";
+    QTest::newRow("e-without-sign-is-literal") << "0.0E0" << QVariant(5.0) << "5.0E0";
+    QTest::newRow("e-without-placeholder-is-literal") << "0.0\" \"E+" << QVariant(5.0) << "5.0 E+";
+    QTest::newRow("e-in-literal-text") << "\"EUR \"#,##0" << QVariant(1500.0) << "EUR 1,500";
+}
+
+void tst_NumberFormat::formatsScientificNotation()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QVariant, value);
     QFETCH(QString, expected);
     QCOMPARE(NumberFormat(pattern).format(value), expected);
 }
