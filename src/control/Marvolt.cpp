@@ -4,6 +4,7 @@
 #include "QueryFieldWriter.h"
 #include "QueryPanelDock.h"
 #include "QueryPanelEvents.h"
+#include "ReportGridAdapter.h"
 #include "ReportPrinter.h"
 
 #include "EventClass.h"
@@ -61,6 +62,8 @@ Marvolt::Marvolt(QWidget *parent)
     m_mainMenu->setObjectName(QStringLiteral("MainMenu"));
     m_mainTable = new widgets::Grid(this);
     m_mainTable->setObjectName(QStringLiteral("MainTable"));
+    m_gridAdapter = std::make_unique<ReportGridAdapter>(m_mainTable);
+    m_toolbarAdapter = std::make_unique<ReportToolbarAdapter>(m_mainMenu);
     m_animProgress = new widgets::BusyIndicator(this);
     m_animProgress->setObjectName(QStringLiteral("AnimProgress"));
 
@@ -176,16 +179,14 @@ void Marvolt::buildFilters()
         {DateReport[2], ValLabel[12]}, {DateReport[3], ValLabel[13]}, {ClientBox, ValLabel[14]},
     }};
     for (int i = 0; i < FilterControlCount; ++i) {
-        FilterControl &slot = m_filterControls[size_t(i)];
-        slot.Common = table[size_t(i)].first;
-        slot.lbCaption = table[size_t(i)].second;
-        slot.Enabled = false;
+        const auto [common, caption] = table[size_t(i)];
+        m_filterControls[size_t(i)] = {caption, common, false};
         // Each report shows the filters it uses (ReNewFControl); until then
         // the panel is empty.
-        slot.Common->hide();
-        slot.lbCaption->hide();
-        slot.Common->installEventFilter(this);
-        slot.lbCaption->setBuddy(slot.Common);
+        common->hide();
+        caption->hide();
+        common->installEventFilter(this);
+        caption->setBuddy(common);
     }
     m_panelSlots = m_filterControls;
 
@@ -401,8 +402,8 @@ void Marvolt::installReport(std::unique_ptr<Report> created)
     connect(m_currentActiv.get(), &EventClass::ReSelectTabl, this, &Marvolt::onReSelectTabl);
     connect(m_currentActiv.get(), &EventClass::SetDetCaption, this, &Marvolt::onSetDetCaption);
 
-    m_report->Main_Menu = m_mainMenu;
-    m_report->Main_Table = m_mainTable;
+    m_report->Main_Menu = m_toolbarAdapter.get();
+    m_report->Main_Table = m_gridAdapter.get();
     for (int index = 0; index < FilterControlCount; ++index)
         m_report->setQPControl(index, m_filterControls[size_t(index)]);
     m_settings = RegistrySettings::LoadViewSetting(App_Name);

@@ -23,6 +23,8 @@ class EventClass;
 class QueryPanelDock;
 class QueryPanelEvents;
 class Report;
+class ReportGridAdapter;
+class ReportToolbarAdapter;
 class ReportPrinter;
 namespace widgets {
 class BusyIndicator;
@@ -137,6 +139,8 @@ public:
     widgets::Grid *mainTable() const { return m_mainTable; }
     /// Slot Index of the filter table (0..17); an empty record outside.
     FilterControl filterControl(int index) const;
+    /// The filter widget of slot Index; null outside 0..17.
+    QWidget *filterWidget(int index) const { return qobject_cast<QWidget *>(filterControl(index).Common.data()); }
     /// The view settings of the current report as the control keeps them.
     AllSettings viewSettings() const { return m_settings; }
     /// Whether auto refresh is switched on, and whether its timer runs now.
@@ -277,6 +281,9 @@ private:
     // the report and its relay
     std::unique_ptr<Report> m_report;
     std::unique_ptr<EventClass> m_currentActiv;
+    /// The grid and the toolbar as the report drives them.
+    std::unique_ptr<ReportGridAdapter> m_gridAdapter;
+    std::unique_ptr<ReportToolbarAdapter> m_toolbarAdapter;
     AllSettings m_settings;
     QString m_defaultDir;
     QString m_defaultForm;

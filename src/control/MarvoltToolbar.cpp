@@ -7,7 +7,6 @@
 #include "ReportPrinter.h"
 
 #include "Report.h"
-#include "RestoreQuery.h"
 
 #include "MessageService.h"
 #include "SharedValues.h"
@@ -141,12 +140,7 @@ void Marvolt::undoFilterChanges()
 {
     if (!m_report)
         return;
-    // The report's own table: it knows which filters it has enabled.
-    const QVariantList all = m_report->GetAllControl().toList();
-    std::array<FilterControl, FilterControlCount> controls{};
-    for (int i = 0; i < FilterControlCount && i < all.size(); ++i)
-        controls[size_t(i)] = all.at(i).value<FilterControl>();
-    RestoreQuery(*m_report, controls);
+    m_report->RestoreQuery();
     setToolEnabled(QStringLiteral("ID_undo"), false);
 }
 

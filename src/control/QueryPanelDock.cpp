@@ -207,13 +207,14 @@ void QueryPanelDock::arrangeFilters(int columns)
     m_filterColumns = columns;
     int placed = 0;
     for (const FilterControl &slot : std::as_const(m_filters)) {
-        if (!slot.Common || slot.Common->isHidden())
+        auto *common = qobject_cast<QWidget *>(slot.Common.data());
+        if (!common || common->isHidden())
             continue;
         const int row = placed / columns;
         const int column = (placed % columns) * 2;
-        if (slot.lbCaption)
-            m_filterGrid->addWidget(slot.lbCaption, row, column);
-        m_filterGrid->addWidget(slot.Common, row, column + 1);
+        if (auto *caption = qobject_cast<QWidget *>(slot.lbCaption.data()))
+            m_filterGrid->addWidget(caption, row, column);
+        m_filterGrid->addWidget(common, row, column + 1);
         ++placed;
     }
     for (int c = 0; c < columns; ++c)

@@ -3,6 +3,7 @@
 #include "AllSettings.h"
 #include "FilterControl.h"
 
+#include <QFrame>
 #include <QList>
 #include <QObject>
 #include <QPoint>

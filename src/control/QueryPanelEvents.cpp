@@ -20,12 +20,10 @@ namespace {
 
 const QString All = QStringLiteral("All");
 
-/// Writes a working query field; a report class without the member keeps
-/// nothing (QObject::setProperty would add a dynamic property instead).
+/// Writes a working query field: every report has them all.
 void setField(Report &report, const char *name, const QVariant &value)
 {
-    if (report.metaObject()->indexOfProperty(name) >= 0)
-        report.setProperty(name, value);
+    report.setQueryField(QString::fromLatin1(name), value);
 }
 
 /// Whether the widget is shown in the panel. The panel itself may be hidden
@@ -160,7 +158,7 @@ void QueryPanelEvents::nettingActivated()
     if (!report)
         return;
     const QString text = m_controls.ComboNetting->currentText();
-    if (report->property("Netting").toString() == text)
+    if (report->query().Netting == text)
         return;
     setField(*report, "Netting", text);
     markEdited();
@@ -227,7 +225,7 @@ void QueryPanelEvents::legendClicked()
     if (!report)
         return;
     QString title = m_controls.LegendBox->Titul();
-    QStringList keys = report->property("KeyArray").toStringList();
+    QStringList keys = report->query().KeyArray;
     if (!SessionContext::instance().SelectCategories(keys, title))
         return;
     markEdited();

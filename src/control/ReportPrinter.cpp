@@ -49,19 +49,20 @@ ReportDocument ReportPrinter::document(const Report &report, const widgets::Grid
     ReportDocument doc = grid.reportDocument(false);
     doc.title = report.App_Name;
     // The committed query: the one that produced the rows printed.
+    const QueryValues &q = report.committedQuery();
     doc.parameters = {
-        {QStringLiteral("Cpty ID"), joined(report.StBank)},
-        {QStringLiteral("Category"), joined(report.StCategory)},
-        {QStringLiteral("Deal Type"), joined(report.StDeal)},
-        {QStringLiteral("Dealer ID"), joined(report.StDealer)},
-        {QStringLiteral("Cur Pair"), joined(report.StPair)},
-        {QStringLiteral("Desk"), joined(report.StStatus)},
-        {QStringLiteral("Netting"), report.StNetting},
-        {QStringLiteral("Start Date"), valueText(report.StValDate)},
-        {QStringLiteral("End Date"), valueText(report.StEndDate)},
+        {QStringLiteral("Cpty ID"), joined(q.Bank)},
+        {QStringLiteral("Category"), joined(q.Category)},
+        {QStringLiteral("Deal Type"), joined(q.Deal)},
+        {QStringLiteral("Dealer ID"), joined(q.Dealer)},
+        {QStringLiteral("Cur Pair"), joined(q.Pair)},
+        {QStringLiteral("Desk"), joined(q.Status)},
+        {QStringLiteral("Netting"), q.Netting},
+        {QStringLiteral("Start Date"), valueText(q.ValDate)},
+        {QStringLiteral("End Date"), valueText(q.EndDate)},
         {QStringLiteral("Administrative Rate"), fieldText(report, "WithAdminRate")},
         {QStringLiteral("Recalculated Position"), fieldText(report, "WithRecalc")},
-        {QStringLiteral("Account"), joined(report.stLoroNostro)},
+        {QStringLiteral("Account"), joined(q.LoroNostro)},
     };
     return doc;
 }

@@ -133,6 +133,12 @@ void Connection::Cancel()
         m_running->interrupt();
 }
 
+void Connection::Interrupt()
+{
+    if (m_driver)
+        m_driver->interrupt();
+}
+
 int Connection::State() const
 {
     if (!m_driver)

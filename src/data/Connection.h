@@ -64,6 +64,12 @@ public:
     /// (unless the command had already finished all its work, which is then
     /// reported as it happened).
     void Cancel();
+    /// Stops the statement running on this connection's own handle: a
+    /// synchronous command that another thread runs on a connection it owns.
+    /// Safe to call from any thread, provided the caller keeps the connection
+    /// from being closed or destroyed meanwhile; the command fails with
+    /// Cancelled. Does nothing when no statement runs.
+    void Interrupt();
     int State() const;
 
     /// Runs plain SQL (one or more statements); returns the first result set,

@@ -1,17 +1,19 @@
 #pragma once
 
-#include <QLabel>
+#include <QMetaType>
+#include <QObject>
 #include <QPointer>
-#include <QWidget>
 
 /// One filter slot of the query panel as the control hands it to a report:
 /// the caption label, the filter control itself and whether the report uses
 /// it. The control owns both widgets; the report only sets their roles
-/// (through their Qt properties, so a control lacking a role is skipped).
+/// through their Qt properties ("text" and "visible" of the label, "visible",
+/// "ArrayChecked", "RetDate" ... of the control), so report logic needs no
+/// widget and a control lacking a role is skipped.
 struct FilterControl
 {
-    QPointer<QLabel> lbCaption;
-    QPointer<QWidget> Common;
+    QPointer<QObject> lbCaption;
+    QPointer<QObject> Common;
     bool Enabled = false;
 };
 

@@ -1,8 +1,10 @@
 #include "Report.h"
+#include "ReportGrid.h"
+#include "ReportToolbar.h"
 
 #include "Clock.h"
-#include "ColumnLayout.h"
-#include "Command.h"
+#include "DealVocabulary.h"
+#include "Directories.h"
 #include "FieldReader.h"
 #include "MessageService.h"
 #include "QueryKey.h"
@@ -10,11 +12,11 @@
 #include "SessionContext.h"
 #include "SharedValues.h"
 
-#include "Grid.h"
-#include "GridColumn.h"
-#include "ToolBar.h"
+#include <QDynamicPropertyChangeEvent>
+#include <QLoggingCategory>
+#include <QMetaProperty>
 
-#include <QLabel>
+Q_LOGGING_CATEGORY(lcReport, "marvolt.report")
 
 namespace {
 
@@ -28,213 +30,241 @@ const QStringList ResultTools = {
     QStringLiteral("ID_PrintAll"),
 };
 
-constexpr int QueryTimeoutSeconds = 1200;
-constexpr int ConnectTimeoutSeconds = 600;
+const TwoRowTable *directoryList(Directory directory)
+{
+    const Directories::Lists &lists = Directories::current();
+    switch (directory) {
+    case Directory::None: return nullptr;
+    case Directory::Dealers: return &lists.Dealers;
+    case Directory::Currencies: return &lists.Currencies;
+    case Directory::Pairs: return &lists.Pairs;
+    case Directory::TCIDs: return &lists.TCIDs;
+    case Directory::Statuses: return &lists.Statuses;
+    case Directory::Attributes: return &lists.Attributes;
+    }
+    return nullptr;
+}
+
+/// The identifiers of the selected names, in the order of the selection;
+/// names the directory does not hold have none.
+QVariantList idsOf(const TwoRowTable &table, const QStringList &names)
+{
+    QVariantList ids;
+    if (QueryValues::isAll(names))
+        return ids;
+    for (const QString &name : names) {
+        for (int i = 0; i < table.size(); ++i) {
+            if (table.text(i) == name) {
+                ids.append(table.id(i));
+                break;
+            }
+        }
+    }
+    return ids;
+}
+
+/// The two fields of a date slot: its bound and its day offset.
+std::pair<QVariant QueryValues::*, QVariant QueryValues::*> dateFields(int index)
+{
+    switch (index) {
+    case fcDateReport0: return {&QueryValues::ValDate, &QueryValues::ValLong};
+    case fcDateReport1: return {&QueryValues::EndDate, &QueryValues::EndLong};
+    case fcDateReport2: return {&QueryValues::ValDate1, &QueryValues::ValLong1};
+    default: return {&QueryValues::EndDate1, &QueryValues::EndLong1};
+    }
+}
+
+QStringList itemTexts(std::span<const char *const> items)
+{
+    QStringList texts;
+    for (const char *item : items)
+        texts.append(QString::fromLatin1(item));
+    return texts;
+}
 
 } // namespace
 
-Report::Report(const QString &appName, int ownerNumber, QObject *parent)
-    : QObject(parent), App_Name(appName), m_owner(ownerNumber)
+Report::Report(const QString &appName, const ReportLogic &logic, QObject *parent)
+    : QObject(parent), App_Name(appName), m_logic(logic)
 {
-    setWorkingQuery(QueryParameters());
-    commitWorkingQuery();
+    m_committed = m_query;
+    m_runQuery = m_query;
+    publishQuery();
 }
 
 Report::~Report()
 {
-    // The connection may be executing: destroying it interrupts the worker
-    // and drops the completion, so nothing arrives at a half-destroyed report.
-    m_command.reset();
-    m_asConnect.reset();
+    // Runs read nothing of this object, but they post to it: cancelling and
+    // waiting here means no worker outlives the report.
+    m_run.reset();
+    m_retired.clear();
 }
 
-// ---- directories and the query ----------------------------------------------
+// ---- the query by name -----------------------------------------------------------
 
-void Report::RefreshDirectory() {}
+void Report::setQuery(const QueryValues &query)
+{
+    m_query = query;
+    publishQuery();
+}
+
+bool Report::setQueryField(const QString &name, const QVariant &value)
+{
+    bool committed = false;
+    const QueryValues::Field *field = QueryValues::field(name, &committed);
+    if (!field || !field->set(committed ? m_committed : m_query, value))
+        return false;
+    publishQuery();
+    return true;
+}
+
+void Report::publishQuery()
+{
+    m_publishing = true;
+    for (const QueryValues::Field &field : QueryValues::fields()) {
+        setProperty(field.name, field.get(m_query));
+        if (field.committedName)
+            setProperty(field.committedName, field.get(m_committed));
+    }
+    m_publishing = false;
+}
+
+bool Report::event(QEvent *event)
+{
+    // A host (or the runner) wrote a query field as a property: it goes into
+    // the query, converted to the field's type, and the properties show the
+    // query again, so a value that does not suit the field is undone.
+    if (event->type() == QEvent::DynamicPropertyChange && !m_publishing) {
+        const QByteArray name = static_cast<QDynamicPropertyChangeEvent *>(event)->propertyName();
+        bool committed = false;
+        const QueryValues::Field *field = QueryValues::field(QString::fromLatin1(name), &committed);
+        if (field && name == (committed ? field->committedName : field->name)) {
+            if (!field->set(committed ? m_committed : m_query, property(name.constData())))
+                qCWarning(lcReport).noquote() << App_Name << ": the value of" << name << "does not suit the field";
+            publishQuery();
+        }
+    }
+    return QObject::event(event);
+}
+
+// ---- directories and the query in the panel ----------------------------------------
+
+void Report::RefreshDirectory()
+{
+    if (m_logic.filterSlots().empty())
+        return;
+    Directories::LoadDirectories();
+    for (const FilterSlot &slot : m_logic.filterSlots()) {
+        if (const TwoRowTable *table = directoryList(slot.directory)) {
+            if (slot.typedList)
+                setFilterRole(slot.index, "TypeData", 2);
+            setFilterRole(slot.index, "SArrayData", table->toArrayData());
+        }
+    }
+}
 
 void Report::InitQuPar(const QString &NameFilter)
 {
     RefreshDirectory();
     ReadQueryPar(NameFilter);
     SharedValues::setLoadingQuery(true);
-    showQueryInControls();
+    showQuery();
     SharedValues::setLoadingQuery(false);
     if (NameFilter != QueryName)
         setToolEnabled(QStringLiteral("ID_undo"), true);
 }
 
+void Report::showQuery()
+{
+    const QueryValues &q = m_query;
+    for (const FilterSlot &slot : m_logic.filterSlots()) {
+        const int i = slot.index;
+        if (slot.caption && m_controls[size_t(i)].lbCaption)
+            m_controls[size_t(i)].lbCaption->setProperty("text", QString::fromLatin1(slot.caption));
+        if (slot.isDate()) {
+            const auto [date, offset] = dateFields(i);
+            setFilterRole(i, "Relative", q.Relative);
+            if (slot.allowAll)
+                setFilterRole(i, "AllowAll", true);
+            setFilterRole(i, "RetDate", q.Relative ? q.*offset : q.*date);
+        } else if (i == fcCombo1) {
+            setFilterRole(i, "currentText", q.Relative ? QStringLiteral("True") : QStringLiteral("False"));
+        } else if (i == fcComboNetting) {
+            setFilterRole(i, "currentText", q.Netting);
+        } else if (i == fcTypeDate) {
+            setFilterRole(i, "currentText", q.TypeDate);
+        } else if (i == fcCptyBox) {
+            setFilterRole(i, "Titul", DealVocabulary::ListTitle(q.Bank));
+        } else if (i == fcLegendBox) {
+            setFilterRole(i, "Titul", DealVocabulary::KeyTitle(q.KeyArray));
+        } else if (slot.names) {
+            if (!slot.items.empty()) {
+                setFilterRole(i, "TypeData", 2);
+                setFilterRole(i, "SArrayData", itemTexts(slot.items));
+            }
+            setFilterRole(i, "ArrayChecked", q.*slot.names);
+        }
+    }
+}
+
 void Report::ReadQueryPar(const QString &FilterName)
 {
-    setWorkingQuery(QueryKey(App_Name, FilterName).read());
+    QueryKey(App_Name, FilterName).read(&m_query);
     if (FilterName == QueryName)
-        commitWorkingQuery();
+        m_committed = m_query;
+    publishQuery();
 }
 
 void Report::WriteQueryPar(const QString &FilterName)
 {
-    if (FilterName == QueryName)
-        commitWorkingQuery();
-    QueryKey(App_Name, FilterName).write(workingQuery());
+    if (FilterName == QueryName) {
+        m_committed = m_query;
+        publishQuery();
+    }
+    QueryKey(App_Name, FilterName).write(m_query);
 }
 
-QueryParameters Report::workingQuery() const
+void Report::RestoreQuery()
 {
-    QueryParameters q;
-    q.Relative = Relative;
-    q.Date = QueryDate::fromFields(ValDate, ValLong, Relative);
-    q.ValueDate = QueryDate::fromFields(EndDate, EndLong, Relative);
-    q.Dealer = Dealer;
-    q.Deal = Deal;
-    q.Bank = Bank;
-    q.AdvancedAttributes = Attributes;
-    q.Pair = Pair;
-    q.Netting = Netting;
-    q.Category = Category;
-    q.Status = Status;
-    q.LocalTCID = TCID;
-    q.Client = Client;
-    return q;
+    m_query = m_committed;
+    publishQuery();
+    showQuery();
 }
 
-void Report::setWorkingQuery(const QueryParameters &q)
+void Report::setQPSettings(const QuerySettings &settings)
 {
-    Relative = q.Relative;
-    ValDate = q.Date.dateValue();
-    ValLong = q.Date.offsetValue();
-    EndDate = q.ValueDate.dateValue();
-    EndLong = q.ValueDate.offsetValue();
-    Dealer = q.Dealer;
-    Deal = q.Deal;
-    Bank = q.Bank;
-    Attributes = q.AdvancedAttributes;
-    Pair = q.Pair;
-    Netting = q.Netting;
-    Category = q.Category;
-    Status = q.Status;
-    TCID = q.LocalTCID;
-    Client = q.Client;
+    m_query = settings.Working;
+    m_committed = settings.Committed;
+    publishQuery();
 }
 
-void Report::commitWorkingQuery()
-{
-    StValDate = ValDate;
-    StValLong = ValLong;
-    StEndDate = EndDate;
-    StEndLong = EndLong;
-    StValDate1 = ValDate1;
-    StValLong1 = ValLong1;
-    StEndDate1 = EndDate1;
-    StEndLong1 = EndLong1;
-    StDealer = Dealer;
-    StDeal = Deal;
-    StBank = Bank;
-    StPair = Pair;
-    StPair2 = Pair2;
-    StNetting = Netting;
-    StCategory = Category;
-    StStatus = Status;
-    SKeyArray = KeyArray;
-    StTCID = TCID;
-    StAttributes = Attributes;
-    stLoroNostro = LoroNostro;
-    stClient = Client;
-    StTypeDate = TypeDate;
-}
-
-QuerySettings Report::QPSettings() const
-{
-    QuerySettings s;
-    s.Relative = Relative;
-    s.ValDate = ValDate;
-    s.ValLong = ValLong;
-    s.EndDate = EndDate;
-    s.EndLong = EndLong;
-    s.Dealer = Dealer;
-    s.Deal = Deal;
-    s.Bank = Bank;
-    s.Pair = Pair;
-    s.Netting = Netting;
-    s.StNetting = StNetting;
-    s.Category = Category;
-    s.StValDate = StValDate;
-    s.StValLong = StValLong;
-    s.StEndDate = StEndDate;
-    s.StEndLong = StEndLong;
-    s.StDealer = StDealer;
-    s.StDeal = StDeal;
-    s.StBank = StBank;
-    s.StPair = StPair;
-    s.StCategory = StCategory;
-    return s;
-}
-
-void Report::setQPSettings(const QuerySettings &s)
-{
-    Relative = s.Relative;
-    ValDate = s.ValDate;
-    ValLong = s.ValLong;
-    EndDate = s.EndDate;
-    EndLong = s.EndLong;
-    Dealer = s.Dealer;
-    Deal = s.Deal;
-    Bank = s.Bank;
-    Pair = s.Pair;
-    Netting = s.Netting;
-    StNetting = s.StNetting;
-    Category = s.Category;
-    StValDate = s.StValDate;
-    StValLong = s.StValLong;
-    StEndDate = s.StEndDate;
-    StEndLong = s.StEndLong;
-    StDealer = s.StDealer;
-    StDeal = s.StDeal;
-    StBank = s.StBank;
-    StPair = s.StPair;
-    StCategory = s.StCategory;
-}
-
-// ---- binding --------------------------------------------------------------------
+// ---- binding ------------------------------------------------------------------------
 
 void Report::SetUtil(EventClass *Util)
 {
     SessionContext::instance().Trace(QStringLiteral("Start Set Util"));
     m_util = Util;
-    if (Main_Table) {
-        Main_Table->clearColumns();
-        buildColumns();
-        for (const ColumnLayoutEntry &entry : RegistrySettings::LoadColumnLayout(App_Name)) {
-            if (widgets::GridColumn *col = column(entry.key)) {
-                col->setPosition(entry.position);
-                col->setCaption(entry.caption);
-                col->setWidth(entry.width);
-            }
-        }
+    const DisplayLayout layout = m_logic.layout();
+    if (Main_Table && !layout.columns.empty()) {
+        Main_Table->setColumns(layout);
+        for (const ColumnLayoutEntry &entry : RegistrySettings::LoadColumnLayout(App_Name))
+            Main_Table->applyColumnLayout(entry);
     }
     RebindTable();
     FormatValue();
     FormatRate();
     InitQuPar(QueryName);
     ReNewFControl();
-    if (Main_Table) {
-        widgets::FormatCondition *summ = Main_Table->addFormatCondition(
-            QStringLiteral("Summ"), QStringLiteral("Summary"), widgets::FormatCondition::Equal, true);
-        summ->setFontBold(true);
-        summ->setForeColor(0xFF0000);
-    }
+    if (Main_Table)
+        Main_Table->addHighlight(QStringLiteral("Summ"), QStringLiteral("Summary"), true, 0xFF0000);
     SessionContext::instance().Trace(QStringLiteral("End Set Util"));
 }
 
 void Report::ClearUtil()
 {
     RegistrySettings::SaveViewSetting(App_Name, m_settings);
-    if (Main_Table) {
-        QList<ColumnLayoutEntry> layout;
-        for (int i = 0; i < Main_Table->ColumnCount(); ++i) {
-            const widgets::GridColumn *col = Main_Table->Columns(i);
-            layout.append({col->Key(), col->Position(), col->Caption(), col->Width()});
-        }
-        RegistrySettings::SaveColumnLayout(App_Name, layout);
-    }
+    if (Main_Table && !m_logic.layout().columns.empty())
+        RegistrySettings::SaveColumnLayout(App_Name, Main_Table->columnLayout());
     m_util = nullptr;
     Main_Menu = nullptr;
     Main_Table = nullptr;
@@ -269,154 +299,130 @@ QVariant Report::GetAllControl() const
 
 void Report::ReNewFControl()
 {
-    const std::array<bool, FilterControlCount> used = usedFilters();
+    std::array<bool, FilterControlCount> used{};
+    for (const FilterSlot &slot : m_logic.filterSlots())
+        used[size_t(slot.index)] = !slot.available || slot.available();
     for (int i = 0; i < FilterControlCount; ++i) {
         FilterControl &control = m_controls[size_t(i)];
         control.Enabled = used[size_t(i)];
         if (control.Common)
-            control.Common->setVisible(control.Enabled);
+            control.Common->setProperty("visible", control.Enabled);
         if (control.lbCaption)
-            control.lbCaption->setVisible(control.Enabled);
+            control.lbCaption->setProperty("visible", control.Enabled);
     }
 }
 
-// ---- running a query ------------------------------------------------------------------
+// ---- running a query -------------------------------------------------------------------
 
-void Report::PrepQuery() {}
+RunQuery Report::makeRunQuery()
+{
+    RunQuery run;
+    for (const FilterSlot &slot : m_logic.filterSlots()) {
+        const TwoRowTable *table = directoryList(slot.directory);
+        if (!table || !slot.names)
+            continue;
+        QVariantList ids = idsOf(*table, m_query.*slot.names);
+        if (slot.ids)
+            m_query.*slot.ids = ids;
+        run.ids[size_t(slot.index)] = std::move(ids);
+    }
+    publishQuery();
+    run.query = m_query;
+    run.userName = SessionContext::instance().CurrentUserName();
+    run.today = Clock::today();
+    const QMetaObject *meta = metaObject();
+    for (int i = QObject::staticMetaObject.propertyCount(); i < meta->propertyCount(); ++i) {
+        const QMetaProperty property = meta->property(i);
+        if (property.typeId() == QMetaType::Bool)
+            run.switches.insert(QString::fromLatin1(property.name()), property.read(this));
+    }
+    return run;
+}
 
 void Report::StartAnalyser()
 {
     if (m_util)
         m_util->RaiseInitProgress(0);
-    PrepQuery();
-    m_stepCounter = 0;
-    runQuery();
-}
-
-void Report::setQueryParameters(data::Command &command)
-{
-    if (data::Parameter *user = command.Parameters().Item(QStringLiteral("@UserName")))
-        user->setValue(SessionContext::instance().CurrentUserName());
-    if (data::Parameter *date = command.Parameters().Item(QStringLiteral("@DateReport")))
-        date->setValue(data::DateTime::fromDate(Clock::today()));
-}
-
-void Report::runQuery()
-{
-    releaseConnection();
-    if (procedureName().isEmpty()) {
+    // A run still going is replaced: cancelled at once, its worker left to end
+    // on its own (the outcome it may still post is ignored).
+    if (m_run) {
+        m_run->cancel();
+        m_retired.emplace(m_runId, std::move(m_run));
+    }
+    if (m_logic.procedure().isEmpty()) {
         // A report without a query of its own shows an empty grid.
         MainRecordset.reset();
-        displayUpdate();
-        return;
-    }
-
-    m_asConnect = std::make_unique<data::Connection>();
-    m_asConnect->setCommandTimeout(QueryTimeoutSeconds);
-    m_asConnect->setConnectionTimeout(ConnectTimeoutSeconds);
-    m_asConnect->setMode(data::adModeRead);
-    m_asConnect->setCursorLocation(data::adUseClient);
-    m_asConnect->setConnectionString(SessionContext::instance().ConnectionString());
-    if (!m_asConnect->Open(m_asConnect->ConnectionString(), QString(), QString(), -1)) {
-        m_asConnect.reset();
-        MainRecordset.reset();
-        displayUpdate();
-        return;
-    }
-
-    m_command = std::make_unique<data::Command>();
-    m_command->setCommandType(data::adCmdStoredProc);
-    m_command->setCommandText(procedureName());
-    m_command->setCommandTimeout(QueryTimeoutSeconds);
-    m_command->setActiveConnection(m_asConnect.get());
-    m_command->Parameters().Refresh();
-    setQueryParameters(*m_command);
-
-    connect(m_asConnect.get(), &data::Connection::ExecuteComplete, this,
-            &Report::AsConnect_ExecuteComplete);
-    m_command->Execute(nullptr, data::adAsyncExecute);
-    if (!(m_asConnect->State() & data::adStateExecuting)) {
-        // The run did not start, so no completion will come: say why, and
-        // stop the host's progress.
-        if (const data::ErrorPtr error = m_command->lastError())
-            showQueryError(*error);
-        releaseConnection();
+        m_display.reset();
+        displayUpdate({});
         if (m_util)
             m_util->RaiseUnActiv();
+        return;
     }
+    RunQuery run = makeRunQuery();
+    m_runQuery = run.query;
+    // The completion names its run, so that the one of a replaced run is told apart.
+    const quint64 id = ++m_runCount;
+    m_run = std::make_unique<ReportRun>(
+        m_logic, std::move(run), SessionContext::instance().ConnectionString(), this,
+        [this, id](const ReportRun::Outcome &outcome) { runFinished(id, outcome); });
+    m_runId = id;
 }
 
-void Report::showQueryError(const data::Error &error)
+void Report::runFinished(quint64 id, const ReportRun::Outcome &outcome)
 {
+    if (id != m_runId || !m_run) {
+        m_retired.erase(id);
+        return;
+    }
+    m_run.reset();
+    AsConnect_ExecuteComplete(outcome);
+}
+
+void Report::AsConnect_ExecuteComplete(const ReportRun::Outcome &outcome)
+{
+    MainRecordset = outcome.result;
+    m_display = outcome.display;
+    if (outcome.error)
+        showRunError(outcome);
+    displayUpdate(outcome.counts);
+    if (m_util)
+        m_util->RaiseUnActiv();
+}
+
+void Report::showRunError(const ReportRun::Outcome &outcome)
+{
+    const data::Error &error = *outcome.error;
+    // A store call that fails is told as the filter store tells it; a
+    // connection or a procedure that fails as the query's error.
+    if (outcome.failedStep.startsWith(QLatin1String("Store")) || outcome.failedStep == QLatin1String("createRunScope")) {
+        SessionContext::instance().ReportError(error.Number, QStringLiteral("Marvolt. ") + outcome.failedStep
+                                                                 + QStringLiteral(". \r\n") + error.Description);
+        return;
+    }
     MessageService::instance().ShowError(QStringLiteral("Error Return Information. Error number: ")
                                          + QString::number(error.Number) + QLatin1Char('\r')
                                          + error.Description);
 }
 
-void Report::releaseConnection()
+void Report::displayUpdate(const DisplayCounts &counts)
 {
-    if (!m_asConnect)
-        return;
-    m_asConnect->disconnect(this);
-    if (m_asConnect->State() != data::adStateClosed) {
-        if (!m_asConnect->Close()) {
-            m_asConnect->Cancel();
-            m_asConnect->Close();
-        }
-    }
-    // Released later: this may run inside the connection's own signal.
-    if (m_command)
-        m_command.release()->deleteLater();
-    m_asConnect.release()->deleteLater();
-}
-
-void Report::AsConnect_ExecuteComplete(long, data::ErrorPtr pError, int adStatus, data::Command *,
-                                       data::RecordsetPtr pRecordset, data::Connection *)
-{
-    if (!pError) {
-        if (pRecordset && pRecordset->State() == data::adStateOpen
-            && !(pRecordset->Eof() && pRecordset->Bof())) {
-            MainRecordset = pRecordset->Clone(data::adLockUnspecified);
-            MainRecordset->setActiveConnection(nullptr);
-        } else {
-            MainRecordset.reset();
-        }
-    } else {
-        MainRecordset.reset();
-        // A cancelled run was replaced by a newer one or stopped on purpose:
-        // not a failure to report.
-        if (adStatus != data::adStatusCancel)
-            showQueryError(*pError);
-    }
-    displayUpdate();
-    releaseConnection();
-    if (m_util)
-        m_util->RaiseUnActiv();
-}
-
-void Report::displayUpdate()
-{
-    int groups = 0;
-    NumDeal = 0;
-    NumTable = 0;
-    if (MainRecordset) {
-        RenewRecordset();
-        MainRecordset->MoveFirst();
-        groups = BuildDisplay();
-    }
-    if (groups > 0) {
+    NumDeal = m_display ? counts.deals : 0;
+    NumTable = m_display ? counts.groups : 0;
+    if (m_display && counts.groups > 0) {
         RebindTable();
         for (const QString &tool : ResultTools)
             setToolEnabled(tool, true);
         // Printing a selection makes no sense on summary rows alone.
         setToolEnabled(QStringLiteral("ID_PrintSelection"), m_settings.DisplaySetting != vwSummary);
         QString firstCaption;
-        if (m_display && m_display->RecordCount() > 0) {
+        if (m_display->RecordCount() > 0) {
             m_display->MoveFirst();
             firstCaption = m_display->Fields(QStringLiteral("Caption")).value().toString();
         }
         if (m_util)
             m_util->RaiseReselect(firstCaption, NumDeal, NumTable);
+        // The committed query is the one that produced the data shown.
+        m_query = m_runQuery;
         WriteQueryPar(QueryName);
         setToolEnabled(QStringLiteral("ID_undo"), false);
         if (m_util)
@@ -440,7 +446,9 @@ void Report::RenewRecordset()
     m_display = std::make_shared<data::Recordset>();
     m_display->setCursorLocation(data::adUseClient);
     m_display->setCursorType(data::adOpenStatic);
-    appendDisplayFields(*m_display);
+    auto fields = m_display->Fields();
+    for (const DisplayField &field : m_logic.layout().fields)
+        fields.Append(QString::fromLatin1(field.name), field.type, field.size);
     if (m_display->Fields().Count() == 0 || !m_display->Open())
         m_display.reset();
 }
@@ -449,62 +457,64 @@ void Report::RebindTable()
 {
     const View mode = m_settings.DisplaySetting;
     if (m_display) {
-        switch (mode) {
-        case vwDetail:
-            m_display->setFilter(QStringLiteral("Summary = False"));
-            break;
-        case vwSummary:
-            m_display->setFilter(QStringLiteral("Summary = True"));
-            break;
-        case vwAll:
-            m_display->setFilter(QString());
-            break;
-        }
+        static const QString Filters[] = {QStringLiteral("Summary = False"), QStringLiteral("Summary = True"),
+                                          QString()};
+        // The filters are constant and every display has the field: a
+        // refusal would be a fault of the report's fields, not of the data.
+        if (!m_display->setFilter(Filters[mode]))
+            qCWarning(lcReport).noquote() << App_Name << ": the display mode filter was refused";
     }
     setToolEnabled(QStringLiteral("ID_PrintSelection"), mode != vwSummary);
-    if (Main_Table)
-        Main_Table->setItemCount(m_display ? int(m_display->RecordCount()) : 0);
-    refreshValueLists();
-    applyViewColumns(mode);
+    if (!Main_Table)
+        return;
+    Main_Table->setItemCount(m_display ? int(m_display->RecordCount()) : 0);
+    for (const ReportColumn &column : m_logic.layout().columns) {
+        if (column.valueList)
+            column.valueList(Main_Table->valueList(QString::fromLatin1(column.key)));
+        const OnView onView = column.views[size_t(mode)];
+        if (onView != OnView::Keep)
+            Main_Table->setColumnVisible(QString::fromLatin1(column.key), onView == OnView::Show);
+    }
 }
 
 void Report::FormatValue()
 {
+    if (!Main_Table)
+        return;
     const QString format = SessionContext::instance().ValueFormat();
-    for (const QString &key : valueColumns()) {
-        if (widgets::GridColumn *col = column(key))
-            col->setFormat(format);
+    for (const ReportColumn &column : m_logic.layout().columns) {
+        if (column.format == ColumnFormat::Amount)
+            Main_Table->setColumnFormat(QString::fromLatin1(column.key), format);
     }
 }
 
 void Report::FormatRate()
 {
+    if (!Main_Table)
+        return;
     const QString format = SessionContext::instance().RateFormat();
-    for (const QString &key : rateColumns()) {
-        if (widgets::GridColumn *col = column(key))
-            col->setFormat(format);
+    for (const ReportColumn &column : m_logic.layout().columns) {
+        if (column.format == ColumnFormat::Rate)
+            Main_Table->setColumnFormat(QString::fromLatin1(column.key), format);
     }
 }
 
 QVariant Report::FitchData(int ColIndex, int RowBookmark)
 {
-    if (!m_display || !Main_Table)
-        return {};
-    const widgets::GridColumn *col = Main_Table->Columns(ColIndex);
-    if (!col || !m_display->setAbsolutePosition(qint64(RowBookmark) + 1))
+    const std::span<const ReportColumn> columns = m_logic.layout().columns;
+    if (!m_display || ColIndex < 0 || ColIndex >= int(columns.size())
+        || !m_display->setAbsolutePosition(qint64(RowBookmark) + 1))
         return {};
     // The value as GetFieldValue gives it in mode 0, except that an empty
     // field shows as an empty cell: its "<<Error>>" marker is for lookups,
     // not for amounts a summary row leaves open.
-    const data::Value value = m_display->Fields(col->DataField()).value();
+    const data::Value value = m_display->Fields(QString::fromLatin1(columns[size_t(ColIndex)].field)).value();
     return value.isNull() ? QVariant() : FieldReader::cellValue(value);
 }
 
 void Report::readRow(int row, QVector<QVariant> &values)
 {
-    if (!Main_Table)
-        return;
-    values.resize(Main_Table->ColumnCount());
+    values.resize(qsizetype(m_logic.layout().columns.size()));
     for (int i = 0; i < values.size(); ++i)
         values[i] = FitchData(i, row);
     if (m_display && m_display->AbsolutePosition() == qint64(row) + 1)
@@ -517,48 +527,22 @@ void Report::Table_DblClick() {}
 
 // ---- helpers --------------------------------------------------------------------------------
 
-QWidget *Report::filterWidget(int index) const
-{
-    if (index < 0 || index >= FilterControlCount)
-        return nullptr;
-    return m_controls[size_t(index)].Common;
-}
-
 void Report::setFilterRole(int index, const char *role, const QVariant &value) const
 {
-    if (QWidget *widget = filterWidget(index))
-        widget->setProperty(role, value);
-}
-
-QVariant Report::filterRole(int index, const char *role) const
-{
-    QWidget *widget = filterWidget(index);
-    return widget ? widget->property(role) : QVariant();
-}
-
-void Report::setCaption(int index, const QString &caption) const
-{
-    if (index >= 0 && index < FilterControlCount && m_controls[size_t(index)].lbCaption)
-        m_controls[size_t(index)].lbCaption->setText(caption);
+    if (index < 0 || index >= FilterControlCount)
+        return;
+    if (QObject *control = m_controls[size_t(index)].Common)
+        control->setProperty(role, value);
 }
 
 void Report::setToolEnabled(const QString &id, bool enabled) const
 {
-    if (Main_Menu) {
-        if (widgets::Tool *tool = Main_Menu->Tools(id))
-            tool->setEnabled(enabled);
-    }
+    if (Main_Menu)
+        Main_Menu->setToolEnabled(id, enabled);
 }
 
 void Report::setToolState(const QString &id, int state) const
 {
-    if (Main_Menu) {
-        if (widgets::Tool *tool = Main_Menu->Tools(id))
-            tool->setState(state);
-    }
-}
-
-widgets::GridColumn *Report::column(const QString &key) const
-{
-    return Main_Table ? Main_Table->Columns(key) : nullptr;
+    if (Main_Menu)
+        Main_Menu->setToolState(id, state);
 }

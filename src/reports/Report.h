@@ -4,80 +4,58 @@
 #include "EventClass.h"
 #include "FilterControl.h"
 #include "QuerySettings.h"
+#include "QueryValues.h"
+#include "ReportLogic.h"
+#include "ReportRun.h"
 
-#include "Connection.h"
 #include "Recordset.h"
 
 #include <QObject>
 #include <QPointer>
-#include <QStringList>
 #include <QVariant>
 #include <QVector>
 
 #include <array>
 #include <memory>
+#include <map>
 
-namespace data {
-class Command;
-}
-namespace widgets {
-class Grid;
-class GridColumn;
-class ToolBar;
-} // namespace widgets
-struct QueryParameters;
+class ReportGrid;
+class ReportToolbar;
 
 /// The report contract: what the control calls on every report, by name, and
 /// the common algorithm of a report's life, written once here.
 ///
-/// Life: constructor (App_Name, owner number, defaults) -> the host sets
+/// Life: constructor (App_Name and the report's logic) -> the host sets
 /// Main_Menu, Main_Table, QPControl(0..17) and ViewSetting -> SetUtil ->
 /// StartAnalyser ... AsConnect_ExecuteComplete (repeatedly) -> ClearUtil.
 ///
-/// A report class overrides the few hooks that make it particular (its
-/// procedure, columns, display fields, filter slots, query preparation and
-/// display building); a contract member that a report does not need exists
-/// here and does nothing.
+/// A report class is its ReportLogic (procedure, owner number, filter slots,
+/// display fields and columns, date bounds and display build) plus the few
+/// contract members that are really its own; a member it does not need exists
+/// here and does nothing. The base fills the filter slots, shows and reads
+/// the query, builds the columns and formats, and runs the query on a worker
+/// (ReportRun): the user-interface thread only binds the outcome.
 ///
-/// The query fields are Qt properties, so that a host (and the headless
-/// runner) reads and writes them by name. Dates hold a QDate or the text
-/// "All"; day offsets an int or "All"; lists ("All") for no restriction.
+/// The query: two QueryValues, the working one (what the panel shows) and
+/// the committed one (the query that produced the data shown). Hosts and the
+/// headless runner read and write every field by name as a Qt property
+/// ("Dealer", "StDealer" ...): the properties are made from QueryValues'
+/// field table and follow the values both ways; a value that does not suit
+/// its field is refused (the property keeps the field's value).
 ///
-/// Failures never leave a member: a failing step is skipped; a failed query
-/// reaches the user through MessageService, and the grid is emptied.
+/// The grid, the toolbar and the filter controls are reached only through
+/// ReportGrid, ReportToolbar and the filter slots' Qt properties, so report
+/// logic needs no display. The control owns all of them and must clear
+/// Main_Menu and Main_Table (ClearUtil does) before they go.
+///
+/// Failures never leave a member: a failed run reaches the user as one
+/// message through MessageService, and the grid is emptied.
 class Report : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QString App_Name MEMBER App_Name)
     Q_PROPERTY(int NumTable MEMBER NumTable)
     Q_PROPERTY(int NumDeal MEMBER NumDeal)
-    Q_PROPERTY(bool Relative MEMBER Relative)
-    Q_PROPERTY(QVariant ValDate MEMBER ValDate)
-    Q_PROPERTY(QVariant ValLong MEMBER ValLong)
-    Q_PROPERTY(QVariant EndDate MEMBER EndDate)
-    Q_PROPERTY(QVariant EndLong MEMBER EndLong)
-    Q_PROPERTY(QVariant ValDate1 MEMBER ValDate1)
-    Q_PROPERTY(QVariant ValLong1 MEMBER ValLong1)
-    Q_PROPERTY(QVariant EndDate1 MEMBER EndDate1)
-    Q_PROPERTY(QVariant EndLong1 MEMBER EndLong1)
-    Q_PROPERTY(QStringList Dealer MEMBER Dealer)
-    Q_PROPERTY(QStringList Deal MEMBER Deal)
-    Q_PROPERTY(QStringList Bank MEMBER Bank)
-    Q_PROPERTY(QStringList Pair MEMBER Pair)
-    Q_PROPERTY(QStringList Pair2 MEMBER Pair2)
-    Q_PROPERTY(QString Netting MEMBER Netting)
-    Q_PROPERTY(QStringList Category MEMBER Category)
-    Q_PROPERTY(QStringList Status MEMBER Status)
-    Q_PROPERTY(QStringList KeyArray MEMBER KeyArray)
-    Q_PROPERTY(QStringList TCID MEMBER TCID)
-    Q_PROPERTY(QStringList Attributes MEMBER Attributes)
-    Q_PROPERTY(QStringList LoroNostro MEMBER LoroNostro)
-    Q_PROPERTY(QStringList Client MEMBER Client)
-    Q_PROPERTY(QString TypeDate MEMBER TypeDate)
-    Q_PROPERTY(QVariantList CcyIDArray MEMBER CcyIDArray)
-    Q_PROPERTY(QVariantList PairIDArray MEMBER PairIDArray)
-    Q_PROPERTY(QVariantList DeskIDArray MEMBER DeskIDArray)
-    Q_PROPERTY(QVariantList AttributesID MEMBER AttributesID)
     Q_PROPERTY(bool WithArchive MEMBER WithArchive)
 
 public:
@@ -85,47 +63,38 @@ public:
 
     // ---- public fields -----------------------------------------------------
     QString App_Name;
-    QPointer<widgets::ToolBar> Main_Menu;
-    QPointer<widgets::Grid> Main_Table;
+    ReportToolbar *Main_Menu = nullptr;
+    ReportGrid *Main_Table = nullptr;
     /// The result of the last query, detached from its connection; null when
     /// there is none.
     data::RecordsetPtr MainRecordset;
     int NumTable = 0;   ///< groups shown, as reported with RaiseReselect
     int NumDeal = 0;    ///< deals shown
-
-    // Working query fields.
-    bool Relative = true;
-    QVariant ValDate, ValLong, EndDate, EndLong;
-    QVariant ValDate1, ValLong1, EndDate1, EndLong1;
-    QStringList Dealer, Deal, Bank, Pair, Pair2;
-    QString Netting;
-    QStringList Category, Status, KeyArray, TCID, Attributes, LoroNostro, Client;
-    QString TypeDate;
-    QVariantList CcyIDArray, PairIDArray, DeskIDArray, AttributesID;
-    // Committed query fields: the query that produced the data shown.
-    QVariant StValDate, StValLong, StEndDate, StEndLong;
-    QVariant StValDate1, StValLong1, StEndDate1, StEndLong1;
-    QStringList StDealer, StDeal, StBank, StPair, StPair2;
-    QString StNetting;
-    QStringList StCategory, StStatus, SKeyArray, StTCID, StAttributes, stLoroNostro, stClient;
-    QString StTypeDate;
     /// Whether the archive is added to the current deals (tool "ID_WithArchive").
     bool WithArchive = false;
 
+    // ---- the query -----------------------------------------------------------
+    const QueryValues &query() const { return m_query; }
+    const QueryValues &committedQuery() const { return m_committed; }
+    /// Replaces the working query.
+    void setQuery(const QueryValues &query);
+    /// Sets one field by its working or committed name, without regard to
+    /// case; false (and nothing changed) for a name that is no field or a
+    /// value that does not suit it.
+    bool setQueryField(const QString &name, const QVariant &value);
+
     // ---- the contract --------------------------------------------------------
-    /// Loads the directories and hands each list the report uses to its filter control.
+    /// Loads the directories and hands each list the report's slots show to
+    /// their filter control.
     Q_INVOKABLE virtual void RefreshDirectory();
     /// RefreshDirectory, ReadQueryPar(name), then shows the working query in
     /// the filter controls; enables "ID_undo" unless name is "Query".
     Q_INVOKABLE virtual void InitQuPar(const QString &NameFilter);
     Q_INVOKABLE virtual void SetUtil(EventClass *Util);
     Q_INVOKABLE virtual void ClearUtil();
-    /// Stores the user's selections on the server for the report's procedure.
-    Q_INVOKABLE virtual void PrepQuery();
-    /// The completion of the report's asynchronous query.
-    virtual void AsConnect_ExecuteComplete(long RecordsAffected, data::ErrorPtr pError, int adStatus,
-                                           data::Command *pCommand, data::RecordsetPtr pRecordset,
-                                           data::Connection *pConnection);
+    /// The completion of a run, on the user-interface thread: keeps the
+    /// result, binds the display and commits the query that produced it.
+    virtual void AsConnect_ExecuteComplete(const ReportRun::Outcome &outcome);
     /// (Re)creates the empty display recordset with the report's fields.
     Q_INVOKABLE virtual void RenewRecordset();
     Q_INVOKABLE virtual void FormatValue();
@@ -136,7 +105,11 @@ public:
     Q_INVOKABLE virtual void ReNewFControl();
     Q_INVOKABLE virtual void ReadQueryPar(const QString &FilterName);
     Q_INVOKABLE virtual void WriteQueryPar(const QString &FilterName);
+    /// Starts a run of the working query; a run still going is cancelled.
     Q_INVOKABLE virtual void StartAnalyser();
+    /// Undo of filter edits: the working query becomes the committed one
+    /// again and the filter controls show it.
+    Q_INVOKABLE virtual void RestoreQuery();
     /// The value of grid column ColIndex in display row RowBookmark (the row's
     /// position among the rows the grid is bound to, 0 first); empty when
     /// there is no such row or column.
@@ -155,79 +128,61 @@ public:
     QVariant GetAllControl() const;
     AllSettings ViewSetting() const { return m_settings; }
     void setViewSetting(const AllSettings &settings) { m_settings = settings; }
-    QuerySettings QPSettings() const;
+    /// Both queries at once; ClearUtil resets them.
+    QuerySettings QPSettings() const { return {m_query, m_committed}; }
     void setQPSettings(const QuerySettings &settings);
 
     // ---- for the control and tests -------------------------------------------
-    /// The owner number under which the report's selections are stored.
-    int ownerNumber() const { return m_owner; }
+    const ReportLogic &logic() const { return m_logic; }
+    int ownerNumber() const { return m_logic.owner(); }
     /// The built rows, filtered by the display mode; what the grid shows.
     data::RecordsetPtr DisplayRecordset() const { return m_display; }
-    /// The report's private connection while a query runs; null otherwise.
-    data::Connection *AsConnect() const { return m_asConnect.get(); }
+    /// Whether a run is going.
+    bool isRunning() const { return m_run != nullptr; }
     /// Reads display row `row` into one value per grid column, then
     /// UnboundChangeData: the grid's unbound row request.
     void readRow(int row, QVector<QVariant> &values);
 
 protected:
-    Report(const QString &appName, int ownerNumber, QObject *parent = nullptr);
+    Report(const QString &appName, const ReportLogic &logic, QObject *parent = nullptr);
 
-    // ---- hooks of a report class ---------------------------------------------
-    /// The stored procedure; empty for a report without a query.
-    virtual QString procedureName() const { return {}; }
-    /// Sets the procedure's parameters: "@UserName" and "@DateReport" here.
-    virtual void setQueryParameters(data::Command &command);
-    /// Builds the grid's columns, groups, sort keys and value lists (before
-    /// the stored column layout is applied).
-    virtual void buildColumns() {}
-    /// Declares the display recordset's fields (RenewRecordset).
-    virtual void appendDisplayFields(data::Recordset &) {}
-    /// Fills the display recordset from MainRecordset; returns the number of
-    /// groups, and sets NumDeal and NumTable.
-    virtual int BuildDisplay() { return 0; }
-    /// Which of the 18 filter slots the report uses.
-    virtual std::array<bool, FilterControlCount> usedFilters() const { return {}; }
-    /// Shows or hides columns for the display mode (after the common rebind).
-    virtual void applyViewColumns(View) {}
-    /// Refills the columns' value lists (pair names and the like) on each rebind.
-    virtual void refreshValueLists() {}
-    /// Pushes the working query into the filter controls (InitQuPar).
-    virtual void showQueryInControls() {}
-    /// Keys of the amount and the rate columns, for FormatValue and FormatRate.
-    virtual QStringList valueColumns() const { return {}; }
-    virtual QStringList rateColumns() const { return {}; }
+    bool event(QEvent *event) override;
 
     // ---- helpers for report classes ---------------------------------------------
-    QWidget *filterWidget(int index) const;
     /// Sets a role (a Qt property) of filter control `index`; skipped quietly
-    /// when the control or the role is missing.
+    /// when the control is missing.
     void setFilterRole(int index, const char *role, const QVariant &value) const;
-    QVariant filterRole(int index, const char *role) const;
-    void setCaption(int index, const QString &caption) const;
     void setToolEnabled(const QString &id, bool enabled) const;
     void setToolState(const QString &id, int state) const;
-    widgets::GridColumn *column(const QString &key) const;
-    /// The working query as the stored form of the position reports.
-    QueryParameters workingQuery() const;
-    void setWorkingQuery(const QueryParameters &query);
-    void commitWorkingQuery();
+    /// The index of a column of the report's layout; -1 when it has none.
+    int columnIndex(const char *key) const { return m_logic.layout().columnIndex(key); }
 
     EventClass *util() const { return m_util; }
-    std::array<FilterControl, FilterControlCount> &filterControls() { return m_controls; }
 
 private:
-    void runQuery();
-    void displayUpdate();
-    void releaseConnection();
-    void showQueryError(const data::Error &error);
+    void runFinished(quint64 id, const ReportRun::Outcome &outcome);
+    void displayUpdate(const DisplayCounts &counts);
+    void showQuery();
+    void showRunError(const ReportRun::Outcome &outcome);
+    /// The run's copy of the query, with the identifiers of every slot's
+    /// selection read from its directory (and kept in the working query).
+    RunQuery makeRunQuery();
+    /// Mirrors the query to the Qt properties of its fields.
+    void publishQuery();
 
-    int m_owner = 0;
+    const ReportLogic &m_logic;
+    QueryValues m_query;
+    QueryValues m_committed;
+    QueryValues m_runQuery;   // the query of the run going or last finished
+    bool m_publishing = false;
     QPointer<EventClass> m_util;
     std::array<FilterControl, FilterControlCount> m_controls;
     AllSettings m_settings;
     const AllSettings m_defaultSettings;
-    std::unique_ptr<data::Connection> m_asConnect;
-    std::unique_ptr<data::Command> m_command;
+    std::unique_ptr<ReportRun> m_run;
+    quint64 m_runId = 0;
+    quint64 m_runCount = 0;
+    /// Cancelled runs whose workers have not ended yet, by id.
+    std::map<quint64, std::unique_ptr<ReportRun>> m_retired;
     data::RecordsetPtr m_display;
-    int m_stepCounter = 0;
 };

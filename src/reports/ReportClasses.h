@@ -6,12 +6,26 @@
 // exists under its name and registry name, takes part in the control's wiring
 // and settings like any report, and shows an empty grid when refreshed.
 
+/// The logic of a report without a query yet: its owner number only.
+template <int Owner>
+class NoQueryLogic final : public ReportLogic
+{
+public:
+    QString procedure() const override { return {}; }
+    int owner() const override { return Owner; }
+    static const NoQueryLogic &instance()
+    {
+        static const NoQueryLogic logic;
+        return logic;
+    }
+};
+
 class ForwardPosition final : public Report
 {
     Q_OBJECT
 public:
     explicit ForwardPosition(QObject *parent = nullptr)
-        : Report(QStringLiteral("Position History"), 0, parent) {}
+        : Report(QStringLiteral("Position History"), NoQueryLogic<0>::instance(), parent) {}
 };
 
 class SingleCurrency final : public Report
@@ -19,21 +33,21 @@ class SingleCurrency final : public Report
     Q_OBJECT
 public:
     explicit SingleCurrency(QObject *parent = nullptr)
-        : Report(QStringLiteral("Single Currency"), 0, parent) {}
+        : Report(QStringLiteral("Single Currency"), NoQueryLogic<0>::instance(), parent) {}
 };
 
 class DepoPosition final : public Report
 {
     Q_OBJECT
 public:
-    explicit DepoPosition(QObject *parent = nullptr) : Report(QStringLiteral("Depo Position"), 5, parent) {}
+    explicit DepoPosition(QObject *parent = nullptr) : Report(QStringLiteral("Depo Position"), NoQueryLogic<5>::instance(), parent) {}
 };
 
 class CashFlow final : public Report
 {
     Q_OBJECT
 public:
-    explicit CashFlow(QObject *parent = nullptr) : Report(QStringLiteral("Cash Flow"), 6, parent) {}
+    explicit CashFlow(QObject *parent = nullptr) : Report(QStringLiteral("Cash Flow"), NoQueryLogic<6>::instance(), parent) {}
 };
 
 class CurrencyPosition final : public Report
@@ -41,7 +55,7 @@ class CurrencyPosition final : public Report
     Q_OBJECT
 public:
     explicit CurrencyPosition(QObject *parent = nullptr)
-        : Report(QStringLiteral("Currency Position"), 7, parent) {}
+        : Report(QStringLiteral("Currency Position"), NoQueryLogic<7>::instance(), parent) {}
 };
 
 class Netting final : public Report
@@ -49,14 +63,14 @@ class Netting final : public Report
     Q_OBJECT
 public:
     explicit Netting(QObject *parent = nullptr)
-        : Report(QStringLiteral("Counterparty Position"), 10, parent) {}
+        : Report(QStringLiteral("Counterparty Position"), NoQueryLogic<10>::instance(), parent) {}
 };
 
 class Profit_Loss final : public Report
 {
     Q_OBJECT
 public:
-    explicit Profit_Loss(QObject *parent = nullptr) : Report(QStringLiteral("Profit/Loss"), 11, parent) {}
+    explicit Profit_Loss(QObject *parent = nullptr) : Report(QStringLiteral("Profit/Loss"), NoQueryLogic<11>::instance(), parent) {}
 };
 
 class Profit_LossDepo final : public Report
@@ -64,7 +78,7 @@ class Profit_LossDepo final : public Report
     Q_OBJECT
 public:
     explicit Profit_LossDepo(QObject *parent = nullptr)
-        : Report(QStringLiteral("Profit/Loss Depo"), 12, parent) {}
+        : Report(QStringLiteral("Profit/Loss Depo"), NoQueryLogic<12>::instance(), parent) {}
 };
 
 class Profit_LossRange final : public Report
@@ -72,7 +86,7 @@ class Profit_LossRange final : public Report
     Q_OBJECT
 public:
     explicit Profit_LossRange(QObject *parent = nullptr)
-        : Report(QStringLiteral("Profit/Loss Range"), 13, parent) {}
+        : Report(QStringLiteral("Profit/Loss Range"), NoQueryLogic<13>::instance(), parent) {}
 };
 
 class Profit_LossDepoRange final : public Report
@@ -80,7 +94,7 @@ class Profit_LossDepoRange final : public Report
     Q_OBJECT
 public:
     explicit Profit_LossDepoRange(QObject *parent = nullptr)
-        : Report(QStringLiteral("Profit/Loss Depo Range"), 14, parent) {}
+        : Report(QStringLiteral("Profit/Loss Depo Range"), NoQueryLogic<14>::instance(), parent) {}
 };
 
 class Profit_LossUSDRUB final : public Report
@@ -88,7 +102,7 @@ class Profit_LossUSDRUB final : public Report
     Q_OBJECT
 public:
     explicit Profit_LossUSDRUB(QObject *parent = nullptr)
-        : Report(QStringLiteral("Profit/Loss USD/RUB"), 30, parent) {}
+        : Report(QStringLiteral("Profit/Loss USD/RUB"), NoQueryLogic<30>::instance(), parent) {}
 };
 
 class BrokersPosition final : public Report
@@ -96,7 +110,7 @@ class BrokersPosition final : public Report
     Q_OBJECT
 public:
     explicit BrokersPosition(QObject *parent = nullptr)
-        : Report(QStringLiteral("Brokers Position"), 15, parent) {}
+        : Report(QStringLiteral("Brokers Position"), NoQueryLogic<15>::instance(), parent) {}
 };
 
 class ProfitCurrency final : public Report
@@ -104,14 +118,14 @@ class ProfitCurrency final : public Report
     Q_OBJECT
 public:
     explicit ProfitCurrency(QObject *parent = nullptr)
-        : Report(QStringLiteral("Profit/Loss Currency"), 20, parent) {}
+        : Report(QStringLiteral("Profit/Loss Currency"), NoQueryLogic<20>::instance(), parent) {}
 };
 
 class DepoReport final : public Report
 {
     Q_OBJECT
 public:
-    explicit DepoReport(QObject *parent = nullptr) : Report(QStringLiteral("Depo Report"), 0, parent) {}
+    explicit DepoReport(QObject *parent = nullptr) : Report(QStringLiteral("Depo Report"), NoQueryLogic<0>::instance(), parent) {}
 };
 
 class ConversionReport final : public Report
@@ -119,7 +133,7 @@ class ConversionReport final : public Report
     Q_OBJECT
 public:
     explicit ConversionReport(QObject *parent = nullptr)
-        : Report(QStringLiteral("Conversion Report"), 0, parent) {}
+        : Report(QStringLiteral("Conversion Report"), NoQueryLogic<0>::instance(), parent) {}
 };
 
 class DealersReport final : public Report
@@ -127,5 +141,5 @@ class DealersReport final : public Report
     Q_OBJECT
 public:
     explicit DealersReport(QObject *parent = nullptr)
-        : Report(QStringLiteral("Dealers Report"), 72, parent) {}
+        : Report(QStringLiteral("Dealers Report"), NoQueryLogic<72>::instance(), parent) {}
 };

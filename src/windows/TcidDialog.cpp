@@ -30,7 +30,7 @@ TcidDialog::TcidDialog(Report *report, QWidget *parent)
     build(categories);
     showTop();
     if (m_report)
-        restore(m_report->property("Bank").toStringList());
+        restore(m_report->query().Bank);
 }
 
 void TcidDialog::build(const QList<CategoryRecord> &categories)
@@ -86,7 +86,7 @@ void TcidDialog::accept()
 {
     const QStringList banks = selection();
     if (m_report)
-        m_report->setProperty("Bank", banks);
+        m_report->setQueryField(QStringLiteral("Bank"), banks);
     Q_EMIT Quite(DealVocabulary::ListTitle(banks));
     CheckTreeDialog::accept();
 }

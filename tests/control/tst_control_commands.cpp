@@ -44,9 +44,45 @@ namespace {
 
 const QDate Today(2026, 12, 4);
 
+/// The probe's rows: the open deals grouped by pair, group rows "Caption",
+/// data rows with the ticket number.
+class ProbeLogic final : public ReportLogic
+{
+public:
+    QString procedure() const override { return QStringLiteral("cnt_OpenPosition"); }
+    int owner() const override { return 2; }
+    DisplayLayout layout() const override { return {Fields, Columns, "Caption"}; }
+    DisplayCounts buildDisplay(data::Recordset &in, data::Recordset &out) const override
+    {
+        DisplayCounts counts;
+        QSet<int> pairs;
+        for (in.MoveFirst(); !in.Eof(); in.MoveNext()) {
+            const int pair = in.Fields(QStringLiteral("PairCcy")).value().toInt();
+            pairs.insert(pair);
+            out.AddNew();
+            out.Fields(QStringLiteral("Caption")).setValue(pair);
+            out.Fields(QStringLiteral("TicketNum")).setValue(in.Fields(QStringLiteral("TicketNum")).value());
+            out.Fields(QStringLiteral("Summary")).setValue(false);
+            out.Update();
+            ++counts.deals;
+        }
+        counts.groups = int(pairs.size());
+        return counts;
+    }
+
+private:
+    static constexpr DisplayField Fields[] = {{"Caption", data::DataType::Integer, 4},
+                                              {"TicketNum", data::DataType::BigInt, 8},
+                                              {"Summary", data::DataType::Boolean, 1}};
+    static constexpr ReportColumn Columns[] = {
+        {"Caption", "Pair", "Caption", true, ReportColumn::AlignLeft, 100},
+        {"TicketNum", "Ticket", "TicketNum", true, ReportColumn::AlignRight, 70}};
+};
+
+const ProbeLogic ProbeRows;
+
 /// A report with every switch the toolbar sets and every member it calls,
-/// counting the calls. Its rows are the open deals grouped by pair: group rows
-/// "Caption", data rows with the ticket number.
+/// counting the calls.
 class ProbeReport final : public Report
 {
     Q_OBJECT
@@ -59,7 +95,7 @@ class ProbeReport final : public Report
     Q_PROPERTY(int CurrentDet MEMBER CurrentDet)
 
 public:
-    ProbeReport() : Report(QStringLiteral("Probe"), 2) {}
+    ProbeReport() : Report(QStringLiteral("Probe"), ProbeRows) {}
 
     bool WithAdminRate = true;
     bool WithRecalc = false;
@@ -86,39 +122,6 @@ public:
     Q_INVOKABLE void ShowReutersRate() { rateCalls.append(QStringLiteral("show")); }
     Q_INVOKABLE void HideReutersRate() { rateCalls.append(QStringLiteral("hide")); }
 
-protected:
-    QString procedureName() const override { return QStringLiteral("cnt_OpenPosition"); }
-    void buildColumns() override
-    {
-        Main_Table->addColumn(QStringLiteral("Caption"), QStringLiteral("Pair"), QStringLiteral("Caption"));
-        Main_Table->addColumn(QStringLiteral("TicketNum"), QStringLiteral("Ticket"), QStringLiteral("TicketNum"));
-        Main_Table->addGroup(QStringLiteral("Caption"));
-    }
-    void appendDisplayFields(data::Recordset &rs) override
-    {
-        rs.Fields().Append(QStringLiteral("Caption"), data::DataType::Integer, 4);
-        rs.Fields().Append(QStringLiteral("TicketNum"), data::DataType::BigInt, 8);
-        rs.Fields().Append(QStringLiteral("Summary"), data::DataType::Boolean, 1);
-    }
-    int BuildDisplay() override
-    {
-        data::Recordset &in = *MainRecordset;
-        data::Recordset &out = *DisplayRecordset();
-        QSet<int> pairs;
-        NumDeal = 0;
-        for (in.MoveFirst(); !in.Eof(); in.MoveNext()) {
-            const int pair = in.Fields(QStringLiteral("PairCcy")).value().toInt();
-            pairs.insert(pair);
-            out.AddNew();
-            out.Fields(QStringLiteral("Caption")).setValue(pair);
-            out.Fields(QStringLiteral("TicketNum")).setValue(in.Fields(QStringLiteral("TicketNum")).value());
-            out.Fields(QStringLiteral("Summary")).setValue(false);
-            out.Update();
-            ++NumDeal;
-        }
-        NumTable = int(pairs.size());
-        return NumTable;
-    }
 };
 
 /// A detail window as the control drives it: by name.
@@ -300,7 +303,7 @@ void tst_ControlCommands::shouldDisableSevenFiltersAndRunWithRecalculate()
     QVERIFY(probe->WithRecalc);
     QCOMPARE(probe->runs, 1);
     for (int index = 0; index < FilterControlCount; ++index)
-        QVERIFY2(control.filterControl(index).Common->isEnabledTo(&control) == !affected.contains(index),
+        QVERIFY2(control.filterWidget(index)->isEnabledTo(&control) == !affected.contains(index),
                  qPrintable(QString::number(index)));
     QTRY_VERIFY(control.isEnabled());
 
@@ -308,7 +311,7 @@ void tst_ControlCommands::shouldDisableSevenFiltersAndRunWithRecalculate()
     QVERIFY(!probe->WithRecalc);
     QCOMPARE(probe->runs, 2);
     for (int index : affected)
-        QVERIFY(control.filterControl(index).Common->isEnabledTo(&control));
+        QVERIFY(control.filterWidget(index)->isEnabledTo(&control));
 }
 
 void tst_ControlCommands::shouldSetSwitchesWithoutRunning_data()
@@ -458,14 +461,14 @@ void tst_ControlCommands::shouldUndoFilterChangesToCommittedQuery()
     control.setWindowType(0);
     QVERIFY(runAndWait(control));
     Report *report = control.report();
-    const QStringList committed = report->StDealer;
+    const QStringList committed = report->committedQuery().Dealer;
     QString error;
     QVERIFY2(control.setQueryField(QStringLiteral("Dealer"), QStringLiteral("O'BRIEN"), &error), qPrintable(error));
-    QCOMPARE(report->Dealer, QStringList{QStringLiteral("O'BRIEN")});
+    QCOMPARE(report->query().Dealer, QStringList{QStringLiteral("O'BRIEN")});
     toolOf(control, QStringLiteral("ID_undo"))->setEnabled(true);
 
     click(control, QStringLiteral("ID_undo"));
-    QCOMPARE(report->Dealer, committed);
+    QCOMPARE(report->query().Dealer, committed);
     QVERIFY(!toolOf(control, QStringLiteral("ID_undo"))->Enabled());
     auto *dealers = qobject_cast<widgets::CheckCombo *>(control.filterControl(fcDealerBox).Common.data());
     QVERIFY(!dealers->ArrayChecked().contains(QStringLiteral("O'BRIEN")));
@@ -643,7 +646,7 @@ void tst_ControlCommands::shouldRaiseEmptyReselectWhenFocusEnters()
     QCOMPARE(reselected.at(0).at(1).value<short>(), short(0));
     QCOMPARE(reselected.at(0).at(2).value<short>(), short(0));
     // Moving inside the control is not entering it.
-    control->filterControl(fcDealBox).Common->setFocus();
+    control->filterWidget(fcDealBox)->setFocus();
     QCOMPARE(reselected.count(), 1);
 }
 
@@ -748,7 +751,7 @@ void tst_ControlCommands::shouldSetCounterpartiesThroughTreeDialog()
     });
     Q_EMIT cpty->Click();
     QVERIFY(!picked.isEmpty());
-    QCOMPARE(control.report()->Bank, QStringList{picked});
+    QCOMPARE(control.report()->query().Bank, QStringList{picked});
     QCOMPARE(cpty->Titul(), picked);
     QVERIFY(toolOf(control, QStringLiteral("ID_undo"))->Enabled());
 }

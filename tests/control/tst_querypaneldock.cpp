@@ -65,7 +65,8 @@ struct Host
 
     QRect areaRect() const { return area->rect(); }
     QPoint titlePoint(QPoint inArea) const { return title->mapFrom(area, inArea); }
-    QPoint filterTop(int i) const { return slots[i].Common->mapTo(panel, QPoint(0, 0)); }
+    QPoint filterTop(int i) const { return widget(i)->mapTo(panel, QPoint(0, 0)); }
+    QWidget *widget(int i) const { return qobject_cast<QWidget *>(slots[i].Common.data()); }
 
     QWidget window;
     QWidget *area = nullptr;
@@ -187,8 +188,8 @@ void tst_QueryPanelDock::shouldCloseGapOfHiddenFilter()
     Host host;
     host.dock->apply(placed(drLeft));
     const QPoint secondRow = host.filterTop(1);
-    host.slots[1].Common->hide();
-    host.slots[1].lbCaption->hide();
+    host.widget(1)->hide();
+    qobject_cast<QWidget *>(host.slots[1].lbCaption.data())->hide();
     host.dock->relayout();
     // The grid moves its widgets when its layout request is processed.
     QTRY_COMPARE(host.filterTop(2), secondRow);

@@ -304,14 +304,14 @@ void tst_QueryPanelEvents::dateEditsEnableUndoOnlyForReportDates()
 
 void tst_QueryPanelEvents::dateChangesIgnoredWhileLoadingQuery()
 {
-    const QVariant before = m_report->ValDate;
+    const QVariant before = m_report->query().ValDate;
     SharedValues::setLoadingQuery(true);
     QSignalSpy beeped(m_events.get(), &QueryPanelEvents::beeped);
     m_controls.DateReport[0]->setRetDate(QDate(2026, 12, 5));
     m_controls.DateReport[1]->setRetDate(QDate(2026, 12, 1));
     Q_EMIT m_controls.DateReport[0]->Change();
 
-    QCOMPARE(m_report->ValDate, before);
+    QCOMPARE(m_report->query().ValDate, before);
     QCOMPARE(beeped.count(), 0);
     QCOMPARE(m_controls.DateReport[0]->date(), QDate(2026, 12, 5));
     QVERIFY(!undoEnabled());
@@ -345,7 +345,7 @@ void tst_QueryPanelEvents::relativeSwitch()
     QFETCH(bool, reportAfter);
     QFETCH(QList<bool>, pickersRelative);
 
-    m_report->Relative = reportBefore;
+    m_report->setQueryField(QStringLiteral("Relative"), reportBefore);
     m_controls.DateReport[0]->setRelative(startRelative);
     m_controls.DateReport[1]->setRelative(true);
     m_controls.DateReport[2]->setRelative(true);
@@ -353,7 +353,7 @@ void tst_QueryPanelEvents::relativeSwitch()
     m_controls.DateReport[3]->setRelative(startRelative);
     userActivates(m_controls.Combo1, choice);
 
-    QCOMPARE(m_report->Relative, reportAfter);
+    QCOMPARE(m_report->query().Relative, reportAfter);
     for (int i = 0; i < 4; ++i)
         QCOMPARE(m_controls.DateReport[size_t(i)]->Relative(), pickersRelative[i]);
     // The mode alone is no edit.
@@ -373,16 +373,16 @@ void tst_QueryPanelEvents::nettingMarksEditedOnlyWhenChanged()
 {
     QFETCH(QString, choice);
     QFETCH(bool, edited);
-    m_report->Netting = QStringLiteral("Gross");
+    m_report->setQueryField(QStringLiteral("Netting"), QStringLiteral("Gross"));
     userActivates(m_controls.ComboNetting, choice);
-    QCOMPARE(m_report->Netting, choice);
+    QCOMPARE(m_report->query().Netting, choice);
     QCOMPARE(undoEnabled(), edited);
     QCOMPARE(storedFilterIndex(), edited ? -1 : 0);
 
     // Type Date counts as an edit even when re-chosen.
     m_bar->Tools(QStringLiteral("ID_undo"))->setEnabled(false);
     userActivates(m_controls.TypeDate, QStringLiteral("Value Date"));
-    QCOMPARE(m_report->TypeDate, QStringLiteral("Value Date"));
+    QCOMPARE(m_report->query().TypeDate, QStringLiteral("Value Date"));
     QVERIFY(undoEnabled());
 }
 
@@ -400,7 +400,7 @@ void tst_QueryPanelEvents::categorySelection()
     QFETCH(bool, accepted);
     const QStringList oldKeys{QStringLiteral("Bank|Region|EU")};
     const QStringList newKeys{QStringLiteral("Bank|Region|US"), QStringLiteral("Bank|Tier|1")};
-    m_report->KeyArray = oldKeys;
+    m_report->setQueryField(QStringLiteral("KeyArray"), oldKeys);
     m_controls.LegendBox->setTitul(QStringLiteral("EU"));
     QStringList askedKeys;
     QString askedTitle;
@@ -415,7 +415,7 @@ void tst_QueryPanelEvents::categorySelection()
 
     QCOMPARE(askedKeys, oldKeys);
     QCOMPARE(askedTitle, QStringLiteral("EU"));
-    QCOMPARE(m_report->KeyArray, accepted ? newKeys : oldKeys);
+    QCOMPARE(m_report->query().KeyArray, accepted ? newKeys : oldKeys);
     QCOMPARE(m_controls.LegendBox->Titul(), accepted ? QStringLiteral("List") : QStringLiteral("EU"));
     QCOMPARE(undoEnabled(), accepted);
 }
@@ -440,7 +440,7 @@ void tst_QueryPanelEvents::counterpartyDialog()
         opened = dialog;
         QTimer::singleShot(0, dialog, [&report, dialog, raisesQuite, accept] {
             if (raisesQuite) {
-                report.Bank = QStringList{QStringLiteral("BNK1")};
+                report.setQueryField(QStringLiteral("Bank"), QStringList{QStringLiteral("BNK1")});
                 Q_EMIT static_cast<CounterpartyDialog *>(dialog)->Quite(QStringLiteral("BNK1"));
             }
             accept ? dialog->accept() : dialog->reject();
@@ -451,7 +451,7 @@ void tst_QueryPanelEvents::counterpartyDialog()
 
     QCOMPARE(given, m_report.get());
     QVERIFY(opened.isNull());   // deleted after it closed
-    QCOMPARE(m_report->Bank, raisesQuite ? QStringList{QStringLiteral("BNK1")} : QStringList{All});
+    QCOMPARE(m_report->query().Bank, raisesQuite ? QStringList{QStringLiteral("BNK1")} : QStringList{All});
     QCOMPARE(m_controls.CptyBox->Titul(), raisesQuite ? QStringLiteral("BNK1") : All);
     // Closing the dialog counts as an edit either way.
     QVERIFY(undoEnabled());

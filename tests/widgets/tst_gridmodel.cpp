@@ -8,7 +8,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-using CellValue;
 using widgets::FormatCondition;
 using widgets::GridModel;
 

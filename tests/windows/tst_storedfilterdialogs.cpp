@@ -122,7 +122,7 @@ void tst_StoredFilterDialogs::init()
     RegistryAccess::instance().setPath(m_dir->filePath(QStringLiteral("registry.sqlite")));
     Clock::setToday(QDate(2026, 12, 4));
     m_report = std::make_unique<OpenPosition>();
-    m_report->Dealer = QStringList{QStringLiteral("Current")};
+    m_report->setQueryField(QStringLiteral("Dealer"), QStringList{QStringLiteral("Current")});
 }
 
 void tst_StoredFilterDialogs::cleanup()
@@ -134,7 +134,7 @@ void tst_StoredFilterDialogs::cleanup()
 void tst_StoredFilterDialogs::seedFilter(const QString &name, const QString &description, const QString &dealer)
 {
     OpenPosition report;
-    report.Dealer = QStringList{dealer};
+    report.setQueryField(QStringLiteral("Dealer"), QStringList{dealer});
     QVERIFY(RegistrySettings::SaveStoredFilter(name, description, App, [&](const QString &filterName) {
         report.WriteQueryPar(filterName);
         return true;

@@ -1,0 +1,91 @@
+#include "ReportGridAdapter.h"
+
+#include "Grid.h"
+#include "GridColumn.h"
+#include "Tool.h"
+#include "ToolBar.h"
+
+void ReportGridAdapter::setColumns(const DisplayLayout &layout)
+{
+    if (!m_grid)
+        return;
+    m_grid->clearColumns();
+    for (const ReportColumn &spec : layout.columns) {
+        widgets::GridColumn *column = m_grid->addColumn(
+            QString::fromLatin1(spec.key), QString::fromLatin1(spec.caption), QString::fromLatin1(spec.field));
+        column->setVisible(spec.visible);
+        column->setTextAlignment(widgets::GridColumn::Alignment(spec.alignment));
+        column->setWidth(spec.width);
+    }
+    if (layout.groupKey)
+        m_grid->addGroup(QString::fromLatin1(layout.groupKey), true);
+    if (layout.sortKey)
+        m_grid->addSortKey(QString::fromLatin1(layout.sortKey), true);
+}
+
+QList<ColumnLayoutEntry> ReportGridAdapter::columnLayout() const
+{
+    QList<ColumnLayoutEntry> layout;
+    if (!m_grid)
+        return layout;
+    for (int i = 0; i < m_grid->ColumnCount(); ++i) {
+        const widgets::GridColumn *column = m_grid->Columns(i);
+        layout.append({column->Key(), column->Position(), column->Caption(), column->Width()});
+    }
+    return layout;
+}
+
+void ReportGridAdapter::applyColumnLayout(const ColumnLayoutEntry &entry)
+{
+    if (widgets::GridColumn *column = m_grid ? m_grid->Columns(entry.key) : nullptr) {
+        column->setPosition(entry.position);
+        column->setCaption(entry.caption);
+        column->setWidth(entry.width);
+    }
+}
+
+void ReportGridAdapter::setColumnVisible(const QString &key, bool visible)
+{
+    if (widgets::GridColumn *column = m_grid ? m_grid->Columns(key) : nullptr)
+        column->setVisible(visible);
+}
+
+void ReportGridAdapter::setColumnFormat(const QString &key, const QString &format)
+{
+    if (widgets::GridColumn *column = m_grid ? m_grid->Columns(key) : nullptr)
+        column->setFormat(format);
+}
+
+ValueListSink *ReportGridAdapter::valueList(const QString &key)
+{
+    return m_grid ? m_grid->Columns(key) : nullptr;
+}
+
+void ReportGridAdapter::addHighlight(const QString &name, const QString &columnKey, const QVariant &value,
+                                     quint32 foreColor)
+{
+    if (!m_grid)
+        return;
+    widgets::FormatCondition *condition =
+        m_grid->addFormatCondition(name, columnKey, widgets::FormatCondition::Equal, value);
+    condition->setFontBold(true);
+    condition->setForeColor(foreColor);
+}
+
+void ReportGridAdapter::setItemCount(int rows)
+{
+    if (m_grid)
+        m_grid->setItemCount(rows);
+}
+
+void ReportToolbarAdapter::setToolEnabled(const QString &id, bool enabled)
+{
+    if (widgets::Tool *tool = m_toolbar ? m_toolbar->Tools(id) : nullptr)
+        tool->setEnabled(enabled);
+}
+
+void ReportToolbarAdapter::setToolState(const QString &id, int state)
+{
+    if (widgets::Tool *tool = m_toolbar ? m_toolbar->Tools(id) : nullptr)
+        tool->setState(state);
+}

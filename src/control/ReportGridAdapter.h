@@ -1,0 +1,47 @@
+#pragma once
+
+#include "ReportGrid.h"
+#include "ReportToolbar.h"
+
+#include <QPointer>
+
+namespace widgets {
+class Grid;
+class ToolBar;
+} // namespace widgets
+
+/// The control's grid as a report drives it: the report's declared columns
+/// become grid columns (created in table order, so the column index is the
+/// one the grid's unbound reads use), formats, visibility, value lists and
+/// stored layouts go to those columns. A grid that is gone is ignored.
+class ReportGridAdapter final : public ReportGrid
+{
+public:
+    explicit ReportGridAdapter(widgets::Grid *grid) : m_grid(grid) {}
+
+    void setColumns(const DisplayLayout &layout) override;
+    QList<ColumnLayoutEntry> columnLayout() const override;
+    void applyColumnLayout(const ColumnLayoutEntry &entry) override;
+    void setColumnVisible(const QString &key, bool visible) override;
+    void setColumnFormat(const QString &key, const QString &format) override;
+    ValueListSink *valueList(const QString &key) override;
+    void addHighlight(const QString &name, const QString &columnKey, const QVariant &value,
+                      quint32 foreColor) override;
+    void setItemCount(int rows) override;
+
+private:
+    QPointer<widgets::Grid> m_grid;
+};
+
+/// The control's toolbar as a report drives it.
+class ReportToolbarAdapter final : public ReportToolbar
+{
+public:
+    explicit ReportToolbarAdapter(widgets::ToolBar *toolbar) : m_toolbar(toolbar) {}
+
+    void setToolEnabled(const QString &id, bool enabled) override;
+    void setToolState(const QString &id, int state) override;
+
+private:
+    QPointer<widgets::ToolBar> m_toolbar;
+};

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "FilterControl.h"
+#include "QueryValues.h"
+
+#include <QStringList>
+#include <QtGlobal>
+#include <QVariantList>
+
+#include <span>
+
+/// The directory list a filter slot offers (DirectoryProvider's lists, loaded
+/// by Directories::LoadDirectories).
+enum class Directory : quint8 { None, Dealers, Currencies, Pairs, TCIDs, Statuses, Attributes };
+
+/// How a slot's selection reaches the server before the report's procedure
+/// runs (the filter store procedure that carries it).
+enum class StoreCall : quint8 {
+    None,
+    Dealers,     ///< the dealer condition and StoreDealerF with the dealers' staff numbers
+    TCIDs,       ///< StoreTCIDF
+    Attributes,  ///< StoreAttributeF with the attribute identifiers
+    DealTypes,   ///< StoreDealTypeF: no restriction when every offered type is selected
+    Banks,       ///< StoreBankF
+    Categories,  ///< StoreCategoryF of the category selection
+    Statuses,    ///< StoreStatusF with the status names and codes
+    Pairs,       ///< StorePairF with the pair identifiers
+    Client,      ///< the client condition
+};
+
+/// One filter slot a report uses: which panel slot, what it shows and feeds,
+/// and how its selection goes to the server. A report declares the table of
+/// its slots; every slot not in it is hidden. The base class fills the slots
+/// from the directories, shows the query in them, reads the identifiers of
+/// the selection from the directory and makes the store calls.
+struct FilterSlot
+{
+    int index;                                  ///< FilterIndex
+    const char *caption = nullptr;              ///< replaces the panel's caption when set
+    QStringList QueryValues::*names = nullptr;  ///< the list the slot feeds (list slots)
+    QVariantList QueryValues::*ids = nullptr;   ///< the identifier list beside it, if the query keeps one
+    Directory directory = Directory::None;
+    bool typedList = false;                     ///< the list is handed over with TypeData 2
+    StoreCall store = StoreCall::None;
+    /// A fixed list of items the slot offers instead of a directory (deal types).
+    std::span<const char *const> items = {};
+    bool allowAll = false;                      ///< a date slot that may stay unbounded
+    /// The slot is shown only when this says so (null: always).
+    bool (*available)() = nullptr;
+
+    bool isDate() const;
+};
+
+/// The slots most reports declare, as they declare them.
+namespace Slots {
+constexpr FilterSlot relative() { return {fcCombo1}; }
+constexpr FilterSlot dealTypes(std::span<const char *const> offered)
+{
+    return {fcDealBox, nullptr, &QueryValues::Deal, nullptr, Directory::None, true, StoreCall::DealTypes, offered};
+}
+constexpr FilterSlot pairs()
+{
+    return {fcPairBox, nullptr, &QueryValues::Pair, &QueryValues::PairIDArray, Directory::Pairs, true, StoreCall::Pairs};
+}
+constexpr FilterSlot counterparties() { return {fcCptyBox, nullptr, &QueryValues::Bank, nullptr, Directory::None, false, StoreCall::Banks}; }
+constexpr FilterSlot dealers()
+{
+    return {fcDealerBox, nullptr, &QueryValues::Dealer, nullptr, Directory::Dealers, true, StoreCall::Dealers};
+}
+constexpr FilterSlot categories()
+{
+    return {fcLegendBox, nullptr, &QueryValues::Category, nullptr, Directory::None, false, StoreCall::Categories};
+}
+constexpr FilterSlot statuses()
+{
+    return {fcStatusBox, nullptr, &QueryValues::Status, &QueryValues::DeskIDArray, Directory::Statuses, false, StoreCall::Statuses};
+}
+constexpr FilterSlot tcids()
+{
+    return {fcTCIDBox, nullptr, &QueryValues::TCID, nullptr, Directory::TCIDs, true, StoreCall::TCIDs};
+}
+/// Whether the database has deal attributes to offer.
+bool hasDealAttributes();
+/// Shown only when the database has deal attributes.
+constexpr FilterSlot attributes()
+{
+    FilterSlot slot{fcListAttrib, nullptr, &QueryValues::Attributes, &QueryValues::AttributesID,
+                    Directory::Attributes, false, StoreCall::Attributes};
+    slot.available = hasDealAttributes;
+    return slot;
+}
+constexpr FilterSlot clients() { return {fcClientBox, nullptr, &QueryValues::Client, nullptr, Directory::None, false, StoreCall::Client}; }
+} // namespace Slots

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "ColumnLayout.h"
+#include "ReportColumns.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+/// The grid as a report drives it: the report's columns, their formats,
+/// visibility and value lists, the stored layout, the highlighting of rows and
+/// the number of rows to show. The control implements it over its grid
+/// widget, so a report never sees a widget and its logic runs without a
+/// display. Columns are addressed by key; a key the grid does not know is
+/// ignored.
+class ReportGrid
+{
+public:
+    virtual ~ReportGrid() = default;
+
+    /// Replaces every column by the declared ones, in their order, and groups
+    /// and sorts as declared.
+    virtual void setColumns(const DisplayLayout &layout) = 0;
+    /// Each column's key, position, caption and width, in column order.
+    virtual QList<ColumnLayoutEntry> columnLayout() const = 0;
+    /// Gives one column the stored position, caption and width.
+    virtual void applyColumnLayout(const ColumnLayoutEntry &entry) = 0;
+    virtual void setColumnVisible(const QString &key, bool visible) = 0;
+    virtual void setColumnFormat(const QString &key, const QString &format) = 0;
+    /// The value list of a column; null for an unknown key.
+    virtual ValueListSink *valueList(const QString &key) = 0;
+    /// Rows whose column columnKey holds value are shown bold in foreColor
+    /// (a Windows colour value, 0x00BBGGRR).
+    virtual void addHighlight(const QString &name, const QString &columnKey, const QVariant &value,
+                              quint32 foreColor) = 0;
+    /// How many display rows the grid reads (0 empties it).
+    virtual void setItemCount(int rows) = 0;
+};

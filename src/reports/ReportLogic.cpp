@@ -1,0 +1,121 @@
+#include "ReportLogic.h"
+
+#include "DealVocabulary.h"
+#include "FilterStore.h"
+#include "SessionContext.h"
+
+#include "Command.h"
+#include "DateTime.h"
+
+namespace {
+
+/// The dealer condition the server parses: one name, or a list of them. A
+/// quote inside a name is doubled, as the condition's syntax reads it.
+QString dealerCondition(const QStringList &dealers)
+{
+    if (QueryValues::isAll(dealers))
+        return {};
+    QStringList quoted;
+    for (const QString &dealer : dealers)
+        quoted.append(QString(dealer).replace(QLatin1Char('\''), QLatin1String("''")));
+    if (quoted.size() == 1)
+        return QStringLiteral("DealerID = '") + quoted.first() + QLatin1Char('\'');
+    return QStringLiteral("DealerID IN ('") + quoted.join(QStringLiteral("', '")) + QStringLiteral("')");
+}
+
+/// Client deals are those with ClDeal 2; "Client" and "Non Client" both
+/// checked restrict nothing.
+QString clientCondition(const QStringList &client)
+{
+    if (QueryValues::isAll(client))
+        return {};
+    const bool clients = client.contains(QLatin1String("Client"));
+    if (clients && client.contains(QLatin1String("Non Client")))
+        return {};
+    return clients ? QStringLiteral("ClDeal = 2") : QStringLiteral("ClDeal <> 2");
+}
+
+QList<int> dealTypeCodes(const QStringList &selected, std::span<const char *const> offered)
+{
+    QList<int> codes;
+    // Every type the filter offers selected is no restriction at all.
+    if (QueryValues::isAll(selected) || (!offered.empty() && selected.size() >= qsizetype(offered.size())))
+        return codes;
+    for (const QString &type : selected)
+        codes.append(DealVocabulary::DealTypeCode(type));
+    return codes;
+}
+
+} // namespace
+
+bool ReportLogic::storeSelections(FilterStore &store, const RunQuery &run) const
+{
+    if (!storeDates(store, run))
+        return false;
+    for (const FilterSlot &slot : filterSlots()) {
+        if (!storeSlot(store, slot, run))
+            return false;
+    }
+    return true;
+}
+
+bool ReportLogic::storeDates(FilterStore &, const RunQuery &) const
+{
+    return true;
+}
+
+bool ReportLogic::storeSlot(FilterStore &store, const FilterSlot &slot, const RunQuery &run) const
+{
+    // Every run starts from an empty store of its own (FilterStore's run
+    // scope), so a selection without restriction needs no call at all.
+    if (!slot.names)
+        return true;
+    const QStringList &names = run.query.*slot.names;
+    const QVariantList &ids = run.ids[size_t(slot.index)];
+    if (QueryValues::isAll(names))
+        return true;
+    switch (slot.store) {
+    case StoreCall::None:
+        return true;
+    case StoreCall::Dealers:
+        return store.StoreCondition(dealerCondition(names), 1) && store.StoreDealerF(ids, names);
+    case StoreCall::TCIDs:
+        return store.StoreTCIDF(names);
+    case StoreCall::Attributes:
+        return ids.isEmpty() || store.StoreAttributeF(ids);
+    case StoreCall::DealTypes: {
+        const QList<int> codes = dealTypeCodes(names, slot.items);
+        return codes.isEmpty() || store.StoreDealTypeF(codes);
+    }
+    case StoreCall::Banks:
+        return store.StoreBankF(names);
+    case StoreCall::Categories: {
+        const QStringList table = SessionContext::CategoryFilter(names);
+        return table.isEmpty() || store.StoreCategoryF(table);
+    }
+    case StoreCall::Statuses: {
+        TwoRowTable statuses;
+        for (int i = 0; i < ids.size() && i < names.size(); ++i)
+            statuses.append(names.at(i), ids.at(i));
+        return statuses.isEmpty() || store.StoreStatusF(statuses);
+    }
+    case StoreCall::Pairs:
+        return ids.isEmpty() || store.StorePairF(ids);
+    case StoreCall::Client:
+        return store.StoreCondition(clientCondition(names), 5);
+    }
+    return true;
+}
+
+void ReportLogic::setParameters(data::Command &command, const RunQuery &run) const
+{
+    if (data::Parameter *user = command.Parameters().Item(QStringLiteral("@UserName")))
+        user->setValue(run.userName);
+    if (data::Parameter *date = command.Parameters().Item(QStringLiteral("@DateReport")))
+        date->setValue(data::DateTime::fromDate(run.today));
+}
+
+DisplayCounts ReportLogic::buildDisplay(data::Recordset &, data::Recordset &) const
+{
+    return {};
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "FilterControl.h"
+#include "FilterSlot.h"
+#include "QueryValues.h"
+#include "ReportColumns.h"
+
+#include <QDate>
+#include <QString>
+#include <QVariantMap>
+
+#include <array>
+#include <span>
+
+class FilterStore;
+namespace data {
+class Command;
+class Recordset;
+} // namespace data
+
+/// The query of one run, copied when the run starts so that the worker thread
+/// never reads the report object: the committed-to-be query, the identifiers
+/// of each slot's selection (read from the slot's directory), the working
+/// user, the day the run takes as today and the report's switches by name.
+struct RunQuery
+{
+    QueryValues query;
+    std::array<QVariantList, FilterControlCount> ids;
+    QString userName;
+    QDate today;
+    QVariantMap switches;
+};
+
+/// What a display build produced: the number of groups (pairs, currencies)
+/// and of deals it shows.
+struct DisplayCounts
+{
+    int groups = 0;
+    int deals = 0;
+};
+
+/// What a report class declares and computes, apart from the report object
+/// and from any widget: its procedure and owner number, the filter slots it
+/// uses, its display fields and columns, how its selections reach the server
+/// and how its display rows are built from the procedure's result.
+///
+/// One immutable instance per report class, shared by every report object of
+/// the class and by the runs on worker threads: the members marked "worker"
+/// run there and read only their arguments and the declarations, never a
+/// report object or a widget. A report class overrides the few hooks that are
+/// its own; the common run lives in Report and ReportRun.
+class ReportLogic
+{
+public:
+    virtual ~ReportLogic() = default;
+
+    /// The stored procedure; empty for a report without a query.
+    virtual QString procedure() const = 0;
+    /// The number under which the report's selections are stored on the server.
+    virtual int owner() const = 0;
+    virtual std::span<const FilterSlot> filterSlots() const { return {}; }
+    virtual DisplayLayout layout() const { return {}; }
+
+    // ---- worker --------------------------------------------------------------------
+    /// The date bounds, then every slot's selection; stops at the first
+    /// failing call (the store keeps its reason).
+    bool storeSelections(FilterStore &store, const RunQuery &run) const;
+    /// Stores the report's date bounds (each report has its own rule).
+    virtual bool storeDates(FilterStore &store, const RunQuery &run) const;
+    /// Sets the procedure's parameters: "@UserName" and "@DateReport" here.
+    virtual void setParameters(data::Command &command, const RunQuery &run) const;
+    /// Fills the display recordset (opened with the declared fields) from
+    /// the procedure's first result set, positioned on its first row.
+    virtual DisplayCounts buildDisplay(data::Recordset &result, data::Recordset &display) const;
+
+private:
+    bool storeSlot(FilterStore &store, const FilterSlot &slot, const RunQuery &run) const;
+};

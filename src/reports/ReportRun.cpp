@@ -1,0 +1,138 @@
+#include "ReportRun.h"
+
+#include "FilterStore.h"
+
+#include "Command.h"
+#include "Connection.h"
+
+#include <QMetaObject>
+#include <QScopeGuard>
+
+#include <atomic>
+#include <mutex>
+
+/// What the worker and the owner of a run share: the cancel request and the
+/// connection the worker is using, so that a cancel can interrupt it.
+struct ReportRun::State
+{
+    std::atomic<bool> cancelled{false};
+    std::mutex mutex;                       // guards connection against cancel()
+    data::Connection *connection = nullptr; // while the worker has it open
+};
+
+namespace {
+
+data::ErrorPtr cancelledError()
+{
+    return data::makeError(data::Error::Cancelled, QStringLiteral("Operation cancelled"),
+                           QStringLiteral("ReportRun"));
+}
+
+} // namespace
+
+ReportRun::ReportRun(const ReportLogic &logic, RunQuery run, const QString &connectionString,
+                     QObject *receiver, Done done)
+    : m_state(std::make_shared<State>())
+{
+    m_thread = std::thread([&logic, run = std::move(run), connectionString, state = m_state,
+                            receiver = QPointer<QObject>(receiver), done = std::move(done)] {
+        Outcome outcome = execute(logic, run, connectionString, *state);
+        if (state->cancelled) {
+            outcome = Outcome();
+            outcome.cancelled = true;
+        }
+        // Posted to the receiver: run on its thread, and dropped with its
+        // other posted events if it is destroyed first.
+        if (receiver)
+            QMetaObject::invokeMethod(receiver.data(), [done, outcome] { done(outcome); },
+                                      Qt::QueuedConnection);
+    });
+}
+
+ReportRun::~ReportRun()
+{
+    cancel();
+    wait();
+}
+
+void ReportRun::cancel()
+{
+    m_state->cancelled = true;
+    std::lock_guard lock(m_state->mutex);
+    if (m_state->connection)
+        m_state->connection->Interrupt();
+}
+
+void ReportRun::wait()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+ReportRun::Outcome ReportRun::execute(const ReportLogic &logic, const RunQuery &run,
+                                      const QString &connectionString, State &state)
+{
+    Outcome outcome;
+    const auto fail = [&outcome](const QString &step, data::ErrorPtr error) {
+        outcome.failedStep = step;
+        outcome.error = error ? std::move(error) : cancelledError();
+        return outcome;
+    };
+    if (state.cancelled)
+        return fail(QString(), cancelledError());
+
+    data::Connection connection;
+    connection.setCommandTimeout(CommandTimeoutSeconds);
+    connection.setConnectionTimeout(ConnectionTimeoutSeconds);
+    connection.setMode(data::adModeRead);
+    connection.setCursorLocation(data::adUseClient);
+    if (!connection.Open(connectionString, QString(), QString(), -1))
+        return fail(QStringLiteral("Open"), connection.lastError());
+    {
+        std::lock_guard lock(state.mutex);
+        state.connection = &connection;
+    }
+    // The connection is closed (and no longer reachable by cancel) whatever
+    // the way out.
+    const auto release = qScopeGuard([&] {
+        std::lock_guard lock(state.mutex);
+        state.connection = nullptr;
+        connection.Close();
+    });
+
+    FilterStore store(connection, run.userName, logic.owner());
+    if (!store.createRunScope() || !logic.storeSelections(store, run))
+        return fail(store.failedProcedure(), store.lastError());
+    if (state.cancelled)
+        return fail(QString(), cancelledError());
+
+    data::Command command;
+    command.setCommandType(data::adCmdStoredProc);
+    command.setCommandText(logic.procedure());
+    command.setCommandTimeout(CommandTimeoutSeconds);
+    command.setActiveConnection(&connection);
+    if (!command.Parameters().Refresh())
+        return fail(logic.procedure(), command.lastError());
+    logic.setParameters(command, run);
+    data::RecordsetPtr result = command.Execute();
+    if (command.lastError())
+        return fail(logic.procedure(), command.lastError());
+
+    if (!result || result->State() != data::adStateOpen || (result->Eof() && result->Bof()))
+        return outcome;
+    result->setActiveConnection(nullptr);
+
+    auto display = std::make_shared<data::Recordset>();
+    display->setCursorLocation(data::adUseClient);
+    display->setCursorType(data::adOpenStatic);
+    auto fields = display->Fields();
+    for (const DisplayField &field : logic.layout().fields)
+        fields.Append(QString::fromLatin1(field.name), field.type, field.size);
+    if (display->Fields().Count() > 0 && display->Open()) {
+        result->MoveFirst();
+        outcome.counts = logic.buildDisplay(*result, *display);
+        outcome.display = std::move(display);
+    }
+    outcome.result = std::move(result);
+    return outcome;
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "ReportLogic.h"
+
+#include "Error.h"
+#include "Recordset.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <thread>
+
+/// One run of a report's query, from the opening of its connection to its
+/// built display rows, on a worker thread of its own: the user interface only
+/// binds the outcome.
+///
+/// The worker opens a read-only connection with the session's connection
+/// string, gives it a private filter store (FilterStore::createRunScope),
+/// stores the run's selections there, runs the report's procedure with the
+/// refreshed parameters and builds the display recordset from its first
+/// result set. Because the selections live on the run's own connection, two
+/// runs at the same moment (two controls, or two processes, of one user and
+/// report) each read exactly their own filter. The first step that fails ends
+/// the run with the database's reason.
+///
+/// The worker reads only what the run was given: the logic (immutable, one
+/// per report class) and a copy of the query. The outcome is delivered to
+/// `done` on the receiver's thread, unless the receiver is gone by then.
+/// Destroying a run cancels it and waits for its worker.
+class ReportRun final
+{
+public:
+    struct Outcome
+    {
+        /// Why the run failed; null when it succeeded or was cancelled.
+        data::ErrorPtr error;
+        /// The step that failed ("StoreBankF", "cnt_OpenPosition" ...).
+        QString failedStep;
+        bool cancelled = false;
+        /// The procedure's first result set, detached from any connection;
+        /// null when it returned no rows.
+        data::RecordsetPtr result;
+        /// Every display row the logic built from result (unfiltered); null
+        /// without a result.
+        data::RecordsetPtr display;
+        DisplayCounts counts;
+    };
+    using Done = std::function<void(const Outcome &)>;
+
+    /// Starts a run. The logic must outlive it (report logics are static).
+    ReportRun(const ReportLogic &logic, RunQuery run, const QString &connectionString,
+              QObject *receiver, Done done);
+    ~ReportRun();
+    ReportRun(const ReportRun &) = delete;
+    ReportRun &operator=(const ReportRun &) = delete;
+
+    /// Stops the run as soon as possible: the statement running is
+    /// interrupted and the outcome, if it still comes, says cancelled.
+    void cancel();
+    /// Waits until the worker has ended.
+    void wait();
+
+    /// The query command's time-out and the connection's, in seconds.
+    static constexpr int CommandTimeoutSeconds = 1200;
+    static constexpr int ConnectionTimeoutSeconds = 600;
+
+private:
+    struct State;
+    static Outcome execute(const ReportLogic &logic, const RunQuery &run, const QString &connectionString,
+                           State &state);
+
+    std::shared_ptr<State> m_state;
+    std::thread m_thread;
+};

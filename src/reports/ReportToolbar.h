@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+/// The toolbar as a report drives it: tools by id ("ID_undo"). The control
+/// implements it over its toolbar; an id the toolbar does not have is ignored.
+class ReportToolbar
+{
+public:
+    virtual ~ReportToolbar() = default;
+    virtual void setToolEnabled(const QString &id, bool enabled) = 0;
+    /// 1 checked, 0 unchecked (check buttons).
+    virtual void setToolState(const QString &id, int state) = 0;
+};

@@ -1,0 +1,92 @@
+// Two controls of one host showing the same report for the same user, each
+// with its own counterparty, refreshed together again and again: each must
+// show exactly its own deals every time.
+
+#include "../db/DemoDayBanks.h"
+
+#include "Marvolt.h"
+
+#include "Report.h"
+
+#include "Clock.h"
+#include "RegistryAccess.h"
+#include "SessionContext.h"
+
+#include "DemoDatabase.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QDate Today(2026, 12, 4);
+
+/// The counterparties of the detail rows the control shows.
+QSet<QString> banksShown(const Marvolt &control)
+{
+    QSet<QString> banks;
+    data::RecordsetPtr rs = control.report()->DisplayRecordset();
+    if (!rs)
+        return banks;
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+        if (!rs->Fields(QStringLiteral("Summary")).value().toBool())
+            banks.insert(rs->Fields(QStringLiteral("BankName")).value().toString());
+    }
+    return banks;
+}
+
+} // namespace
+
+class tst_ConcurrentRuns : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void twoControlsOfOneUserSeeOnlyTheirOwnFilter()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        db::DemoDatabase::Options options;
+        options.out = dir.filePath(QStringLiteral("trading.db"));
+        options.deals = 3000;
+        options.seed = 5;
+        options.today = Today;
+        QString error;
+        QVERIFY2(db::DemoDatabase::build(options, nullptr, &error), qPrintable(error));
+        Clock::setToday(Today);
+        RegistryAccess::instance().setPath(dir.filePath(QStringLiteral("registry.sqlite")));
+        const QString connectionString = QStringLiteral("Provider=SQLite;Data Source=") + options.out;
+        QVERIFY(SessionContext::instance().OpenSession(connectionString));
+        SessionContext::instance().setCurrentUserName(QStringLiteral("dealer"));
+        const QStringList banks = reporttest::busiestBanks(connectionString, Today);
+        QVERIFY(banks.size() >= 2);
+
+        Marvolt first, second;
+        for (auto [control, bank] : {std::pair{&first, banks.at(0)}, std::pair{&second, banks.at(1)}}) {
+            control->setWindowType(0);
+            QVERIFY2(control->setQueryField(QStringLiteral("Bank"), bank, &error), qPrintable(error));
+        }
+        int firstDeals = -1, secondDeals = -1;
+        for (int round = 0; round < 100; ++round) {
+            QSignalSpy firstDone(&first, &Marvolt::UnActivProgress);
+            QSignalSpy secondDone(&second, &Marvolt::UnActivProgress);
+            first.RefreshData();
+            second.RefreshData();
+            QVERIFY(firstDone.count() || firstDone.wait(30000));
+            QVERIFY(secondDone.count() || secondDone.wait(30000));
+            QCOMPARE(banksShown(first), QSet<QString>{banks.at(0)});
+            QCOMPARE(banksShown(second), QSet<QString>{banks.at(1)});
+            if (round == 0) {
+                firstDeals = first.report()->NumDeal;
+                secondDeals = second.report()->NumDeal;
+            }
+            QCOMPARE(first.report()->NumDeal, firstDeals);
+            QCOMPARE(second.report()->NumDeal, secondDeals);
+        }
+        SessionContext::resetInstance();
+    }
+};
+
+QTEST_MAIN(tst_ConcurrentRuns)
+#include "tst_concurrent_runs.moc"

@@ -1,0 +1,126 @@
+#pragma once
+
+// What a host hands to a report, without any widget: a grid and a toolbar
+// that record what the report asks of them, and 18 filter slots made of plain
+// objects whose roles are their properties. Report logic runs on it in a
+// guiless test.
+
+#include "EventClass.h"
+#include "FilterControl.h"
+#include "Report.h"
+#include "ReportGrid.h"
+#include "ReportToolbar.h"
+#include "ValueListSink.h"
+
+#include <QHash>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <array>
+#include <memory>
+
+namespace reporttest {
+
+class RecordingGrid final : public ReportGrid
+{
+public:
+    struct Column
+    {
+        int index = 0;
+        bool visible = true;
+        QString format;
+    };
+    struct ValueList final : ValueListSink
+    {
+        int entries = 0;
+        void clearValueList() override { entries = 0; }
+        void addValueListEntry(const QVariant &, const QString &) override { ++entries; }
+    };
+
+    void setColumns(const DisplayLayout &layout) override
+    {
+        columns.clear();
+        for (const ReportColumn &c : layout.columns)
+            columns.insert(QString::fromLatin1(c.key), {int(columns.size()), c.visible, {}});
+    }
+    QList<ColumnLayoutEntry> columnLayout() const override { return {}; }
+    void applyColumnLayout(const ColumnLayoutEntry &) override {}
+    void setColumnVisible(const QString &key, bool visible) override { columns[key].visible = visible; }
+    void setColumnFormat(const QString &key, const QString &format) override { columns[key].format = format; }
+    ValueListSink *valueList(const QString &key) override { return &valueLists[key]; }
+    void addHighlight(const QString &name, const QString &, const QVariant &, quint32) override
+    {
+        highlights.append(name);
+    }
+    void setItemCount(int rows) override { itemCount = rows; }
+
+    QHash<QString, Column> columns;
+    QHash<QString, ValueList> valueLists;
+    QStringList highlights;
+    int itemCount = -1;
+};
+
+class RecordingToolbar final : public ReportToolbar
+{
+public:
+    void setToolEnabled(const QString &id, bool enabled) override { enabled_[id] = enabled; }
+    void setToolState(const QString &id, int state) override { states[id] = state; }
+    bool enabled(const QString &id) const { return enabled_.value(id); }
+
+    QHash<QString, bool> enabled_;
+    QHash<QString, int> states;
+};
+
+/// The tools a report enables with data and disables without.
+inline const QStringList &resultTools()
+{
+    static const QStringList tools = {"ID_expand",      "ID_collapse",    "ID_Expand_Selection",
+                                      "ID_ShowSummary", "ID_ShowDetails", "ID_PrintSelection",
+                                      "ID_PrintAll"};
+    return tools;
+}
+
+struct Host
+{
+    RecordingGrid grid;
+    RecordingToolbar toolbar;
+    std::array<std::unique_ptr<QObject>, FilterControlCount> captions;
+    std::array<std::unique_ptr<QObject>, FilterControlCount> filters;
+    EventClass events;
+
+    Host()
+    {
+        for (int i = 0; i < FilterControlCount; ++i) {
+            captions[size_t(i)] = std::make_unique<QObject>();
+            filters[size_t(i)] = std::make_unique<QObject>();
+        }
+    }
+
+    FilterControl control(int index) const
+    {
+        return {captions[size_t(index)].get(), filters[size_t(index)].get(), false};
+    }
+    QVariant role(int index, const char *name) const { return filters[size_t(index)]->property(name); }
+
+    void wire(Report &report, View view = vwAll)
+    {
+        report.Main_Menu = &toolbar;
+        report.Main_Table = &grid;
+        for (int i = 0; i < FilterControlCount; ++i)
+            report.setQPControl(i, control(i));
+        AllSettings settings;
+        settings.DisplaySetting = view;
+        report.setViewSetting(settings);
+        report.SetUtil(&events);
+    }
+
+    /// Runs the report's query and waits for its end.
+    bool run(Report &report)
+    {
+        QSignalSpy done(&events, &EventClass::UnActivProgress);
+        report.StartAnalyser();
+        return done.wait(20000);
+    }
+};
+
+} // namespace reporttest
