@@ -1,53 +1,15 @@
 #include "QueryFieldWriter.h"
 
-#include "Clock.h"
-#include "DealVocabulary.h"
+#include "FilterSlot.h"
 #include "Report.h"
 
-#include "CheckCombo.h"
-#include "RelDate.h"
+#include "Clock.h"
 
-#include <QComboBox>
+#include "CheckCombo.h"
+
+#include <QMetaProperty>
 
 namespace {
-
-const QString All = QStringLiteral("All");
-
-struct DateField
-{
-    const char *date;
-    const char *offset;
-    int slot;
-};
-
-const DateField DateFields[] = {
-    {"ValDate", "ValLong", fcDateReport0},
-    {"EndDate", "EndLong", fcDateReport1},
-    {"ValDate1", "ValLong1", fcDateReport2},
-    {"EndDate1", "EndLong1", fcDateReport3},
-};
-
-struct BoxField
-{
-    const char *name;
-    int slot;
-    const char *ids;   // nullptr: the report keeps no identifiers for it
-};
-
-const BoxField BoxFields[] = {
-    {"Dealer", fcDealerBox, nullptr},     {"Deal", fcDealBox, nullptr},
-    {"Pair2", fcPairBox, "PairIDArray"},  {"Status", fcStatusBox, "DeskIDArray"},
-    {"TCID", fcTCIDBox, nullptr},         {"Attributes", fcListAttrib, "AttributesID"},
-    {"LoroNostro", fcLoroNostro, nullptr}, {"Client", fcClientBox, nullptr},
-};
-
-const char *const PlainLists[] = {"Bank", "KeyArray", "Category"};
-const char *const IdLists[] = {"CcyIDArray", "PairIDArray", "DeskIDArray", "AttributesID"};
-
-bool same(const QString &a, const char *b)
-{
-    return a.compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
-}
 
 QStringList splitList(const QString &value)
 {
@@ -60,6 +22,28 @@ QStringList splitList(const QString &value)
     return entries;
 }
 
+std::optional<bool> parseBool(const QString &value)
+{
+    if (value.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0 || value == QLatin1String("1")
+        || value == QLatin1String("-1"))
+        return true;
+    if (value.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0 || value == QLatin1String("0"))
+        return false;
+    return std::nullopt;
+}
+
+/// The report's switches: its own boolean properties (WithArchive ...).
+QStringList switchNames(const Report &report)
+{
+    QStringList names;
+    const QMetaObject *meta = report.metaObject();
+    for (int i = QObject::staticMetaObject.propertyCount(); i < meta->propertyCount(); ++i) {
+        if (meta->property(i).typeId() == QMetaType::Bool)
+            names.append(QString::fromLatin1(meta->property(i).name()));
+    }
+    return names;
+}
+
 } // namespace
 
 QueryFieldWriter::QueryFieldWriter(Report &report, const Slots &controls)
@@ -67,188 +51,140 @@ QueryFieldWriter::QueryFieldWriter(Report &report, const Slots &controls)
 {
 }
 
-QStringList QueryFieldWriter::fieldNames()
+QStringList QueryFieldWriter::fieldNames() const
 {
-    QStringList names = {QStringLiteral("Relative"), QStringLiteral("WithArchive"), QStringLiteral("Pair"),
-                         QStringLiteral("Netting"), QStringLiteral("TypeDate")};
-    for (const DateField &f : DateFields)
-        names << QLatin1String(f.date) << QLatin1String(f.offset);
-    for (const BoxField &f : BoxFields)
-        names << QLatin1String(f.name);
-    for (const char *f : PlainLists)
-        names << QLatin1String(f);
-    for (const char *f : IdLists)
-        names << QLatin1String(f);
-    return names;
+    QStringList names;
+    for (const QueryValues::Field &field : QueryValues::fields())
+        names.append(QString::fromLatin1(field.name));
+    return names + switchNames(m_report);
 }
 
-bool QueryFieldWriter::write(const QString &field, const QString &value)
+bool QueryFieldWriter::write(const QString &name, const QString &text)
 {
     m_error.clear();
-    for (const DateField &f : DateFields) {
-        if (same(field, f.date) || same(field, f.offset))
-            return writeDate(f.slot, f.date, f.offset, value.trimmed());
+    const QString value = text.trimmed();
+    for (const QString &switchName : switchNames(m_report)) {
+        if (name.compare(switchName, Qt::CaseInsensitive) == 0)
+            return writeSwitch(qPrintable(switchName), value);
     }
-    if (same(field, "Relative"))
-        return writeRelative(value.trimmed());
-    if (same(field, "WithArchive"))
-        return writeBool("WithArchive", value.trimmed());
-    if (same(field, "Pair")) {
-        // A report that shows the currency box takes Pair from it; the others
-        // from the pair box.
-        const FilterControl &ccy = m_controls[fcCcyBox];
-        if (ccy.Enabled && ccy.Common)
-            return writeBoxList("Pair", fcCcyBox, "CcyIDArray", value);
-        return writeBoxList("Pair", fcPairBox, "PairIDArray", value);
+    bool committed = false;
+    const QueryValues::Field *field = QueryValues::field(name, &committed);
+    if (!field || committed)
+        return fail(QStringLiteral("unknown query field \"%1\" (known: %2)")
+                        .arg(name, fieldNames().join(QStringLiteral(", "))));
+
+    bool written = false;
+    switch (field->kind) {
+    case QueryValues::Field::DateBound:
+    case QueryValues::Field::DayOffset:
+        written = writeDate(QString::fromLatin1(field->name), value);
+        break;
+    case QueryValues::Field::Bool: {
+        const std::optional<bool> flag = parseBool(value);
+        if (!flag)
+            return fail(QStringLiteral("%1: \"%2\" is not True or False").arg(QLatin1String(field->name), value));
+        written = m_report.setQueryField(QString::fromLatin1(field->name), *flag);
+        break;
     }
-    for (const BoxField &f : BoxFields) {
-        if (same(field, f.name))
-            return writeBoxList(f.name, f.slot, f.ids, value);
+    case QueryValues::Field::List: {
+        int slot = -1;
+        for (const FilterSlot &declared : m_report.logic().filterSlots()) {
+            if (declared.names && declared.names == field->list)
+                slot = declared.index;
+        }
+        QStringList entries;
+        if (!checkedEntries(field->name, slot, text, &entries))
+            return false;
+        written = m_report.setQueryField(QString::fromLatin1(field->name), entries);
+        break;
     }
-    for (const char *f : PlainLists) {
-        if (same(field, f))
-            return writePlainList(f, value);
+    case QueryValues::Field::Text:
+        written = m_report.setQueryField(QString::fromLatin1(field->name), value);
+        break;
+    case QueryValues::Field::IdList: {
+        QVariantList ids;
+        for (const QString &entry : splitList(value)) {
+            bool isNumber = false;
+            const qlonglong id = entry.toLongLong(&isNumber);
+            ids.append(isNumber ? QVariant(id) : QVariant(entry));
+        }
+        written = m_report.setQueryField(QString::fromLatin1(field->name), ids);
+        break;
     }
-    if (same(field, "Netting"))
-        return writeText("Netting", fcComboNetting, value.trimmed());
-    if (same(field, "TypeDate"))
-        return writeText("TypeDate", fcTypeDate, value.trimmed());
-    for (const char *f : IdLists) {
-        if (same(field, f))
-            return writeIdList(f, value);
     }
-    return fail(QStringLiteral("unknown query field \"%1\" (known: %2)")
-                    .arg(field, fieldNames().join(QStringLiteral(", "))));
+    if (!written)
+        return m_error.isEmpty() ? fail(QStringLiteral("%1: \"%2\" does not suit the field").arg(name, value)) : false;
+    m_report.showQueryInPanel();
+    return true;
 }
 
-bool QueryFieldWriter::writeDate(int slot, const char *dateField, const char *longField, const QString &value)
+bool QueryFieldWriter::writeDate(const QString &field, const QString &value)
 {
-    QVariant parsed;
+    const DateSlotFields *slot = dateSlotOfField(field);
+    Q_ASSERT(slot);
+    const QDate today = Clock::today();
+    QVariant date;
+    QVariant offset;
     bool isNumber = false;
     const int days = value.toInt(&isNumber);
-    if (value.compare(All, Qt::CaseInsensitive) == 0) {
-        parsed = All;
+    if (value.compare(QueryValues::allText(), Qt::CaseInsensitive) == 0) {
+        // The report's slot says whether the bound may stay open; a date the
+        // report does not show takes "All" as it is.
+        bool allowed = true;
+        for (const FilterSlot &declared : m_report.logic().filterSlots()) {
+            if (declared.index == slot->index)
+                allowed = declared.allowAll;
+        }
+        if (!allowed)
+            return fail(QStringLiteral("%1: this report needs a date, not All").arg(field));
+        date = offset = QueryValues::allText();
     } else if (isNumber) {
-        parsed = days;
+        date = today.addDays(days);
+        offset = days;
     } else {
-        const QDate date = QDate::fromString(value, Qt::ISODate);
-        if (!date.isValid())
-            return fail(QStringLiteral("%1: \"%2\" is not a date (yyyy-MM-dd), a day count or All")
-                            .arg(QLatin1String(dateField), value));
-        parsed = date;
+        const QDate parsed = QDate::fromString(value, Qt::ISODate);
+        if (!parsed.isValid())
+            return fail(QStringLiteral("%1: \"%2\" is not a date (yyyy-MM-dd), a day count or All").arg(field, value));
+        date = parsed;
+        offset = int(today.daysTo(parsed));
     }
+    return m_report.setQueryField(QString::fromLatin1(slot->date), date)
+           && m_report.setQueryField(QString::fromLatin1(slot->offset), offset);
+}
 
-    QVariant dateValue;
-    QVariant offsetValue;
-    if (auto *picker = qobject_cast<widgets::RelDate *>(m_controls[size_t(slot)].Common.data())) {
-        if (!picker->setRetDate(parsed))
-            return fail(QStringLiteral("%1: the date picker refuses \"%2\"").arg(QLatin1String(dateField), value));
-        dateValue = picker->Value();
-        offsetValue = picker->isAll() ? QVariant(All) : QVariant(picker->dayCount());
-    } else if (parsed.typeId() == QMetaType::QString) {
-        dateValue = All;
-        offsetValue = All;
-    } else {
-        const QDate today = Clock::today();
-        const QDate date = parsed.typeId() == QMetaType::Int ? today.addDays(parsed.toInt()) : parsed.toDate();
-        dateValue = date;
-        offsetValue = int(today.daysTo(date));
-    }
-    m_report.setProperty(dateField, dateValue);
-    m_report.setProperty(longField, offsetValue);
+bool QueryFieldWriter::writeSwitch(const char *property, const QString &value)
+{
+    const std::optional<bool> flag = parseBool(value);
+    if (!flag)
+        return fail(QStringLiteral("%1: \"%2\" is not True or False").arg(QLatin1String(property), value));
+    m_report.setProperty(property, *flag);
     return true;
 }
 
-bool QueryFieldWriter::writeRelative(const QString &value)
+bool QueryFieldWriter::checkedEntries(const char *field, int slot, const QString &value, QStringList *entries)
 {
-    if (!writeBool("Relative", value))
-        return false;
-    const bool relative = m_report.property("Relative").toBool();
-    for (int slot : {fcDateReport0, fcDateReport1, fcDateReport2, fcDateReport3}) {
-        if (auto *picker = qobject_cast<widgets::RelDate *>(m_controls[size_t(slot)].Common.data()))
-            picker->setRelative(relative);
-    }
-    if (auto *combo = qobject_cast<QComboBox *>(m_controls[fcCombo1].Common.data()))
-        combo->setCurrentText(relative ? QStringLiteral("True") : QStringLiteral("False"));
-    return true;
-}
-
-bool QueryFieldWriter::writeBool(const char *field, const QString &value)
-{
-    bool result = false;
-    if (value.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0 || value == QLatin1String("1")
-        || value == QLatin1String("-1")) {
-        result = true;
-    } else if (value.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0 || value == QLatin1String("0")) {
-        result = false;
-    } else {
-        return fail(QStringLiteral("%1: \"%2\" is not True or False").arg(QLatin1String(field), value));
-    }
-    m_report.setProperty(field, result);
-    return true;
-}
-
-bool QueryFieldWriter::writeBoxList(const char *field, int slot, const char *idField, const QString &value)
-{
-    QStringList entries = splitList(value);
-    if (entries.isEmpty())
+    *entries = splitList(value);
+    if (entries->isEmpty())
         return fail(QStringLiteral("%1: an empty list (use All for no restriction)").arg(QLatin1String(field)));
-    auto *box = qobject_cast<widgets::CheckCombo *>(m_controls[size_t(slot)].Common.data());
-    if (!box) {
-        m_report.setProperty(field, entries);
+    if (entries->first().compare(QueryValues::allText(), Qt::CaseInsensitive) == 0) {
+        *entries = {QueryValues::allText()};
         return true;
     }
-    if (entries.first() != All && box->itemCountWithoutAll() > 0) {
-        QStringList known;
-        for (int i = 0; i < box->itemCountWithoutAll(); ++i)
-            known.append(box->itemText(i));
-        for (const QString &entry : entries) {
-            if (!known.contains(entry))
-                return fail(QStringLiteral("%1: \"%2\" is not in the list (%3)")
-                                .arg(QLatin1String(field), entry, known.join(QStringLiteral(", "))));
-        }
+    auto *box = slot < 0 ? nullptr : qobject_cast<widgets::CheckCombo *>(m_controls[size_t(slot)].Common.data());
+    if (!box || box->itemCountWithoutAll() == 0)
+        return true;
+    QStringList known;
+    for (int i = 0; i < box->itemCountWithoutAll(); ++i)
+        known.append(box->itemText(i));
+    for (QString &entry : *entries) {
+        const auto match = std::find_if(known.cbegin(), known.cend(), [&entry](const QString &item) {
+            return item.compare(entry, Qt::CaseInsensitive) == 0;
+        });
+        if (match == known.cend())
+            return fail(QStringLiteral("%1: \"%2\" is not in the list (%3)")
+                            .arg(QLatin1String(field), entry, known.join(QStringLiteral(", "))));
+        entry = *match;
     }
-    box->setArrayChecked(entries);
-    m_report.setProperty(field, box->ArrayChecked());
-    if (idField)
-        m_report.setProperty(idField, box->ArrayCheckedID());
-    return true;
-}
-
-bool QueryFieldWriter::writePlainList(const char *field, const QString &value)
-{
-    QStringList entries = splitList(value);
-    if (entries.isEmpty())
-        return fail(QStringLiteral("%1: an empty list (use All for no restriction)").arg(QLatin1String(field)));
-    m_report.setProperty(field, entries);
-    // The title buttons show the selection they stand for.
-    if (same(QLatin1String(field), "Bank") && m_controls[fcCptyBox].Common)
-        m_controls[fcCptyBox].Common->setProperty("Titul", DealVocabulary::ListTitle(entries));
-    if (same(QLatin1String(field), "KeyArray") && m_controls[fcLegendBox].Common)
-        m_controls[fcLegendBox].Common->setProperty("Titul", DealVocabulary::KeyTitle(entries));
-    return true;
-}
-
-bool QueryFieldWriter::writeText(const char *field, int slot, const QString &value)
-{
-    m_report.setProperty(field, value);
-    if (auto *combo = qobject_cast<QComboBox *>(m_controls[size_t(slot)].Common.data())) {
-        const int index = combo->findText(value);
-        if (index >= 0)
-            combo->setCurrentIndex(index);
-    }
-    return true;
-}
-
-bool QueryFieldWriter::writeIdList(const char *field, const QString &value)
-{
-    QVariantList ids;
-    for (const QString &entry : splitList(value)) {
-        bool isNumber = false;
-        const qlonglong id = entry.toLongLong(&isNumber);
-        ids.append(isNumber ? QVariant(id) : QVariant(entry));
-    }
-    m_report.setProperty(field, ids);
     return true;
 }
 

@@ -3,25 +3,28 @@
 #include "FilterControl.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
 class Report;
 
-/// Writes one working query field of a report from text, the way a user's
-/// change in the query panel does: the filter control that shows the field
-/// takes the value first, then the report gets the value (and, for lists of
-/// directory entries, their identifiers) as the control reads them back.
+/// Writes one query field of a report from text, the way a user's change in
+/// the query panel does, then shows the query in the panel again.
 ///
-/// Field names are the report's query fields ("Dealer", "ValDate", "Relative",
-/// "Pair", "Status" ...), without regard to case. Lists are separated by "|";
-/// "All" means no restriction. Dates take "yyyy-MM-dd", a day count relative
-/// to today, or "All"; both forms of a date ("ValDate" and "ValLong") are set
-/// together. Booleans take "True"/"False" (or 1/0).
+/// Field names are the report's query fields (QueryValues' field table:
+/// "Dealer", "ValDate", "Relative", "Pair" ...) and its switches ("WithArchive"),
+/// without regard to case. Lists are separated by "|"; "All" means no
+/// restriction. Dates take "yyyy-MM-dd", a day count relative to today, or
+/// "All" where the report's date slot allows it; both forms of a date
+/// ("ValDate" and "ValLong") are set together. Booleans take "True"/"False"
+/// (or 1/0).
 ///
-/// A list entry that is not among the items of its filter control (once the
-/// control has items) is refused: kept without an identifier it would restrict
-/// nothing, and the report would silently show every deal.
+/// A list entry that is not among the items of the filter control that shows
+/// the field (once the control has items) is refused: kept without an
+/// identifier it would restrict nothing, and the report would silently show
+/// every deal. Entries match the items without regard to case and take the
+/// items' spelling.
 class QueryFieldWriter final
 {
 public:
@@ -34,17 +37,15 @@ public:
     bool write(const QString &field, const QString &value);
     QString lastError() const { return m_error; }
 
-    /// The field names write() accepts.
-    static QStringList fieldNames();
+    /// The field names write() accepts for this report.
+    QStringList fieldNames() const;
 
 private:
-    bool writeDate(int slot, const char *dateField, const char *longField, const QString &value);
-    bool writeRelative(const QString &value);
-    bool writeBool(const char *field, const QString &value);
-    bool writeBoxList(const char *field, int slot, const char *idField, const QString &value);
-    bool writePlainList(const char *field, const QString &value);
-    bool writeText(const char *field, int slot, const QString &value);
-    bool writeIdList(const char *field, const QString &value);
+    bool writeDate(const QString &field, const QString &value);
+    bool writeSwitch(const char *property, const QString &value);
+    /// The entries of a list, checked against the control of slot index
+    /// (the report's slot that shows the list; -1 for none).
+    bool checkedEntries(const char *field, int slot, const QString &value, QStringList *entries);
     bool fail(const QString &reason);
 
     Report &m_report;

@@ -51,6 +51,23 @@ struct FilterSlot
     bool isDate() const;
 };
 
+/// The two fields a date slot shows: its bound and its day offset (ValDate
+/// and ValLong for slot 0, EndDate and EndLong for slot 1, ValDate1 and
+/// ValLong1 for slot 15, EndDate1 and EndLong1 for slot 16).
+struct DateSlotFields
+{
+    int index;
+    const char *date;
+    const char *offset;
+    QVariant QueryValues::*dateMember;
+    QVariant QueryValues::*offsetMember;
+};
+/// The fields of a date slot; null for a slot that shows no date.
+const DateSlotFields *dateSlotFields(int index);
+/// The date slot that shows a field (either form, without regard to case);
+/// null for a field no date slot shows.
+const DateSlotFields *dateSlotOfField(const QString &field);
+
 /// The slots most reports declare, as they declare them.
 namespace Slots {
 constexpr FilterSlot relative() { return {fcCombo1}; }

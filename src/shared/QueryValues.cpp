@@ -4,6 +4,8 @@
 
 #include <QDateTime>
 
+#include <type_traits>
+
 namespace {
 
 bool isText(const QVariant &v)
@@ -125,38 +127,48 @@ bool set(QueryValues &q, const QVariant &v)
 }
 
 using Q = QueryValues;
+using F = Q::Field;
 
-#define MARVOLT_FIELD(name, committed, convert) \
-    Q::Field { #name, committed, get<&Q::name>, set<&Q::name, convert> }
+template <auto Member>
+constexpr QStringList Q::*listMember()
+{
+    if constexpr (std::is_same_v<std::remove_cvref_t<decltype(std::declval<Q &>().*Member)>, QStringList>)
+        return Member;
+    else
+        return nullptr;
+}
+
+#define MARVOLT_FIELD(name, committed, kind, partner, convert) \
+    F { #name, committed, F::kind, partner, listMember<&Q::name>(), get<&Q::name>, set<&Q::name, convert> }
 
 const Q::Field Fields[] = {
-    MARVOLT_FIELD(Relative, nullptr, toBool),
-    MARVOLT_FIELD(ValDate, "StValDate", toDateBound),
-    MARVOLT_FIELD(ValLong, "StValLong", toOffset),
-    MARVOLT_FIELD(EndDate, "StEndDate", toDateBound),
-    MARVOLT_FIELD(EndLong, "StEndLong", toOffset),
-    MARVOLT_FIELD(Netting, "StNetting", toText),
-    MARVOLT_FIELD(Deal, "StDeal", toStringList),
-    MARVOLT_FIELD(Pair, "StPair", toStringList),
-    MARVOLT_FIELD(Pair2, "StPair2", toStringList),
-    MARVOLT_FIELD(Bank, "StBank", toStringList),
-    MARVOLT_FIELD(Dealer, "StDealer", toStringList),
-    MARVOLT_FIELD(KeyArray, "SKeyArray", toStringList),
-    MARVOLT_FIELD(Category, "StCategory", toStringList),
-    MARVOLT_FIELD(Status, "StStatus", toStringList),
-    MARVOLT_FIELD(TypeDate, "StTypeDate", toText),
-    MARVOLT_FIELD(LoroNostro, "stLoroNostro", toStringList),
-    MARVOLT_FIELD(TCID, "StTCID", toStringList),
-    MARVOLT_FIELD(Attributes, "StAttributes", toStringList),
-    MARVOLT_FIELD(ValDate1, "StValDate1", toDateBound),
-    MARVOLT_FIELD(ValLong1, "StValLong1", toOffset),
-    MARVOLT_FIELD(EndDate1, "StEndDate1", toDateBound),
-    MARVOLT_FIELD(EndLong1, "StEndLong1", toOffset),
-    MARVOLT_FIELD(Client, "stClient", toStringList),
-    MARVOLT_FIELD(CcyIDArray, nullptr, toVariantList),
-    MARVOLT_FIELD(PairIDArray, nullptr, toVariantList),
-    MARVOLT_FIELD(DeskIDArray, nullptr, toVariantList),
-    MARVOLT_FIELD(AttributesID, nullptr, toVariantList),
+    MARVOLT_FIELD(Relative, nullptr, Bool, nullptr, toBool),
+    MARVOLT_FIELD(ValDate, "StValDate", DateBound, "ValLong", toDateBound),
+    MARVOLT_FIELD(ValLong, "StValLong", DayOffset, "ValDate", toOffset),
+    MARVOLT_FIELD(EndDate, "StEndDate", DateBound, "EndLong", toDateBound),
+    MARVOLT_FIELD(EndLong, "StEndLong", DayOffset, "EndDate", toOffset),
+    MARVOLT_FIELD(Netting, "StNetting", Text, nullptr, toText),
+    MARVOLT_FIELD(Deal, "StDeal", List, nullptr, toStringList),
+    MARVOLT_FIELD(Pair, "StPair", List, nullptr, toStringList),
+    MARVOLT_FIELD(Pair2, "StPair2", List, nullptr, toStringList),
+    MARVOLT_FIELD(Bank, "StBank", List, nullptr, toStringList),
+    MARVOLT_FIELD(Dealer, "StDealer", List, nullptr, toStringList),
+    MARVOLT_FIELD(KeyArray, "SKeyArray", List, nullptr, toStringList),
+    MARVOLT_FIELD(Category, "StCategory", List, nullptr, toStringList),
+    MARVOLT_FIELD(Status, "StStatus", List, nullptr, toStringList),
+    MARVOLT_FIELD(TypeDate, "StTypeDate", Text, nullptr, toText),
+    MARVOLT_FIELD(LoroNostro, "stLoroNostro", List, nullptr, toStringList),
+    MARVOLT_FIELD(TCID, "StTCID", List, nullptr, toStringList),
+    MARVOLT_FIELD(Attributes, "StAttributes", List, nullptr, toStringList),
+    MARVOLT_FIELD(ValDate1, "StValDate1", DateBound, "ValLong1", toDateBound),
+    MARVOLT_FIELD(ValLong1, "StValLong1", DayOffset, "ValDate1", toOffset),
+    MARVOLT_FIELD(EndDate1, "StEndDate1", DateBound, "EndLong1", toDateBound),
+    MARVOLT_FIELD(EndLong1, "StEndLong1", DayOffset, "EndDate1", toOffset),
+    MARVOLT_FIELD(Client, "stClient", List, nullptr, toStringList),
+    MARVOLT_FIELD(CcyIDArray, nullptr, IdList, nullptr, toVariantList),
+    MARVOLT_FIELD(PairIDArray, nullptr, IdList, nullptr, toVariantList),
+    MARVOLT_FIELD(DeskIDArray, nullptr, IdList, nullptr, toVariantList),
+    MARVOLT_FIELD(AttributesID, nullptr, IdList, nullptr, toVariantList),
 };
 
 #undef MARVOLT_FIELD

@@ -70,8 +70,16 @@ struct QueryValues
     /// own, that name ("StDealer"); the identifier lists and Relative have none.
     struct Field
     {
+        enum Kind { Bool, DateBound, DayOffset, List, Text, IdList };
+
         const char *name;
         const char *committedName;
+        Kind kind;
+        /// The other form of a date bound (ValDate and ValLong); null for the others.
+        const char *partner;
+        /// The list member itself, for List fields (filter slots name their
+        /// lists by member); null for the others.
+        QStringList QueryValues::*list;
         /// The field's value as a variant of its own type.
         QVariant (*get)(const QueryValues &);
         /// Stores a value converted to the field's type; false (and nothing
