@@ -488,6 +488,14 @@ void tst_Marvolt::shouldSetQueryFieldsLikeThePanel_data()
     QTest::newRow("empty-list") << "Deal" << " | " << false << QByteArray() << QVariant();
     QTest::newRow("bad-date") << "ValDate" << "31.12.2026" << false << QByteArray() << QVariant();
     QTest::newRow("bad-boolean") << "Relative" << "maybe" << false << QByteArray() << QVariant();
+    QTest::newRow("report-date-cannot-be-all") << "ValDate" << "All" << false << QByteArray() << QVariant();
+    QTest::newRow("committed-field-is-not-set-from-outside") << "StDeal" << "Spot" << false << QByteArray()
+                                                             << QVariant();
+    QTest::newRow("entries-any-case-take-the-list-spelling")
+        << "Deal" << "spot|SWAP" << true << QByteArray("Deal")
+        << QVariant(QStringList{QStringLiteral("Spot"), QStringLiteral("Swap")});
+    QTest::newRow("dealer-any-case") << "Dealer" << "o'brien" << true << QByteArray("Dealer")
+                                     << QVariant(QStringList{QStringLiteral("O'BRIEN")});
     QTest::newRow("deal-types") << "Deal" << "Spot|Swap" << true << QByteArray("Deal")
                                 << QVariant(QStringList{QStringLiteral("Spot"), QStringLiteral("Swap")});
     QTest::newRow("field-name-any-case") << "deal" << "Swap" << true << QByteArray("Deal")
