@@ -1,6 +1,7 @@
 -- procedure: cnt_OpenPosition
 -- param: @UserName VarWChar 50
 -- param: @DateReport Date
+-- param: @WithArchive Boolean
 -- result 1: PairCcy Integer, TicketNum BigInt, ConfName VarWChar, Bank1ID VarWChar, Rate Double, TCID VarWChar, DealTime Date, Status Integer, Volume Currency, Volume2 Currency, ValDate Date, ValDate2 Date, TradeID BigInt, Leg Integer
 -- The FX deals (spot, outright, swap) of the report date, limited by the
 -- user's stored selections for owner 2: one row per leg (a swap gives its near
@@ -9,7 +10,8 @@
 -- (positive received); ValDate and ValDate2 their value dates; Rate the leg's
 -- exchange rate. Without a stored deal-date range the report date is
 -- @DateReport. The value-date range (kind 2) applies to each leg's first value
--- date.
+-- date. With @WithArchive set the settled deals of Archive are read beside
+-- Tickets (both tables have the same columns); unset or 0, Tickets only.
 WITH
     days AS (
         SELECT COALESCE((SELECT r.DateFrom FROM FilterDateRange r
@@ -29,7 +31,9 @@ WITH
                t.TradeID, t.TicketNum, t.ConfName, t.Bank1ID, t.TCID, t.DealTime, t.Status, t.PureDealType,
                t.ExchRate1, t.ExchRate2, t.Volume1, t.VolumeP1C2, t.VolumeP2C1, t.VolumeP2C2,
                t.ValDateP1C1, t.ValDateP1C2, t.ValDateP2C1, t.ValDateP2C2
-        FROM Tickets t
+        FROM (SELECT * FROM Tickets
+              UNION ALL
+              SELECT * FROM Archive WHERE COALESCE(@WithArchive, 0) <> 0) t
         WHERE t.DealTime >= (SELECT lo FROM days) AND t.DealTime < (SELECT hi FROM days)
           AND t.PureDealType IN (2, 4, 8)
       AND (NOT EXISTS (SELECT 1 FROM FilterDealType s WHERE s.UserName = @UserName AND s.OwnerID = 2)

@@ -75,6 +75,11 @@ Marvolt::Marvolt(QWidget *parent)
     connect(m_mainTable, &widgets::Grid::KeyPress, this, &Marvolt::onGridKeyPress);
     connect(m_mainTable, &widgets::Grid::RowChange, this, &Marvolt::onGridRowChange);
     connect(m_mainTable, &widgets::Grid::MouseUp, this, &Marvolt::onGridMouseUp);
+    connect(m_mainTable, &QTreeView::collapsed, this, [this] {
+        if (m_settings.DisplaySetting == vwSummary)
+            m_summaryCollapsedByUser = true;
+    });
+    connect(m_mainTable->gridModel(), &QAbstractItemModel::modelReset, this, &Marvolt::updateRowTools);
     // The focus entering the control from outside, wherever inside it lands.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
         if (now && isAncestorOf(now) && !(old && isAncestorOf(old)))
@@ -88,6 +93,10 @@ Marvolt::Marvolt(QWidget *parent)
     fillFixedLists();
     MainMenuTools::localise(*m_mainMenu);
     ApplyViewToToolbar();
+    // Nothing to undo before a query has run, no rows to copy and no column
+    // picked for a new caption.
+    for (const char *id : {"ID_undo", "ID_Copy", "ID_Caption"})
+        setToolEnabled(QString::fromLatin1(id), false);
     buildLayout();
 }
 
@@ -328,6 +337,8 @@ void Marvolt::setTableName(const QString &name)
         // Archive deals cannot add the archive to themselves.
         setToolEnabled(QStringLiteral("ID_WithArchive"), false);
         SharedValues::setArchiveAvailable(false);
+        if (m_report)
+            m_report->setWithArchive(false);
         return;
     }
     // Whether this database has an archive at all: any failure (no session,
@@ -340,6 +351,9 @@ void Marvolt::setTableName(const QString &name)
     }
     SharedValues::setArchiveAvailable(available);
     setToolEnabled(QStringLiteral("ID_WithArchive"), available);
+    // A switch on for an archive that is gone goes off, tool and all.
+    if (m_report)
+        m_report->setWithArchive(m_report->WithArchive);
 }
 
 void Marvolt::RefreshDirectory()
@@ -391,6 +405,7 @@ void Marvolt::installReport(std::unique_ptr<Report> created)
         return;
     }
     m_report = std::move(created);
+    m_summaryCollapsedByUser = false;
 
     App_Name = m_report->App_Name;
     m_defaultDir = RegistrySettings::LoadDefaults(App_Name, &m_defaultForm);
@@ -461,8 +476,10 @@ void Marvolt::setDisplayMode(View mode)
 void Marvolt::applyDisplayMode(View mode)
 {
     m_settings.DisplaySetting = mode;
+    m_summaryCollapsedByUser = false;
     pushViewSettings();
     m_report->RebindTable();
+    expandAfterBind();
 }
 
 bool Marvolt::setQueryField(const QString &field, const QString &value, QString *error)
@@ -547,8 +564,8 @@ void Marvolt::ApplyViewToToolbar()
         setToolEnabled(QString::fromLatin1(id), false);
     if (view.QPVisible)
         setToolState(QStringLiteral("ID_Filter"), 1);
-    if (view.AutoExpand)
-        setToolState(QStringLiteral("ID_ExpandAfterRefresh"), 1);
+    // Both ways: the tool must not keep the check mark of a previous report.
+    setToolState(QStringLiteral("ID_ExpandAfterRefresh"), view.AutoExpand ? 1 : 0);
     if (!App_Name.isEmpty())
         FillStoredFilters();
 }

@@ -243,6 +243,12 @@ private:
     void onGridRowChange(int lastRow);
     void onGridMouseUp(int button, int shift, int x, int y);
     void onFocusEntered();
+    /// After a refresh or a change of view: every group opened when
+    /// "Expand After Refresh" is on, and in summary view unless the user
+    /// closed groups there since the view was chosen.
+    void expandAfterBind();
+    /// Enables the tools that act on the rows shown ("ID_Copy").
+    void updateRowTools();
 
     // toolbar
     void onToolClick(widgets::Tool *tool);
@@ -305,6 +311,8 @@ private:
     bool m_queryRunning = false;
     int m_runGeneration = 0;   // counts InitProgress, to spot a run started from a host handler
     bool m_layoutPending = false;
+    /// The user closed groups in summary view; cleared when the view changes.
+    bool m_summaryCollapsedByUser = false;
 
     // visible parts
     widgets::ToolBar *m_mainMenu = nullptr;

@@ -108,6 +108,22 @@ void Marvolt::onGridMouseUp(int button, int, int x, int y)
     m_mainMenu->PopupMenu(QStringLiteral("ID_PopUp"));
 }
 
+void Marvolt::expandAfterBind()
+{
+    if (!m_report)
+        return;
+    const bool summaryView = m_settings.DisplaySetting == vwSummary;
+    // Group by group (Grid::expandAllGroups): a summary view has one row per
+    // group, and the other views may hold a million rows.
+    if (m_settings.AutoExpand || (summaryView && !m_summaryCollapsedByUser))
+        m_mainTable->expandAllGroups();
+}
+
+void Marvolt::updateRowTools()
+{
+    setToolEnabled(QStringLiteral("ID_Copy"), m_report && m_mainTable->ItemCount() > 0);
+}
+
 widgets::GridColumn *Marvolt::lastClickedColumn() const
 {
     return m_clickedColumn;
@@ -142,6 +158,9 @@ void Marvolt::onStepProgress(int counter)
 
 void Marvolt::onUnActivProgress()
 {
+    // A report may tell the end twice; the rows are bound by the first.
+    if (m_queryRunning)
+        expandAfterBind();
     m_queryRunning = false;
     const int generation = m_runGeneration;
     Q_EMIT UnActivProgress();

@@ -59,7 +59,12 @@ void Marvolt::dispatchTool(const QString &id, bool checked)
         {QStringLiteral("id_undo"), [](Marvolt &c, bool) { c.undoFilterChanges(); }},
         {QStringLiteral("id_refresh"), [](Marvolt &c, bool) { c.RunReport(); }},
         {QStringLiteral("id_expand"), [](Marvolt &c, bool) { c.m_mainTable->expandAllGroups(); }},
-        {QStringLiteral("id_collapse"), [](Marvolt &c, bool) { c.m_mainTable->collapseAllGroups(); }},
+        {QStringLiteral("id_collapse"),
+         [](Marvolt &c, bool) {
+             c.m_mainTable->collapseAllGroups();
+             if (c.m_settings.DisplaySetting == vwSummary)
+                 c.m_summaryCollapsedByUser = true;
+         }},
         {QStringLiteral("id_expand_selection"), [](Marvolt &c, bool) { c.m_mainTable->expandSelectedGroups(); }},
         {QStringLiteral("id_expandafterrefresh"),
          [](Marvolt &c, bool on) {

@@ -72,6 +72,21 @@ void ReportGridAdapter::addHighlight(const QString &name, const QString &columnK
     condition->setForeColor(foreColor);
 }
 
+void ReportGridAdapter::setUncountedRows(const QString &columnKey, const QVariant &value)
+{
+    if (m_grid)
+        m_grid->gridModel()->setUncountedRows(columnKey, value);
+}
+
+void ReportGridAdapter::fitColumnsToContents()
+{
+    // Wide enough for the amounts and summary texts of a desk's day, not so
+    // wide that one long name pushes the other columns off the screen.
+    constexpr int MaxWidth = 320;
+    if (m_grid)
+        m_grid->fitColumnsToContents(MaxWidth);
+}
+
 void ReportGridAdapter::setItemCount(int rows)
 {
     if (m_grid)

@@ -27,6 +27,8 @@ public:
     ValueListSink *valueList(const QString &key) override;
     void addHighlight(const QString &name, const QString &columnKey, const QVariant &value,
                       quint32 foreColor) override;
+    void setUncountedRows(const QString &columnKey, const QVariant &value) override;
+    void fitColumnsToContents() override;
     void setItemCount(int rows) override;
 
 private:

@@ -179,7 +179,9 @@ void OpenPosition::SetUtil(EventClass *Util)
     }
     Report::SetUtil(Util);
     setToolEnabled(QStringLiteral("ID_ShowTicket"), false);
-    setToolState(QStringLiteral("ID_WithArchive"), SharedValues::ArchiveAvailable() ? 1 : 0);
+    // The tool is offered where the archive can be added, and shows the switch.
+    setToolEnabled(QStringLiteral("ID_WithArchive"), SharedValues::ArchiveAvailable());
+    setWithArchive(WithArchive);
 }
 
 void OpenPosition::UnboundChangeData(QVector<QVariant> &Values)

@@ -63,6 +63,20 @@ QVariantList idsOf(const TwoRowTable &table, const QStringList &names)
     return ids;
 }
 
+/// The legend selection (KeyArray, the name the legend button and the
+/// category dialog use) and the category filter (Category, the name the
+/// settings store, the filter store and the print parameters use) are one
+/// selection of category keys. Two lists would let the panel show one
+/// selection while the query filters on the other, so the one written last
+/// goes to both.
+void joinLegend(QueryValues &q, const QueryValues &before)
+{
+    if (q.KeyArray != before.KeyArray && q.Category == before.Category)
+        q.Category = q.KeyArray;
+    else
+        q.KeyArray = q.Category;
+}
+
 /// The two fields of a date slot: its bound and its day offset.
 std::pair<QVariant QueryValues::*, QVariant QueryValues::*> dateFields(int index)
 {
@@ -93,7 +107,9 @@ Report::Report(const QString &appName, const ReportLogic &logic, QObject *parent
 }
 
 Report::~Report()
+    const QueryValues before = m_query;
 {
+    joinLegend(m_query, before);
     // Runs read nothing of this object, but they post to it: cancelling and
     // waiting here means no worker outlives the report.
     m_run.reset();
@@ -105,14 +121,20 @@ Report::~Report()
 void Report::setQuery(const QueryValues &query)
 {
     m_query = query;
+    joinLegend(target, before);
     publishQuery();
 }
 
 bool Report::setQueryField(const QString &name, const QVariant &value)
 {
     bool committed = false;
+    // Reads of the stored query fill Category only.
+    for (QueryValues *q : {&m_query, &m_committed})
+        q->KeyArray = q->Category;
     const QueryValues::Field *field = QueryValues::field(name, &committed);
-    if (!field || !field->set(committed ? m_committed : m_query, value))
+    QueryValues &target = committed ? m_committed : m_query;
+    const QueryValues before = target;
+    if (!field || !field->set(target, value))
         return false;
     publishQuery();
     return true;
@@ -132,6 +154,7 @@ void Report::publishQuery()
 bool Report::event(QEvent *event)
 {
     // A host (or the runner) wrote a query field as a property: it goes into
+            joinLegend(target, before);
     // the query, converted to the field's type, and the properties show the
     // query again, so a value that does not suit the field is undone.
     if (event->type() == QEvent::DynamicPropertyChange && !m_publishing) {
@@ -139,7 +162,9 @@ bool Report::event(QEvent *event)
         bool committed = false;
         const QueryValues::Field *field = QueryValues::field(QString::fromLatin1(name), &committed);
         if (field && name == (committed ? field->committedName : field->name)) {
-            if (!field->set(committed ? m_committed : m_query, property(name.constData())))
+            QueryValues &target = committed ? m_committed : m_query;
+            const QueryValues before = target;
+            if (!field->set(target, property(name.constData())))
                 qCWarning(lcReport).noquote() << App_Name << ": the value of" << name << "does not suit the field";
             publishQuery();
         }
@@ -170,8 +195,8 @@ void Report::InitQuPar(const QString &NameFilter)
     SharedValues::setLoadingQuery(true);
     showQuery();
     SharedValues::setLoadingQuery(false);
-    if (NameFilter != QueryName)
-        setToolEnabled(QStringLiteral("ID_undo"), true);
+    // The query of the last run has nothing to undo; a stored filter has.
+    setToolEnabled(QStringLiteral("ID_undo"), NameFilter != QueryName);
 }
 
 void Report::showQuery()
@@ -221,8 +246,11 @@ void Report::WriteQueryPar(const QString &FilterName)
         m_committed = m_query;
         publishQuery();
     }
+    const QueryValues working = m_query, committed = m_committed;
     QueryKey(App_Name, FilterName).write(m_query);
 }
+    joinLegend(m_query, working);
+    joinLegend(m_committed, committed);
 
 void Report::RestoreQuery()
 {
@@ -238,6 +266,8 @@ void Report::setQPSettings(const QuerySettings &settings)
     publishQuery();
 }
 
+        // Without a stored layout the first result sizes the columns.
+        m_fitColumns = stored.isEmpty();
 // ---- binding ------------------------------------------------------------------------
 
 void Report::SetUtil(EventClass *Util)
@@ -246,8 +276,12 @@ void Report::SetUtil(EventClass *Util)
     m_util = Util;
     const DisplayLayout layout = m_logic.layout();
     if (Main_Table && !layout.columns.empty()) {
+        // A group row counts its deals, not the summary rows under it.
+        Main_Table->setUncountedRows(QStringLiteral("Summary"), true);
+    }
         Main_Table->setColumns(layout);
-        for (const ColumnLayoutEntry &entry : RegistrySettings::LoadColumnLayout(App_Name))
+        const QList<ColumnLayoutEntry> stored = RegistrySettings::LoadColumnLayout(App_Name);
+        for (const ColumnLayoutEntry &entry : stored)
             Main_Table->applyColumnLayout(entry);
     }
     RebindTable();
@@ -255,7 +289,7 @@ void Report::SetUtil(EventClass *Util)
     FormatRate();
     InitQuPar(QueryName);
     ReNewFControl();
-    if (Main_Table)
+    if (Main_Table) {
         Main_Table->addHighlight(QStringLiteral("Summ"), QStringLiteral("Summary"), true, 0xFF0000);
     SessionContext::instance().Trace(QStringLiteral("End Set Util"));
 }
@@ -398,6 +432,10 @@ void Report::showRunError(const ReportRun::Outcome &outcome)
         SessionContext::instance().ReportError(error.Number, QStringLiteral("Marvolt. ") + outcome.failedStep
                                                                  + QStringLiteral(". \r\n") + error.Description);
         return;
+        if (m_fitColumns && Main_Table) {
+            Main_Table->fitColumnsToContents();
+            m_fitColumns = false;
+        }
     }
     MessageService::instance().ShowError(QStringLiteral("Error Return Information. Error number: ")
                                          + QString::number(error.Number) + QLatin1Char('\r')
@@ -527,6 +565,14 @@ void Report::Table_DblClick() {}
 
 // ---- helpers --------------------------------------------------------------------------------
 
+}
+
+void Report::setWithArchive(bool on)
+{
+    // The archive can be added only where the host's table and database have
+    // one; the tool shows the switch as it is.
+    WithArchive = on && SharedValues::ArchiveAvailable();
+    setToolState(QStringLiteral("ID_WithArchive"), WithArchive ? 1 : 0);
 void Report::setFilterRole(int index, const char *role, const QVariant &value) const
 {
     if (index < 0 || index >= FilterControlCount)

@@ -56,7 +56,7 @@ class Report : public QObject
     Q_PROPERTY(QString App_Name MEMBER App_Name)
     Q_PROPERTY(int NumTable MEMBER NumTable)
     Q_PROPERTY(int NumDeal MEMBER NumDeal)
-    Q_PROPERTY(bool WithArchive MEMBER WithArchive)
+    Q_PROPERTY(bool WithArchive READ withArchive WRITE setWithArchive)
 
 public:
     ~Report() override;
@@ -70,8 +70,13 @@ public:
     data::RecordsetPtr MainRecordset;
     int NumTable = 0;   ///< groups shown, as reported with RaiseReselect
     int NumDeal = 0;    ///< deals shown
-    /// Whether the archive is added to the current deals (tool "ID_WithArchive").
+    /// Whether the archive is added to the current deals (tool "ID_WithArchive");
+    /// written through setWithArchive, which keeps the tool in step.
     bool WithArchive = false;
+    bool withArchive() const { return WithArchive; }
+    /// Sets the switch and the tool's check mark; stays off while the
+    /// archive is not available (SharedValues::ArchiveAvailable).
+    void setWithArchive(bool on);
 
     // ---- the query -----------------------------------------------------------
     const QueryValues &query() const { return m_query; }
@@ -181,6 +186,7 @@ private:
     const AllSettings m_defaultSettings;
     std::unique_ptr<ReportRun> m_run;
     quint64 m_runId = 0;
+    bool m_fitColumns = false;   // no stored column layout: the first result sizes them
     quint64 m_runCount = 0;
     /// Cancelled runs whose workers have not ended yet, by id.
     std::map<quint64, std::unique_ptr<ReportRun>> m_retired;

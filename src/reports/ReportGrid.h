@@ -33,6 +33,12 @@ public:
     /// (a Windows colour value, 0x00BBGGRR).
     virtual void addHighlight(const QString &name, const QString &columnKey, const QVariant &value,
                               quint32 foreColor) = 0;
+    /// Rows whose column columnKey holds value (summary rows) are not
+    /// counted in the number a group row shows.
+    virtual void setUncountedRows(const QString &columnKey, const QVariant &value) = 0;
+    /// Sizes the visible columns to the widest text they show (a bounded
+    /// sample of the rows, capped at a readable width).
+    virtual void fitColumnsToContents() = 0;
     /// How many display rows the grid reads (0 empties it).
     virtual void setItemCount(int rows) = 0;
 };

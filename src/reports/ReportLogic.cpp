@@ -113,6 +113,9 @@ void ReportLogic::setParameters(data::Command &command, const RunQuery &run) con
         user->setValue(run.userName);
     if (data::Parameter *date = command.Parameters().Item(QStringLiteral("@DateReport")))
         date->setValue(data::DateTime::fromDate(run.today));
+    // Procedures that can add the archive's deals declare the switch.
+    if (data::Parameter *archive = command.Parameters().Item(QStringLiteral("@WithArchive")))
+        archive->setValue(run.switches.value(QStringLiteral("WithArchive")).toBool());
 }
 
 DisplayCounts ReportLogic::buildDisplay(data::Recordset &, data::Recordset &) const

@@ -67,7 +67,8 @@ public:
     bool storeSelections(FilterStore &store, const RunQuery &run) const;
     /// Stores the report's date bounds (each report has its own rule).
     virtual bool storeDates(FilterStore &store, const RunQuery &run) const;
-    /// Sets the procedure's parameters: "@UserName" and "@DateReport" here.
+    /// Sets the procedure's parameters: "@UserName", "@DateReport" and, where
+    /// the procedure has it, "@WithArchive" from the switch of that name.
     virtual void setParameters(data::Command &command, const RunQuery &run) const;
     /// Fills the display recordset (opened with the declared fields) from
     /// the procedure's first result set, positioned on its first row.

@@ -343,6 +343,54 @@ void Grid::keepingState(Change change)
         Q_EMIT RowChange(state.row);
 }
 
+// --- column widths ------------------------------------------------------------------
+
+void Grid::fitColumnsToContents(int maxWidth)
+{
+    const int count = m_model->ItemCount();
+    QList<int> sample;
+    sample.reserve(SampleRows + SampleGroups);
+    // Innermost groups: where a group's first rows are.
+    QList<QModelIndex> groups;
+    for (const QModelIndex &g : m_model->allGroupIndexes()) {
+        if (groups.size() >= SampleGroups)
+            break;
+        if (m_model->rowCount(g) > 0 && !m_model->isGroup(m_model->index(0, 0, g)))
+            groups.append(g);
+    }
+    for (const QModelIndex &g : groups) {
+        const int rows = m_model->rowCount(g);
+        for (int r = 0; r < qMin(rows, 2); ++r)
+            sample.append(m_model->bookmark(m_model->index(r, 0, g)));
+    }
+    const int step = qMax(1, count / SampleRows);
+    for (int row = 0; row < count; row += step)
+        sample.append(row);
+
+    const QStyleOptionViewItem option = [this] {
+        QStyleOptionViewItem o;
+        initViewItemOption(&o);
+        return o;
+    }();
+    QAbstractItemDelegate *delegate = itemDelegate();
+    QHeaderView *h = header();
+    for (int c = 0; c < m_model->columnCountTotal(); ++c) {
+        GridColumn *col = m_model->column(c);
+        if (!col->Visible())
+            continue;
+        int width = h->sectionSizeHint(c);
+        for (int bookmark : sample) {
+            const QModelIndex cell = m_model->indexOfBookmark(bookmark).siblingAtColumn(c);
+            if (cell.isValid())
+                width = qMax(width, delegate->sizeHint(option, cell).width());
+        }
+        // The first column also holds the tree's indentation.
+        if (h->visualIndex(c) == 0 && m_model->groupLevels() > 0)
+            width += indentation() * m_model->groupLevels();
+        col->setWidth(qMin(width, maxWidth));
+    }
+}
+
 // --- expansion --------------------------------------------------------------------
 
 void Grid::expandAllGroups()
@@ -652,8 +700,8 @@ void Grid::drawRow(QPainter *painter, const QStyleOptionViewItem &option, const 
     QString valueText = m_model->displayText(index.data(GridModel::RawValueRole), column);
     if (valueText.isEmpty())
         valueText = tr("(empty)");
-    const QString count = QStringLiteral("  (") + index.data(GridModel::GroupCountRole).toString()
-                          + QLatin1Char(')');
+    const int counted = index.data(GridModel::GroupCountRole).toInt();
+    const QString count = counted < 0 ? QString() : QStringLiteral("  (") + QString::number(counted) + QLatin1Char(')');
 
     QRect textRect(x0 + indentWidth + 2, r.top(), qMax(0, r.right() - x0 - indentWidth - 2), r.height());
     QFont plain = font();

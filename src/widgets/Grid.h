@@ -76,6 +76,15 @@ public:
     FormatCondition *FmtCondition(const QString &key) const;
     void removeFormatCondition(const QString &key);
 
+    /// Sizes every visible column to the widest of its caption and the texts
+    /// it shows, no wider than maxWidth. The texts are those of a bounded
+    /// sample, so that a million rows cost no more than a few thousand: the
+    /// first rows of every group (where reports put their summary rows), up
+    /// to SampleGroups of them, and rows spread evenly over the rest.
+    void fitColumnsToContents(int maxWidth);
+    static constexpr int SampleRows = 1000;
+    static constexpr int SampleGroups = 1000;
+
     // --- expansion ----------------------------------------------------------------
     void expandAllGroups();
     void collapseAllGroups();

@@ -4,7 +4,10 @@
 #include "GridModel.h"
 
 #include <QApplication>
+#include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace widgets {
 
@@ -31,18 +34,10 @@ void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
     initStyleOption(&opt, index);
     opt.rect.adjust(HorizontalPadding / 2, 0, -HorizontalPadding / 2, 0);
 
-    // A number too wide for its cell shows as "###", never as a cut-off
-    // figure; a text the report put in its place (a summary caption) is elided.
-    const QVariant shown = index.data(GridModel::ShownValueRole);
-    if (CellValue::isNumber(shown) && shown.metaType().id() != QMetaType::Bool && !opt.text.isEmpty()) {
-        const QStyle *style = opt.widget ? opt.widget->style() : QApplication::style();
-        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, opt.widget) + 1;
-        const int available = opt.rect.width() - 2 * margin;
-        if (opt.fontMetrics.horizontalAdvance(opt.text) > available) {
-            const int hashWidth = qMax(1, opt.fontMetrics.horizontalAdvance(QLatin1Char('#')));
-            opt.text = QString(qMax(1, available / hashWidth), QLatin1Char('#'));
-        }
-    }
+    // A text too wide for its cell, amounts included, is elided (the style
+    // does it) and its tool tip holds the whole text (helpEvent): a row of
+    // "###" told the user nothing, not even how large the amount was.
+    opt.textElideMode = Qt::ElideRight;
     const QWidget *widget = opt.widget;
     QStyle *style = widget ? widget->style() : QApplication::style();
     // The selection background covers the padding too.
@@ -52,6 +47,34 @@ void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
     style->drawPrimitive(QStyle::PE_PanelItemViewItem, &background, painter, widget);
     opt.backgroundBrush = Qt::NoBrush;
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+}
+
+bool GridDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                             const QModelIndex &index)
+{
+    if (event && event->type() == QEvent::ToolTip && view) {
+        if (isElided(option, index)) {
+            QToolTip::showText(event->globalPos(), index.data(Qt::DisplayRole).toString(), view);
+            return true;
+        }
+        QToolTip::hideText();
+        return true;
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
+}
+
+bool GridDelegate::isElided(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const int available = option.rect.width() - HorizontalPadding - textMargin(opt);
+    return !opt.text.isEmpty() && opt.fontMetrics.horizontalAdvance(opt.text) > available;
+}
+
+int GridDelegate::textMargin(const QStyleOptionViewItem &option)
+{
+    const QStyle *style = option.widget ? option.widget->style() : QApplication::style();
+    return 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1);
 }
 
 QSize GridDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const

@@ -5,8 +5,9 @@
 namespace widgets {
 
 /// Paints the data cells of the Grid: a little more air than the default, and
-/// numbers that do not fit their column shown as "###" rather than cut: a
-/// clipped amount would read as a different amount.
+/// texts that do not fit their column elided with "…" (never clipped: a
+/// clipped amount would read as a different amount), their whole text in the
+/// cell's tool tip.
 class GridDelegate final : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -16,9 +17,16 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override;
+    /// Whether the cell's text is wider than the cell and shows elided.
+    bool isElided(const QStyleOptionViewItem &option, const QModelIndex &index) const;
 
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+
+private:
+    static int textMargin(const QStyleOptionViewItem &option);
 };
 
 } // namespace widgets

@@ -109,6 +109,34 @@ void GridModel::setItemCount(int count)
     rebuild();
 }
 
+void GridModel::setUncountedRows(const QString &columnKey, const QVariant &value)
+{
+    m_uncountedKey = columnKey;
+    m_uncountedValue = value;
+    m_groupCounts.assign(m_tree.size(), -2);
+    onAppearanceChanged();
+}
+
+int GridModel::countedRows(int group) const
+{
+    const Group &g = m_tree[size_t(group)];
+    const int column = m_uncountedKey.isEmpty() ? -1 : columnIndex(m_uncountedKey);
+    if (column < 0)
+        return g.rowEnd - g.rowBegin;
+    if (m_groupCounts.size() != m_tree.size())
+        m_groupCounts.assign(m_tree.size(), -2);
+    int &counted = m_groupCounts[size_t(group)];
+    if (counted == -2) {
+        // Read when the group row is first shown, not for every group at
+        // each rebuild: a collapsed grid of a million rows reads nothing.
+        int rows = 0;
+        for (int i = g.rowBegin; i < g.rowEnd; ++i)
+            rows += rawCell(m_order[size_t(i)], column) == m_uncountedValue ? 0 : 1;
+        counted = rows == 0 && g.rowEnd > g.rowBegin ? -1 : rows;
+    }
+    return counted;
+}
+
 void GridModel::rebuild()
 {
     beginResetModel();
@@ -121,6 +149,7 @@ void GridModel::invalidateCaches()
 {
     m_rowCache.clear();
     m_conditionCache.clear();
+    m_groupCounts.clear();
 }
 
 void GridModel::onAppearanceChanged()
@@ -217,6 +246,7 @@ void GridModel::buildTree()
 {
     m_positionOf.clear();
     m_tree.clear();
+    m_groupCounts.clear();
     m_topGroups = 0;
     const int n = m_itemCount;
     m_order.resize(size_t(n));
@@ -488,7 +518,8 @@ QString GridModel::groupText(const QModelIndex &index) const
     QString text = displayText(g.value, m_groups.at(g.level).column);
     if (text.isEmpty())
         text = tr("(empty)");
-    return text + QStringLiteral(" (") + QString::number(g.rowEnd - g.rowBegin) + QLatin1Char(')');
+    const int counted = countedRows(nodeGroup(index));
+    return counted < 0 ? text : text + QStringLiteral(" (") + QString::number(counted) + QLatin1Char(')');
 }
 
 QStringList GridModel::groupPath(const QModelIndex &index) const
@@ -655,7 +686,7 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
         case BookmarkRole:
             return -1;
         case GroupCountRole:
-            return g.rowEnd - g.rowBegin;
+            return countedRows(nodeGroup(index));
         case GroupLevelRole:
             return g.level;
         case GroupCaptionRole:

@@ -42,7 +42,7 @@ public:
         RawValueRole = Qt::UserRole + 1,   ///< the value as read (data rows), the group value (group rows)
         IsGroupRole,                       ///< bool
         BookmarkRole,                      ///< int, -1 for group rows
-        GroupCountRole,                    ///< int, rows below a group row
+        GroupCountRole,                    ///< int, counted rows below a group row; -1 when none counts
         GroupLevelRole,                    ///< int, 0 for the outermost group, -1 for data rows
         GroupCaptionRole,                  ///< the grouped column's caption (group rows)
         ShownValueRole,                    ///< the value shown (data rows): the row reader's, when it changed it
@@ -71,6 +71,10 @@ public:
     void setCellReader(CellReader reader);
     void setRowReader(RowReader reader);
     int ItemCount() const { return m_itemCount; }
+    /// Rows whose column columnKey holds value (summary rows) are left out
+    /// of the number a group row shows. A group made of such rows alone
+    /// shows no number (GroupCountRole -1). An empty key counts every row.
+    void setUncountedRows(const QString &columnKey, const QVariant &value);
     /// Sets the row count and rebuilds. Negative counts are taken as 0.
     void setItemCount(int count);
     /// Re-reads groups and order (a reset) and forgets cached cells.
@@ -160,6 +164,8 @@ private:
     void buildLevel(int parent, int level, int begin, int end, const std::vector<std::vector<int>> &ranks);
     void invalidateCaches();
     void onAppearanceChanged();
+    /// The number a group row shows; -1 when none of its rows counts.
+    int countedRows(int group) const;
 
     QList<GridColumn *> m_columns;
     QList<FormatCondition *> m_conditions;
@@ -178,6 +184,10 @@ private:
     QString m_dateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
     mutable QHash<int, QVector<QVariant>> m_rowCache;
+    QString m_uncountedKey;
+    QVariant m_uncountedValue;
+    /// countedRows per group, read once per rebuild when first shown; -2 unknown.
+    mutable std::vector<int> m_groupCounts;
     mutable QHash<int, QVarLengthArray<int, 4>> m_conditionCache;
 };
 

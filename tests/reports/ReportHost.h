@@ -52,12 +52,16 @@ public:
     {
         highlights.append(name);
     }
+    void setUncountedRows(const QString &columnKey, const QVariant &) override { uncountedKey = columnKey; }
+    void fitColumnsToContents() override { ++fits; }
     void setItemCount(int rows) override { itemCount = rows; }
 
     QHash<QString, Column> columns;
     QHash<QString, ValueList> valueLists;
     QStringList highlights;
     int itemCount = -1;
+    QString uncountedKey;
+    int fits = 0;
 };
 
 class RecordingToolbar final : public ReportToolbar

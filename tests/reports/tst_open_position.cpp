@@ -15,10 +15,13 @@
 #include "MessageService.h"
 #include "QueryKey.h"
 #include "RegistryAccess.h"
+#include "RegistrySettings.h"
 #include "SessionContext.h"
+#include "SharedValues.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -370,6 +373,133 @@ private Q_SLOTS:
         QCOMPARE(host.role(fcDealBox, "SArrayData").toStringList(), (QStringList{"Spot", "Outright", "Swap"}));
         QCOMPARE(host.role(fcDealerBox, "TypeData").toInt(), 2);
         QVERIFY(!host.role(fcDealerBox, "SArrayData").toList().isEmpty());
+    }
+
+    // The legend button and the category dialog write KeyArray; the settings
+    // store, the filter store and the print parameters use Category. Either
+    // name is the one selection: it filters, is saved with the query of the
+    // run and shows on the legend button at the next start.
+    void legendSelectionIsTheCategoryFilter_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<int>("deals");
+        QTest::newRow("legend-name-filters") << "KeyArray" << QStringList{"Banks"} << 4;
+        QTest::newRow("category-name-filters") << "Category" << QStringList{"Banks"} << 4;
+        QTest::newRow("committed-legend-name-is-the-committed-category") << "SKeyArray" << QStringList{"Banks"} << 5;
+        QTest::newRow("legend-cleared-filters-nothing") << "KeyArray" << QStringList{} << 5;
+    }
+
+    void legendSelectionIsTheCategoryFilter()
+    {
+        QFETCH(QString, field);
+        QFETCH(QStringList, keys);
+        QFETCH(int, deals);
+        // A counterparty outside every category.
+        reporttest::Deal outside;
+        outside.ticket = 61;
+        outside.bank = QStringLiteral("BANKC");
+        outside.cpid = 102;
+        QVERIFY2(m_db->add(outside), m_db->error());
+        const auto drop = qScopeGuard([this] { m_db->exec(QStringLiteral("DELETE FROM Tickets WHERE TicketNum = 61")); });
+
+        Host host;
+        OpenPosition report;
+        host.wire(report);
+        const bool committed = field.startsWith(u'S');
+        // Another selection first, so that clearing it changes something.
+        QVERIFY(report.setQueryField(committed ? QStringLiteral("StCategory") : QStringLiteral("Category"),
+                                     QStringList{"Funds"}));
+        QVERIFY(report.setQueryField(field, keys));
+        const QueryValues &changed = committed ? report.committedQuery() : report.query();
+        QCOMPARE(changed.Category, keys);
+        QCOMPARE(changed.KeyArray, keys);
+        QCOMPARE(report.property(committed ? "StCategory" : "Category").toStringList(), keys);
+        QCOMPARE(report.property(committed ? "SKeyArray" : "KeyArray").toStringList(), keys);
+
+        QVERIFY(host.run(report));
+        QCOMPARE(report.NumDeal, deals);
+        if (committed)
+            return;
+        Host nextHost;
+        OpenPosition next;
+        nextHost.wire(next);
+        QCOMPARE(next.query().Category, keys);
+        QCOMPARE(next.query().KeyArray, keys);
+        QCOMPARE(nextHost.role(fcLegendBox, "Titul").toString(), keys.isEmpty() ? QStringLiteral("All") : keys.last());
+    }
+
+    // The tool shows the switch at every moment, and the switch adds the
+    // archive's deals only where the host's table and database have one.
+    void archiveDealShowsOnlyWithTheSwitchOn_data()
+    {
+        QTest::addColumn<bool>("available");
+        QTest::addColumn<bool>("switchOn");
+        QTest::addColumn<int>("deals");
+        QTest::newRow("switch-on-adds-the-archive") << true << true << 5;
+        QTest::newRow("switch-off-reads-current-deals") << true << false << 4;
+        QTest::newRow("no-archive-keeps-the-switch-off") << false << true << 4;
+    }
+
+    void archiveDealShowsOnlyWithTheSwitchOn()
+    {
+        QFETCH(bool, available);
+        QFETCH(bool, switchOn);
+        QFETCH(int, deals);
+        // A deal of the report day, settled and moved to the archive.
+        reporttest::Deal settled;
+        settled.ticket = 71;
+        QVERIFY2(m_db->add(settled)
+                     && m_db->exec(QStringLiteral("INSERT INTO Archive SELECT * FROM Tickets WHERE TicketNum = 71"))
+                     && m_db->exec(QStringLiteral("DELETE FROM Tickets WHERE TicketNum = 71")),
+                 m_db->error());
+        const auto drop = qScopeGuard([this] {
+            m_db->exec(QStringLiteral("DELETE FROM Archive WHERE TicketNum = 71"));
+            SharedValues::setArchiveAvailable(false);
+        });
+        SharedValues::setArchiveAvailable(available);
+
+        Host host;
+        OpenPosition report;
+        host.wire(report);
+        QCOMPARE(host.toolbar.states.value(QStringLiteral("ID_WithArchive"), -1), 0);
+        QCOMPARE(host.toolbar.enabled(QStringLiteral("ID_WithArchive")), available);
+        report.setProperty("WithArchive", switchOn);
+        QCOMPARE(report.WithArchive, switchOn && available);
+        QCOMPARE(host.toolbar.states.value(QStringLiteral("ID_WithArchive")), report.WithArchive ? 1 : 0);
+
+        QVERIFY(host.run(report));
+        QCOMPARE(report.NumDeal, deals);
+        const QStringList rows = displayRows(report);
+        QCOMPARE(std::any_of(rows.begin(), rows.end(), [](const QString &row) { return row.startsWith(u"71|"); }),
+                 deals == 5);
+    }
+
+    // Group rows count deals, not the summary row under them; the first
+    // result sizes the columns once, unless a stored layout gives them.
+    void gridCountsDealsAndFitsColumnsOnlyWithoutStoredLayout_data()
+    {
+        QTest::addColumn<bool>("storedLayout");
+        QTest::addColumn<int>("fits");
+        QTest::newRow("first-run-fits-once") << false << 1;
+        QTest::newRow("stored-layout-wins") << true << 0;
+    }
+
+    void gridCountsDealsAndFitsColumnsOnlyWithoutStoredLayout()
+    {
+        QFETCH(bool, storedLayout);
+        QFETCH(int, fits);
+        const QString app = QStringLiteral("Currency Pairs");
+        const auto drop = qScopeGuard([&app] { RegistryAccess::instance().DeleteKey(RegistrySettings::ColumnsKey(app)); });
+        if (storedLayout)
+            QVERIFY(RegistrySettings::SaveColumnLayout(app, {{QStringLiteral("SellCcy2"), 10, QStringLiteral("Sell Ccy2"), 60}}));
+        Host host;
+        OpenPosition report;
+        host.wire(report);
+        QCOMPARE(host.grid.uncountedKey, QStringLiteral("Summary"));
+        QVERIFY(host.run(report));
+        QVERIFY(host.run(report));
+        QCOMPARE(host.grid.fits, fits);
     }
 
     // Two reports of one user and report run at the same moment, each with its

@@ -89,6 +89,8 @@ private Q_SLOTS:
     void staysConsistentUnderTheModelTester();
     void showsRowsInReaderOrderWithoutGroupsOrSortKeys();
     void groupsRowsByColumnValueWithCounts();
+    void groupCountsLeaveOutUncountedRows_data();
+    void groupCountsLeaveOutUncountedRows();
     void ordersGroupsByTheTextTheUserReads();
     void sortsInsideGroupsBySortKeys();
     void sortsSummaryRowLastWithTwoSortKeys();
@@ -126,6 +128,33 @@ void tst_GridModel::staysConsistentUnderTheModelTester()
     f.model.clearGroups();
     f.model.addCondition(QStringLiteral("Summ"), QStringLiteral("Summary"), FormatCondition::Equal, true);
     f.model.clearColumns();
+}
+
+void tst_GridModel::groupCountsLeaveOutUncountedRows_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("summariesOnly");
+    QTest::addColumn<QString>("layout");
+    QTest::newRow("summary-rows-are-not-deals") << "Summary" << false
+                                                << "[1 (2)] 101 -1 102 [2 (2)] 105 103 -1 [3 (1)] 110";
+    QTest::newRow("summary-rows-alone-give-no-count") << "Summary" << true << "[1] -1 [2] -1";
+    QTest::newRow("no-key-counts-every-row") << "" << false << "[1 (3)] 101 -1 102 [2 (3)] 105 103 -1 [3 (1)] 110";
+}
+
+void tst_GridModel::groupCountsLeaveOutUncountedRows()
+{
+    QFETCH(QString, key);
+    QFETCH(bool, summariesOnly);
+    QFETCH(QString, layout);
+    Fixture f;
+    if (summariesOnly)
+        f.rows = {sampleRows().at(3), sampleRows().at(5)};
+    f.model.setItemCount(int(f.rows.size()));
+    f.model.setUncountedRows(key, true);
+    f.model.addGroup(QStringLiteral("Caption"));
+    QCOMPARE(f.layout(), layout);
+    const int expected = summariesOnly ? -1 : key.isEmpty() ? 3 : 2;
+    QCOMPARE(f.model.index(0, 0).data(GridModel::GroupCountRole).toInt(), expected);
 }
 
 void tst_GridModel::showsRowsInReaderOrderWithoutGroupsOrSortKeys()
