@@ -66,6 +66,7 @@ private Q_SLOTS:
     void shouldRebuildDatesAgainstANewToday_data();
     void shouldRebuildDatesAgainstANewToday();
     void shouldStoreOneDateFormWithItsType();
+    void shouldReadAQueryStoredByTheEarlierVersion();
     void shouldBuildDatesFromReportFields_data();
     void shouldBuildDatesFromReportFields();
     void shouldUseTheDefaultForAnUnusableStoredDate();
@@ -150,6 +151,28 @@ void TstStoredQueries::shouldStoreOneDateFormWithItsType()
     QVERIFY(key.write(q));
     QCOMPARE(store.ReadValue(key.path(), QStringLiteral("Date")), QVariant(QDate(2026, 11, 29)));
     QCOMPARE(store.ReadValue(key.path(), QStringLiteral("Relative")), QVariant(false));
+}
+
+// A user's store keeps the values earlier versions wrote, value by value and
+// type by type: they read back as the same query.
+void TstStoredQueries::shouldReadAQueryStoredByTheEarlierVersion()
+{
+    RegistryAccess &store = RegistryAccess::instance();
+    const QString path = RegistrySettings::StoredFiltersKey(App) + QStringLiteral("\\Week");
+    const QList<QPair<QString, QVariant>> written = {
+        {"Relative", false},         {"Date", QDate(2026, 11, 30)},   {"Value Date", QStringLiteral("All")},
+        {"Dealer", "JD|O'BRIEN"},    {"Deal", "Spot|Swap"},           {"Advanced Attributes", "All"},
+        {"Bank", "NORTMU"},          {"Pair", "EUR/USD"},             {"Netting", "All"},
+        {"Status", "Checked|Manual"}, {"Local TCID", "All"},         {"Client", "Non Client"}};
+    for (const auto &[name, value] : written)
+        QVERIFY(store.WriteValue(path, name, value));
+    QVERIFY(store.WriteValues(path + QStringLiteral("\\Category"), {{"1", "Funds"}, {"0", "Banks|Country|DE"}}));
+
+    const QueryValues q = QueryKey(App, QStringLiteral("Week")).read();
+    QCOMPARE(describe(q), QStringLiteral("Relative=0 Date=2026-11-30 (-1) ValueDate=All Dealer=JD;O'BRIEN "
+                                         "Deal=Spot;Swap Bank=NORTMU Attributes=All Pair=EUR/USD Netting=All "
+                                         "Category=Banks|Country|DE;Funds Status=Checked;Manual TCID=All "
+                                         "Client=Non Client"));
 }
 
 void TstStoredQueries::shouldBuildDatesFromReportFields_data()
