@@ -3,11 +3,11 @@
 // procedure cnt_OpenPosition alone, in the same process and on the same day,
 // and the longest stall of the user-interface thread's event loop during a run.
 //
-//   bench_report [--db FILE] [--runs N] [--day-size N]
+//   bench_report [--db FILE] [--deals N] [--runs N] [--day-size N]
 //
 // Without --db the 1,000,000-deal demo database /tmp/marvolt-bench-1m.db is
-// used, built first when missing (--deals 1000000 --seed 1, as
-// bench_procedures builds it). The day is the one with the most deals; the
+// used. A missing database is built first (--deals, default 1000000, --seed 1,
+// as bench_procedures builds it); 125,000 deals give days of about 500 deals. The day is the one with the most deals; the
 // clock is set to it so the report's default date (today) selects it, and the
 // value date is left open. The procedure runs as the report runs it: a fresh
 // read-only connection, the catalog's parameters, no stored selections. Runs
@@ -148,13 +148,19 @@ QString withDealsOnDay(const QString &db, QDate day, qint64 count)
         return {};
     data::Connection connection;
     connection.setMode(data::adModeReadWrite);
+    connection.setCommandTimeout(0);   // a million rows take their time
     if (!connection.Open(connectionString(copy)))
         return {};
     connection.Execute(QStringLiteral("UPDATE Tickets SET DealTime = '%1' || substr(DealTime, 11) "
                                       "WHERE TradeID IN (SELECT TradeID FROM Tickets ORDER BY TradeID LIMIT %2)")
                            .arg(day.toString(Qt::ISODate))
                            .arg(count));
-    return connection.lastError() ? QString() : copy;
+    if (connection.lastError()) {
+        out << "cannot move the deals: " << connection.lastError()->Description << Qt::endl;
+        QFile::remove(copy);
+        return {};
+    }
+    return copy;
 }
 
 } // namespace
@@ -169,6 +175,7 @@ int main(int argc, char *argv[])
     QString db = DefaultDb;
     int runs = 7;
     qint64 daySize = 0;
+    qint64 buildDeals = 1000000;
     const QStringList args = QApplication::arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args.at(i) == QLatin1String("--db"))
@@ -177,12 +184,14 @@ int main(int argc, char *argv[])
             runs = qMax(1, args.at(i + 1).toInt());
         else if (args.at(i) == QLatin1String("--day-size"))
             daySize = args.at(i + 1).toLongLong();
+        else if (args.at(i) == QLatin1String("--deals"))
+            buildDeals = qMax<qint64>(1, args.at(i + 1).toLongLong());
     }
     if (!QFileInfo::exists(db)) {
-        out << "building " << db << " (1,000,000 deals) ..." << Qt::endl;
+        out << "building " << db << " (" << buildDeals << " deals) ..." << Qt::endl;
         db::DemoDatabase::Options options;
         options.out = db;
-        options.deals = 1000000;
+        options.deals = buildDeals;
         options.seed = 1;
         options.today = QDate::currentDate();
         QString error;

@@ -10,12 +10,12 @@ void ReportGridAdapter::setColumns(const DisplayLayout &layout)
     if (!m_grid)
         return;
     m_grid->clearColumns();
-    for (const ReportColumn &spec : layout.columns) {
+    for (const ReportColumn &declared : layout.columns) {
         widgets::GridColumn *column = m_grid->addColumn(
-            QString::fromLatin1(spec.key), QString::fromLatin1(spec.caption), QString::fromLatin1(spec.field));
-        column->setVisible(spec.visible);
-        column->setTextAlignment(widgets::GridColumn::Alignment(spec.alignment));
-        column->setWidth(spec.width);
+            QString::fromLatin1(declared.key), QString::fromLatin1(declared.caption), QString::fromLatin1(declared.field));
+        column->setVisible(declared.visible);
+        column->setTextAlignment(widgets::GridColumn::Alignment(declared.alignment));
+        column->setWidth(declared.width);
     }
     if (layout.groupKey)
         m_grid->addGroup(QString::fromLatin1(layout.groupKey), true);

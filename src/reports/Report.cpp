@@ -77,17 +77,6 @@ void joinLegend(QueryValues &q, const QueryValues &before)
         q.KeyArray = q.Category;
 }
 
-/// The two fields of a date slot: its bound and its day offset.
-std::pair<QVariant QueryValues::*, QVariant QueryValues::*> dateFields(int index)
-{
-    switch (index) {
-    case fcDateReport0: return {&QueryValues::ValDate, &QueryValues::ValLong};
-    case fcDateReport1: return {&QueryValues::EndDate, &QueryValues::EndLong};
-    case fcDateReport2: return {&QueryValues::ValDate1, &QueryValues::ValLong1};
-    default: return {&QueryValues::EndDate1, &QueryValues::EndLong1};
-    }
-}
-
 QStringList itemTexts(std::span<const char *const> items)
 {
     QStringList texts;
@@ -107,9 +96,7 @@ Report::Report(const QString &appName, const ReportLogic &logic, QObject *parent
 }
 
 Report::~Report()
-    const QueryValues before = m_query;
 {
-    joinLegend(m_query, before);
     // Runs read nothing of this object, but they post to it: cancelling and
     // waiting here means no worker outlives the report.
     m_run.reset();
@@ -120,28 +107,30 @@ Report::~Report()
 
 void Report::setQuery(const QueryValues &query)
 {
+    const QueryValues before = m_query;
     m_query = query;
-    joinLegend(target, before);
+    joinLegend(m_query, before);
     publishQuery();
 }
 
 bool Report::setQueryField(const QString &name, const QVariant &value)
 {
     bool committed = false;
-    // Reads of the stored query fill Category only.
-    for (QueryValues *q : {&m_query, &m_committed})
-        q->KeyArray = q->Category;
     const QueryValues::Field *field = QueryValues::field(name, &committed);
     QueryValues &target = committed ? m_committed : m_query;
     const QueryValues before = target;
     if (!field || !field->set(target, value))
         return false;
+    joinLegend(target, before);
     publishQuery();
     return true;
 }
 
 void Report::publishQuery()
 {
+    // Reads of the stored query fill Category only.
+    for (QueryValues *q : {&m_query, &m_committed})
+        q->KeyArray = q->Category;
     m_publishing = true;
     for (const QueryValues::Field &field : QueryValues::fields()) {
         setProperty(field.name, field.get(m_query));
@@ -154,7 +143,6 @@ void Report::publishQuery()
 bool Report::event(QEvent *event)
 {
     // A host (or the runner) wrote a query field as a property: it goes into
-            joinLegend(target, before);
     // the query, converted to the field's type, and the properties show the
     // query again, so a value that does not suit the field is undone.
     if (event->type() == QEvent::DynamicPropertyChange && !m_publishing) {
@@ -166,6 +154,7 @@ bool Report::event(QEvent *event)
             const QueryValues before = target;
             if (!field->set(target, property(name.constData())))
                 qCWarning(lcReport).noquote() << App_Name << ": the value of" << name << "does not suit the field";
+            joinLegend(target, before);
             publishQuery();
         }
     }
@@ -193,25 +182,24 @@ void Report::InitQuPar(const QString &NameFilter)
     RefreshDirectory();
     ReadQueryPar(NameFilter);
     SharedValues::setLoadingQuery(true);
-    showQuery();
+    showQueryInPanel();
     SharedValues::setLoadingQuery(false);
     // The query of the last run has nothing to undo; a stored filter has.
     setToolEnabled(QStringLiteral("ID_undo"), NameFilter != QueryName);
 }
 
-void Report::showQuery()
+void Report::showQueryInPanel()
 {
     const QueryValues &q = m_query;
     for (const FilterSlot &slot : m_logic.filterSlots()) {
         const int i = slot.index;
         if (slot.caption && m_controls[size_t(i)].lbCaption)
             m_controls[size_t(i)].lbCaption->setProperty("text", QString::fromLatin1(slot.caption));
-        if (slot.isDate()) {
-            const auto [date, offset] = dateFields(i);
+        if (const DateSlotFields *date = dateSlotFields(i)) {
             setFilterRole(i, "Relative", q.Relative);
             if (slot.allowAll)
                 setFilterRole(i, "AllowAll", true);
-            setFilterRole(i, "RetDate", q.Relative ? q.*offset : q.*date);
+            setFilterRole(i, "RetDate", q.Relative ? q.*date->offsetMember : q.*date->dateMember);
         } else if (i == fcCombo1) {
             setFilterRole(i, "currentText", q.Relative ? QStringLiteral("True") : QStringLiteral("False"));
         } else if (i == fcComboNetting) {
@@ -246,28 +234,26 @@ void Report::WriteQueryPar(const QString &FilterName)
         m_committed = m_query;
         publishQuery();
     }
-    const QueryValues working = m_query, committed = m_committed;
     QueryKey(App_Name, FilterName).write(m_query);
 }
-    joinLegend(m_query, working);
-    joinLegend(m_committed, committed);
 
 void Report::RestoreQuery()
 {
     m_query = m_committed;
     publishQuery();
-    showQuery();
+    showQueryInPanel();
 }
 
 void Report::setQPSettings(const QuerySettings &settings)
 {
+    const QueryValues working = m_query, committed = m_committed;
     m_query = settings.Working;
     m_committed = settings.Committed;
+    joinLegend(m_query, working);
+    joinLegend(m_committed, committed);
     publishQuery();
 }
 
-        // Without a stored layout the first result sizes the columns.
-        m_fitColumns = stored.isEmpty();
 // ---- binding ------------------------------------------------------------------------
 
 void Report::SetUtil(EventClass *Util)
@@ -276,13 +262,12 @@ void Report::SetUtil(EventClass *Util)
     m_util = Util;
     const DisplayLayout layout = m_logic.layout();
     if (Main_Table && !layout.columns.empty()) {
-        // A group row counts its deals, not the summary rows under it.
-        Main_Table->setUncountedRows(QStringLiteral("Summary"), true);
-    }
         Main_Table->setColumns(layout);
         const QList<ColumnLayoutEntry> stored = RegistrySettings::LoadColumnLayout(App_Name);
         for (const ColumnLayoutEntry &entry : stored)
             Main_Table->applyColumnLayout(entry);
+        // Without a stored layout the first result sizes the columns.
+        m_fitColumns = stored.isEmpty();
     }
     RebindTable();
     FormatValue();
@@ -291,6 +276,9 @@ void Report::SetUtil(EventClass *Util)
     ReNewFControl();
     if (Main_Table) {
         Main_Table->addHighlight(QStringLiteral("Summ"), QStringLiteral("Summary"), true, 0xFF0000);
+        // A group row counts its deals, not the summary rows under it.
+        Main_Table->setUncountedRows(QStringLiteral("Summary"), true);
+    }
     SessionContext::instance().Trace(QStringLiteral("End Set Util"));
 }
 
@@ -432,10 +420,6 @@ void Report::showRunError(const ReportRun::Outcome &outcome)
         SessionContext::instance().ReportError(error.Number, QStringLiteral("Marvolt. ") + outcome.failedStep
                                                                  + QStringLiteral(". \r\n") + error.Description);
         return;
-        if (m_fitColumns && Main_Table) {
-            Main_Table->fitColumnsToContents();
-            m_fitColumns = false;
-        }
     }
     MessageService::instance().ShowError(QStringLiteral("Error Return Information. Error number: ")
                                          + QString::number(error.Number) + QLatin1Char('\r')
@@ -448,6 +432,10 @@ void Report::displayUpdate(const DisplayCounts &counts)
     NumTable = m_display ? counts.groups : 0;
     if (m_display && counts.groups > 0) {
         RebindTable();
+        if (m_fitColumns && Main_Table) {
+            Main_Table->fitColumnsToContents();
+            m_fitColumns = false;
+        }
         for (const QString &tool : ResultTools)
             setToolEnabled(tool, true);
         // Printing a selection makes no sense on summary rows alone.
@@ -494,18 +482,23 @@ void Report::RenewRecordset()
 void Report::RebindTable()
 {
     const View mode = m_settings.DisplaySetting;
+    bool filtered = true;
     if (m_display) {
         static const QString Filters[] = {QStringLiteral("Summary = False"), QStringLiteral("Summary = True"),
                                           QString()};
-        // The filters are constant and every display has the field: a
-        // refusal would be a fault of the report's fields, not of the data.
-        if (!m_display->setFilter(Filters[mode]))
-            qCWarning(lcReport).noquote() << App_Name << ": the display mode filter was refused";
+        // A refused filter would leave the rows of the previous mode on
+        // screen as if they were this mode's: the grid shows none instead.
+        filtered = m_display->setFilter(Filters[mode]);
+        if (!filtered) {
+            const data::ErrorPtr error = m_display->lastError();
+            MessageService::instance().ShowError(App_Name + QStringLiteral(": the rows of the view cannot be chosen. ")
+                                                 + (error ? error->Description : QString()));
+        }
     }
     setToolEnabled(QStringLiteral("ID_PrintSelection"), mode != vwSummary);
     if (!Main_Table)
         return;
-    Main_Table->setItemCount(m_display ? int(m_display->RecordCount()) : 0);
+    Main_Table->setItemCount(m_display && filtered ? int(m_display->RecordCount()) : 0);
     for (const ReportColumn &column : m_logic.layout().columns) {
         if (column.valueList)
             column.valueList(Main_Table->valueList(QString::fromLatin1(column.key)));
@@ -539,14 +532,23 @@ void Report::FormatRate()
 
 QVariant Report::FitchData(int ColIndex, int RowBookmark)
 {
-    const std::span<const ReportColumn> columns = m_logic.layout().columns;
-    if (!m_display || ColIndex < 0 || ColIndex >= int(columns.size())
-        || !m_display->setAbsolutePosition(qint64(RowBookmark) + 1))
+    if (!m_display || !m_display->setAbsolutePosition(qint64(RowBookmark) + 1))
+        return {};
+    // The grid reads every row's group and sort cells when it binds: the
+    // fields of the columns are looked up once per display, not per cell (a
+    // field handle follows the current row).
+    if (m_columnFieldsOf.lock() != m_display) {
+        m_columnFields.clear();
+        for (const ReportColumn &column : m_logic.layout().columns)
+            m_columnFields.push_back(m_display->Fields(QString::fromLatin1(column.field)));
+        m_columnFieldsOf = m_display;
+    }
+    if (ColIndex < 0 || ColIndex >= int(m_columnFields.size()))
         return {};
     // The value as GetFieldValue gives it in mode 0, except that an empty
     // field shows as an empty cell: its "<<Error>>" marker is for lookups,
     // not for amounts a summary row leaves open.
-    const data::Value value = m_display->Fields(QString::fromLatin1(columns[size_t(ColIndex)].field)).value();
+    const data::Value value = m_columnFields[size_t(ColIndex)].value();
     return value.isNull() ? QVariant() : FieldReader::cellValue(value);
 }
 
@@ -565,14 +567,6 @@ void Report::Table_DblClick() {}
 
 // ---- helpers --------------------------------------------------------------------------------
 
-}
-
-void Report::setWithArchive(bool on)
-{
-    // The archive can be added only where the host's table and database have
-    // one; the tool shows the switch as it is.
-    WithArchive = on && SharedValues::ArchiveAvailable();
-    setToolState(QStringLiteral("ID_WithArchive"), WithArchive ? 1 : 0);
 void Report::setFilterRole(int index, const char *role, const QVariant &value) const
 {
     if (index < 0 || index >= FilterControlCount)
@@ -585,6 +579,14 @@ void Report::setToolEnabled(const QString &id, bool enabled) const
 {
     if (Main_Menu)
         Main_Menu->setToolEnabled(id, enabled);
+}
+
+void Report::setWithArchive(bool on)
+{
+    // The archive can be added only where the host's table and database have
+    // one; the tool shows the switch as it is.
+    WithArchive = on && SharedValues::ArchiveAvailable();
+    setToolState(QStringLiteral("ID_WithArchive"), WithArchive ? 1 : 0);
 }
 
 void Report::setToolState(const QString &id, int state) const

@@ -18,6 +18,7 @@
 #include <array>
 #include <memory>
 #include <map>
+#include <vector>
 
 class ReportGrid;
 class ReportToolbar;
@@ -115,6 +116,9 @@ public:
     /// Undo of filter edits: the working query becomes the committed one
     /// again and the filter controls show it.
     Q_INVOKABLE virtual void RestoreQuery();
+    /// Shows the working query in the filter controls of the report's slots
+    /// (InitQuPar and undo do; so does the control after it set fields by name).
+    void showQueryInPanel();
     /// The value of grid column ColIndex in display row RowBookmark (the row's
     /// position among the rows the grid is bound to, 0 first); empty when
     /// there is no such row or column.
@@ -167,7 +171,6 @@ protected:
 private:
     void runFinished(quint64 id, const ReportRun::Outcome &outcome);
     void displayUpdate(const DisplayCounts &counts);
-    void showQuery();
     void showRunError(const ReportRun::Outcome &outcome);
     /// The run's copy of the query, with the identifiers of every slot's
     /// selection read from its directory (and kept in the working query).
@@ -184,11 +187,14 @@ private:
     std::array<FilterControl, FilterControlCount> m_controls;
     AllSettings m_settings;
     const AllSettings m_defaultSettings;
+    bool m_fitColumns = false;   // no stored column layout: the first result sizes them
     std::unique_ptr<ReportRun> m_run;
     quint64 m_runId = 0;
-    bool m_fitColumns = false;   // no stored column layout: the first result sizes them
     quint64 m_runCount = 0;
     /// Cancelled runs whose workers have not ended yet, by id.
     std::map<quint64, std::unique_ptr<ReportRun>> m_retired;
     data::RecordsetPtr m_display;
+    /// The display fields of the columns, in column order, for m_columnFieldsOf.
+    std::vector<data::Field> m_columnFields;
+    std::weak_ptr<data::Recordset> m_columnFieldsOf;
 };
