@@ -328,6 +328,8 @@ void tst_ControlCommands::shouldSetSwitchesWithoutRunning()
 {
     QFETCH(QString, tool);
     QFETCH(QString, field);
+    // The archive switch can be on only where the archive can be added.
+    SharedValues::setArchiveAvailable(true);
     Marvolt control;
     ProbeReport *probe = installProbe(control);
     click(control, tool);
