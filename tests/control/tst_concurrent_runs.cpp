@@ -3,16 +3,15 @@
 // show exactly its own deals every time.
 
 #include "../db/DemoDayBanks.h"
+#include "ControlTestSession.h"
 
 #include "Marvolt.h"
 
 #include "Report.h"
 
 #include "Clock.h"
-#include "RegistryAccess.h"
 #include "SessionContext.h"
 
-#include "DemoDatabase.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -47,18 +46,12 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        db::DemoDatabase::Options options;
-        options.out = dir.filePath(QStringLiteral("trading.db"));
-        options.deals = 3000;
-        options.seed = 5;
-        options.today = Today;
+        const QString db = dir.filePath(QStringLiteral("trading.db"));
         QString error;
-        QVERIFY2(db::DemoDatabase::build(options, nullptr, &error), qPrintable(error));
+        QVERIFY2(controltest::buildDemoDatabase(db, 3000, 5, Today, &error), qPrintable(error));
         Clock::setToday(Today);
-        RegistryAccess::instance().setPath(dir.filePath(QStringLiteral("registry.sqlite")));
-        const QString connectionString = QStringLiteral("Provider=SQLite;Data Source=") + options.out;
-        QVERIFY(SessionContext::instance().OpenSession(connectionString));
-        SessionContext::instance().setCurrentUserName(QStringLiteral("dealer"));
+        QVERIFY(controltest::startFreshUser(dir.filePath(QStringLiteral("registry.sqlite")), db));
+        const QString connectionString = QStringLiteral("Provider=SQLite;Data Source=") + db;
         const QStringList banks = reporttest::busiestBanks(connectionString, Today);
         QVERIFY(banks.size() >= 2);
 

@@ -4,6 +4,8 @@
 // copying, the detail window, and the grid's double click, space bar, row
 // change, right click and focus.
 
+#include "ControlTestSession.h"
+
 #include "Marvolt.h"
 
 #include "EventClass.h"
@@ -222,25 +224,15 @@ void tst_ControlCommands::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     m_db = m_dir.filePath(QStringLiteral("trading.db"));
-    db::DemoDatabase::Options options;
-    options.out = m_db;
-    options.deals = 3000;
-    options.seed = 5;
-    options.today = Today;
     QString error;
-    QVERIFY2(db::DemoDatabase::build(options, nullptr, &error), qPrintable(error));
+    QVERIFY2(controltest::buildDemoDatabase(m_db, 3000, 5, Today, &error), qPrintable(error));
     Clock::setToday(Today);
 }
 
 void tst_ControlCommands::init()
 {
-    RegistryAccess::instance().setPath(m_dir.filePath(QStringLiteral("registry-%1.sqlite").arg(++m_registryCount)));
-    SharedValues::reset();
-    MessageService::instance().clearMessages();
-    SessionContext::resetInstance();
-    SessionContext::instance().OpenSession(QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(m_db));
-    SessionContext::instance().setCurrentUserName(QStringLiteral("tester"));
-    QVERIFY(SessionContext::instance().isOpen());
+    QVERIFY(controltest::startFreshUser(
+        m_dir.filePath(QStringLiteral("registry-%1.sqlite").arg(++m_registryCount)), m_db));
 }
 
 void tst_ControlCommands::cleanup()

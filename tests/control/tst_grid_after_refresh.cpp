@@ -3,6 +3,8 @@
 // groups open by themselves, what a group row counts, and how wide the first
 // run makes the columns.
 
+#include "ControlTestSession.h"
+
 #include "Marvolt.h"
 
 #include "Report.h"
@@ -90,25 +92,15 @@ void tst_GridAfterRefresh::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     m_db = m_dir.filePath(QStringLiteral("trading.db"));
-    db::DemoDatabase::Options options;
-    options.out = m_db;
-    options.deals = 3000;
-    options.seed = 1;
-    options.today = Today;
     QString error;
-    QVERIFY2(db::DemoDatabase::build(options, nullptr, &error), qPrintable(error));
+    QVERIFY2(controltest::buildDemoDatabase(m_db, 3000, 1, Today, &error), qPrintable(error));
     Clock::setToday(Today);
 }
 
 void tst_GridAfterRefresh::init()
 {
-    RegistryAccess::instance().setPath(m_dir.filePath(QStringLiteral("registry-%1.sqlite").arg(++m_registryCount)));
-    SharedValues::reset();
-    MessageService::instance().clearMessages();
-    SessionContext::resetInstance();
-    SessionContext::instance().OpenSession(QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(m_db));
-    SessionContext::instance().setCurrentUserName(QStringLiteral("tester"));
-    QVERIFY(SessionContext::instance().isOpen());
+    QVERIFY(controltest::startFreshUser(
+        m_dir.filePath(QStringLiteral("registry-%1.sqlite").arg(++m_registryCount)), m_db));
 }
 
 void tst_GridAfterRefresh::cleanup()
