@@ -280,6 +280,40 @@ private Q_SLOTS:
         QCOMPARE(report.committedQuery().Bank, QStringList{"All"});
     }
 
+    void clientFilterRestrictsToTheEntriesChecked_data()
+    {
+        QTest::addColumn<QStringList>("client");
+        QTest::addColumn<QString>("tickets");
+        QTest::newRow("all") << QStringList{"All"} << "51 52";
+        QTest::newRow("client-only") << QStringList{"Client"} << "52";
+        QTest::newRow("non-client-only") << QStringList{"Non Client"} << "51";
+        QTest::newRow("both-checked-restrict-nothing") << QStringList{"Client", "Non Client"} << "51 52";
+    }
+    void clientFilterRestrictsToTheEntriesChecked()
+    {
+        QFETCH(QStringList, client);
+        QFETCH(QString, tickets);
+        reporttest::Fixture db;
+        reporttest::Deal house;
+        house.ticket = 51;
+        reporttest::Deal customer;
+        customer.ticket = 52;
+        customer.client = 2;
+        QVERIFY2(db.ok() && db.add(house) && db.add(customer), db.error());
+        QVERIFY(SessionContext::instance().OpenSession(db.connectionString()));
+        Host host;
+        OpenPosition report;
+        host.wire(report);
+        QVERIFY(report.setQueryField(QStringLiteral("Client"), client));
+        QVERIFY(host.run(report));
+        QStringList shown;
+        for (const QString &row : displayRows(report)) {
+            if (row.endsWith(QLatin1String("False")))
+                shown.append(row.section(u'|', 0, 0));
+        }
+        QCOMPARE(shown.join(u' '), tickets);
+    }
+
     void aLockedDatabaseFailsTheRunOnceWithinTheBusyTimeout()
     {
         reporttest::Fixture db;
