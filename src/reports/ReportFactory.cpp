@@ -5,7 +5,17 @@
 
 #include <QMetaEnum>
 
+#include <algorithm>
+
 namespace ReportFactory {
+
+namespace {
+
+// The reports whose query and display are built. Each report joins the list
+// when it is; until then its class only holds its place.
+constexpr AppType AvailableReports[] = {dmOpenPosition};
+
+} // namespace
 
 std::unique_ptr<Report> createReport(int windowType)
 {
@@ -26,6 +36,12 @@ std::unique_ptr<Report> createReport(int windowType)
     case dmProfitCurrency: return std::make_unique<ProfitCurrency>();
     default: return nullptr;
     }
+}
+
+bool isReportAvailable(int windowType)
+{
+    return std::find(std::begin(AvailableReports), std::end(AvailableReports), windowType)
+           != std::end(AvailableReports);
 }
 
 std::optional<int> windowTypeFromText(const QString &text)
