@@ -4,6 +4,7 @@
 
 #include "Marvolt.h"
 #include "Report.h"
+#include "ReportFactory.h"
 
 #include "Clock.h"
 #include "MessageService.h"
@@ -12,6 +13,7 @@
 #include "TextTable.h"
 
 #include "Grid.h"
+#include "Connection.h"
 #include "Recordset.h"
 
 #include <QCoreApplication>
@@ -68,6 +70,11 @@ int ReportRunner::run()
         Clock::setToday(m_options.today);
     if (!m_options.settingsFile.isEmpty())
         RegistryAccess::instance().setPath(m_options.settingsFile);
+    // A report class that is still a shell has no query: its refresh would end
+    // at once with nothing to print, which a script would take for an empty
+    // result. A value with no report class at all is a bad argument, below.
+    if (!ReportFactory::isReportAvailable(m_options.windowType) && ReportFactory::createReport(m_options.windowType))
+        return fail(1, QStringLiteral("report %1 is not available").arg(m_options.windowType));
     if (!openSession())
         return 1;
 
@@ -99,15 +106,46 @@ int ReportRunner::run()
 
 bool ReportRunner::openSession()
 {
-    // SQLite would create a missing file: a mistyped name must not give an
-    // empty database and an empty report.
+    // SQLite would create a missing file and takes an empty one for an empty
+    // database: a mistyped name must not give an empty report, nor a lookup
+    // warning for every missing table before the reason.
     const QFileInfo file(m_options.database);
-    if (!file.exists() || !file.isFile()) {
-        fail(1, QStringLiteral("database not found: %1").arg(m_options.database));
+    QString problem;
+    if (!file.exists())
+        problem = QStringLiteral("database not found: %1");
+    else if (file.isDir())
+        problem = QStringLiteral("%1 is a directory, not a trading database");
+    else if (!file.isFile())
+        problem = QStringLiteral("%1 is not a regular file, not a trading database");
+    else if (file.size() == 0)
+        problem = QStringLiteral("%1 is empty, not a trading database");
+    if (!problem.isEmpty()) {
+        fail(1, problem.arg(m_options.database));
         return false;
     }
+    // A file that is no database, or another program's database, is found on
+    // a read-only connection of our own first: the session would add a
+    // warning of its own before the reason, and a database without the
+    // procedure catalog, through which every lookup, filter and report goes,
+    // would give one warning per lookup before the query failed.
+    const QString connection = connectionString(file.absoluteFilePath());
+    {
+        data::Connection probe;
+        probe.setMode(data::adModeRead);
+        if (!probe.Open(connection)) {
+            const data::ErrorPtr error = probe.lastError();
+            fail(1, QStringLiteral("cannot open the database %1: %2")
+                        .arg(m_options.database, error ? error->Description : QStringLiteral("unknown error")));
+            return false;
+        }
+        if (!probe.Execute(QStringLiteral("SELECT 1 FROM sys_procedures WHERE 1 = 0")) && probe.lastError()) {
+            fail(1, QStringLiteral("cannot use %1 as a trading database: %2")
+                        .arg(m_options.database, probe.lastError()->Description));
+            return false;
+        }
+    }
     SessionContext &session = SessionContext::instance();
-    if (!session.OpenSession(connectionString(file.absoluteFilePath()))) {
+    if (!session.OpenSession(connection)) {
         const data::ErrorPtr error = session.lastError();
         fail(1, QStringLiteral("cannot open the database %1: %2")
                     .arg(m_options.database, error ? error->Description : QStringLiteral("unknown error")));

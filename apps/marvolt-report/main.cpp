@@ -4,9 +4,13 @@
 #include "RunnerOptions.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLoggingCategory>
+#include <QTemporaryDir>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -19,6 +23,26 @@ void chooseOffscreenWhenHeadless()
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
+/// Qt expects the session's private runtime folder in XDG_RUNTIME_DIR. Where
+/// none is set (cron, containers, ssh commands, CI) it says so on standard
+/// error at every start, where scripts read the reason of a failure, and
+/// falls back to a folder shared by every run of the user. A run uses no
+/// service of a desktop session, so a private folder of its own, removed at
+/// exit, is all it needs; a folder the session gives is kept. Giving Qt the
+/// folder, rather than filtering its message, leaves every other warning as
+/// it is.
+std::unique_ptr<QTemporaryDir> provideRuntimeDir()
+{
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return nullptr;
+    // mkdtemp creates it 0700, the mode Qt requires of a runtime folder.
+    auto dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/marvolt-report-XXXXXX"));
+    if (!dir->isValid())
+        return nullptr;   // Qt warns and falls back to its own folder
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir->path()));
+    return dir;
+}
+
 void printLine(FILE *stream, const QString &text)
 {
     std::fprintf(stream, "%s\n", text.toLocal8Bit().constData());
@@ -29,6 +53,7 @@ void printLine(FILE *stream, const QString &text)
 int main(int argc, char *argv[])
 {
     chooseOffscreenWhenHeadless();
+    const std::unique_ptr<QTemporaryDir> runtimeDir = provideRuntimeDir();   // outlives the application
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("marvolt-report"));
     QApplication::setStyle(QStringLiteral("Fusion"));

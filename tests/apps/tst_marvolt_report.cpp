@@ -6,6 +6,7 @@
 #include "Connection.h"
 #include "Recordset.h"
 
+#include <QDir>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -124,6 +125,8 @@ class tst_MarvoltReport : public QObject
 private Q_SLOTS:
     void initTestCase();
 
+    void normalRunWritesNothingToStandardError();
+    void realWarningsStillReachStandardError();
     void summaryRowsMatchIndependentSql_data();
     void summaryRowsMatchIndependentSql();
     void gridShowsPairGroupsWithCaptions();
@@ -135,10 +138,13 @@ private Q_SLOTS:
 
 private:
     QStringList baseArguments() const;
+    RunResult runReport(const QStringList &arguments) const;
     QHash<qint64, PairExpectation> expectedPairs(const QString &day, const QString &dealTypes);
 
     QTemporaryDir m_dir;
     QString m_db;
+    QString m_tempDir;   // the runner's TMPDIR
+    QProcessEnvironment m_environment;
     int m_settingsCount = 0;
 };
 
@@ -150,6 +156,33 @@ void tst_MarvoltReport::initTestCase()
                                        {QStringLiteral("--out"), m_db, QStringLiteral("--deals"), QStringLiteral("8000"),
                                         QStringLiteral("--seed"), QStringLiteral("5"), QStringLiteral("--today"), Today});
     QVERIFY2(built.exitCode == 0, qPrintable(built.err));
+
+    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("empty-folder")));
+    QFile empty(m_dir.filePath(QStringLiteral("empty.db")));
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    QFile text(m_dir.filePath(QStringLiteral("notes.db")));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write(QByteArray(4096, 'x'));
+    text.close();
+    data::Connection other;
+    QVERIFY(other.Open(QStringLiteral("Provider=SQLite;Data Source=\"%1\";Create=True")
+                           .arg(m_dir.filePath(QStringLiteral("other.db")))));
+    other.Execute(QStringLiteral("CREATE TABLE Notes (Text TEXT)"));
+    QVERIFY(!other.lastError());
+    other.Close();
+
+    // As under cron, in a container or over ssh: no session runtime folder.
+    m_tempDir = m_dir.filePath(QStringLiteral("tmp"));
+    QVERIFY(QDir().mkpath(m_tempDir));
+    m_environment = QProcessEnvironment::systemEnvironment();
+    m_environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    m_environment.insert(QStringLiteral("TMPDIR"), m_tempDir);
+}
+
+RunResult tst_MarvoltReport::runReport(const QStringList &arguments) const
+{
+    return runProgram(QStringLiteral(MARVOLT_REPORT_EXE), arguments, m_environment);
 }
 
 QStringList tst_MarvoltReport::baseArguments() const
@@ -213,6 +246,37 @@ QHash<qint64, PairExpectation> tst_MarvoltReport::expectedPairs(const QString &d
     return pairs;
 }
 
+void tst_MarvoltReport::normalRunWritesNothingToStandardError()
+{
+    QStringList arguments = baseArguments();
+    arguments << QStringLiteral("--format") << QStringLiteral("grid");
+    const RunResult run = runReport(arguments);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(!run.out.isEmpty());
+    QCOMPARE(run.err, QString());
+    // Whatever folder the run used for itself is gone.
+    QCOMPARE(QDir(m_tempDir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+}
+
+void tst_MarvoltReport::realWarningsStillReachStandardError()
+{
+    // A settings store of a layout the store cannot use is set aside with a
+    // warning; the report still runs.
+    QStringList arguments = baseArguments();
+    const QString settings = arguments.at(arguments.indexOf(QStringLiteral("--settings")) + 1);
+    data::Connection connection;
+    QVERIFY(connection.Open(QStringLiteral("Provider=SQLite;Data Source=\"%1\";Create=True").arg(settings)));
+    connection.Execute(QStringLiteral("CREATE TABLE registry_values (key TEXT, name TEXT, value)"));
+    QVERIFY(!connection.lastError());
+    connection.Close();
+
+    const RunResult run = runReport(arguments);
+    QCOMPARE(run.exitCode, 0);
+    const QStringList lines = run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().contains(QStringLiteral("was unreadable")), qPrintable(run.err));
+}
+
 void tst_MarvoltReport::summaryRowsMatchIndependentSql_data()
 {
     QTest::addColumn<QString>("day");
@@ -243,7 +307,7 @@ void tst_MarvoltReport::summaryRowsMatchIndependentSql()
     for (const QString &set : sets)
         arguments << QStringLiteral("--set") << set;
     arguments << QStringLiteral("--format") << QStringLiteral("csv");
-    const RunResult run = runProgram(QStringLiteral(MARVOLT_REPORT_EXE), arguments);
+    const RunResult run = runReport(arguments);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
 
     const QList<QStringList> rows = parseCsv(run.out);
@@ -317,7 +381,7 @@ void tst_MarvoltReport::gridShowsPairGroupsWithCaptions()
     QStringList arguments = baseArguments();
     arguments << QStringLiteral("--set") << QStringLiteral("EndDate=All") << QStringLiteral("--view")
               << QStringLiteral("summary") << QStringLiteral("--format") << QStringLiteral("grid");
-    const RunResult run = runProgram(QStringLiteral(MARVOLT_REPORT_EXE), arguments);
+    const RunResult run = runReport(arguments);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QVERIFY(lines.size() > 2);
@@ -337,7 +401,7 @@ void tst_MarvoltReport::screenshotIsTheWholeControl()
     QStringList arguments = baseArguments();
     arguments << QStringLiteral("--screenshot") << png << QStringLiteral("--out")
               << m_dir.filePath(QStringLiteral("screenshot.csv"));
-    const RunResult run = runProgram(QStringLiteral(MARVOLT_REPORT_EXE), arguments);
+    const RunResult run = runReport(arguments);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     const QImage image(png);
     QCOMPARE(image.size(), QSize(1280, 800));
@@ -358,7 +422,7 @@ void tst_MarvoltReport::queryErrorIsOneLineWithTheMessage()
 
     QStringList arguments = baseArguments();
     arguments[1] = broken;
-    const RunResult run = runProgram(QStringLiteral(MARVOLT_REPORT_EXE), arguments);
+    const RunResult run = runReport(arguments);
     QCOMPARE(run.exitCode, 1);
     const QStringList lines = run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QVERIFY(!lines.isEmpty());
@@ -375,6 +439,16 @@ void tst_MarvoltReport::badInputGivesOneLineReason_data()
     QTest::newRow("no-database-option") << QStringList{QStringLiteral("-db")} << 2 << "--db FILE is required";
     QTest::newRow("missing-database-file") << QStringList{QStringLiteral("--db"), QStringLiteral("/nonexistent/x.db")}
                                            << 1 << "database not found";
+    QTest::newRow("empty-database-file") << QStringList{QStringLiteral("--db"), m_dir.filePath(QStringLiteral("empty.db"))}
+                                         << 1 << "empty.db is empty, not a trading database";
+    QTest::newRow("database-is-a-folder")
+        << QStringList{QStringLiteral("--db"), m_dir.filePath(QStringLiteral("empty-folder"))} << 1
+        << "empty-folder is a directory";
+    QTest::newRow("file-that-is-no-database") << QStringList{QStringLiteral("--db"), m_dir.filePath(QStringLiteral("notes.db"))}
+                                              << 1 << "cannot open the database";
+    QTest::newRow("database-of-another-program")
+        << QStringList{QStringLiteral("--db"), m_dir.filePath(QStringLiteral("other.db"))} << 1
+        << "other.db as a trading database: no such table: sys_procedures";
     QTest::newRow("unknown-option") << QStringList{QStringLiteral("--colour"), QStringLiteral("red")} << 2
                                     << "unknown option";
     QTest::newRow("option-without-value") << QStringList{QStringLiteral("--format")} << 2 << "needs a value";
@@ -382,6 +456,8 @@ void tst_MarvoltReport::badInputGivesOneLineReason_data()
                                << "not a date";
     QTest::newRow("report-without-class") << QStringList{QStringLiteral("--report"), QStringLiteral("6")} << 2
                                           << "has no report class";
+    QTest::newRow("report-not-built-yet") << QStringList{QStringLiteral("--report"), QStringLiteral("dmCashFlow")}
+                                          << 1 << "report 4 is not available";
     QTest::newRow("unknown-report-name") << QStringList{QStringLiteral("--report"), QStringLiteral("dmNothing")} << 2
                                          << "no report";
     QTest::newRow("unknown-query-field") << QStringList{QStringLiteral("--set"), QStringLiteral("Colour=Red")} << 2
@@ -403,10 +479,11 @@ void tst_MarvoltReport::badInputGivesOneLineReason()
         all = all.mid(2);
     else
         all += arguments;
-    const RunResult run = runProgram(QStringLiteral(MARVOLT_REPORT_EXE), all);
+    const RunResult run = runReport(all);
     QCOMPARE(run.exitCode, exitCode);
+    // The reason alone: nothing before it for a script to read instead.
     const QStringList lines = run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QVERIFY(!lines.isEmpty());
+    QVERIFY2(lines.size() == 1, qPrintable(run.err));
     QVERIFY2(lines.last().startsWith(QStringLiteral("marvolt-report: ")) && lines.last().contains(reason),
              qPrintable(run.err));
     QVERIFY(run.out.isEmpty());
