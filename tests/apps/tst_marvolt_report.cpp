@@ -3,6 +3,8 @@
 // computation over Tickets, the grid and screenshot outputs, and the exit
 // status and one-line reason of every failure.
 
+#include "ProgramRun.h"
+
 #include "Connection.h"
 #include "Recordset.h"
 
@@ -16,31 +18,8 @@ namespace {
 
 const QString Today = QStringLiteral("2026-12-04");
 
-struct RunResult
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-RunResult runProgram(const QString &program, const QStringList &arguments,
-                     const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    RunResult result;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        result.err = QStringLiteral("timed out");
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
+using apptest::RunResult;
+using apptest::runProgram;
 
 /// A money text of the CSV ("-2536692.66", "10000000") in ten-thousandths, exactly.
 bool currencyUnits(const QString &text, qint64 *units)

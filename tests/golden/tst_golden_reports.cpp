@@ -5,6 +5,8 @@
 // open position files of the unfiltered days are checked in turn against
 // figures this test recomputes from Tickets with SQL of its own.
 
+#include "../apps/ProgramRun.h"
+
 #include "Command.h"
 #include "Connection.h"
 #include "Recordset.h"
@@ -29,12 +31,7 @@ const QString Deals = QStringLiteral("2500");
 const QString Seed = QStringLiteral("6");
 const QString User = QStringLiteral("golden");
 
-struct RunResult
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using apptest::RunResult;
 
 RunResult runProgram(const QString &program, const QStringList &arguments)
 {
@@ -42,20 +39,7 @@ RunResult runProgram(const QString &program, const QStringList &arguments)
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    RunResult result;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        result.err = QStringLiteral("timed out");
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    return apptest::runProgram(program, arguments, environment);
 }
 
 QString readText(const QString &path)
