@@ -118,6 +118,11 @@ void ReportLogic::setParameters(data::Command &command, const RunQuery &run) con
         archive->setValue(run.switches.value(QStringLiteral("WithArchive")).toBool());
 }
 
+QString ReportLogic::detailCaption(data::Recordset &) const
+{
+    return {};
+}
+
 DisplayCounts ReportLogic::buildDisplay(data::Recordset &, data::Recordset &) const
 {
     return {};

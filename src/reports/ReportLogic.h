@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AllSettings.h"
 #include "FilterControl.h"
 #include "FilterSlot.h"
 #include "QueryValues.h"
@@ -10,6 +11,7 @@
 #include <QVariantMap>
 
 #include <array>
+#include <optional>
 #include <span>
 
 class FilterStore;
@@ -60,6 +62,11 @@ public:
     virtual int owner() const = 0;
     virtual std::span<const FilterSlot> filterSlots() const { return {}; }
     virtual DisplayLayout layout() const { return {}; }
+    /// What the detail window lists for this report's rows; nullopt for a
+    /// report without a detail window.
+    virtual std::optional<DetailView> detailView() const { return std::nullopt; }
+    /// The detail window's title for the display row `display` stands on.
+    virtual QString detailCaption(data::Recordset &display) const;
 
     // ---- worker --------------------------------------------------------------------
     /// The date bounds, then every slot's selection; stops at the first

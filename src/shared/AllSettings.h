@@ -18,6 +18,15 @@ enum AlignQEnum : int {
     drRight = 4,
 };
 
+/// What the detail window lists for a report's row: the deals of a currency,
+/// of a currency pair, every deal field, or deposits only.
+enum DetailView : int {
+    dvSingleCurrency = 0,
+    dvCurrencyPair = 1,
+    dvNewDetail = 2,
+    dvDepoOnly = 3,
+};
+
 /// A report's view settings, as the host and the report exchange them and as
 /// they are kept per report in the settings store. The member initialisers are
 /// the first-run defaults: everything shown, panel at the top.
