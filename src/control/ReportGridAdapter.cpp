@@ -93,6 +93,30 @@ void ReportGridAdapter::setItemCount(int rows)
         m_grid->setItemCount(rows);
 }
 
+int ReportGridAdapter::currentDisplayRow() const
+{
+    // The grid's bookmarks are the display rows it was bound to.
+    return m_grid ? m_grid->currentBookmark() : -1;
+}
+
+bool ReportGridAdapter::currentIsGroupRow() const
+{
+    return m_grid && m_grid->IsGroupItem();
+}
+
+QString ReportGridAdapter::currentGroupCaption() const
+{
+    if (!m_grid || !m_grid->IsGroupItem())
+        return {};
+    const widgets::GridModel *model = m_grid->gridModel();
+    const QModelIndex group = m_grid->currentIndex();
+    const int level = group.data(widgets::GridModel::GroupLevelRole).toInt();
+    const QVector<widgets::GridModel::SortKey> groups = model->groups();
+    if (level < 0 || level >= groups.size())
+        return {};
+    return model->displayText(group.data(widgets::GridModel::RawValueRole), groups.at(level).column);
+}
+
 void ReportToolbarAdapter::setToolEnabled(const QString &id, bool enabled)
 {
     if (widgets::Tool *tool = m_toolbar ? m_toolbar->Tools(id) : nullptr)
@@ -103,4 +127,10 @@ void ReportToolbarAdapter::setToolState(const QString &id, int state)
 {
     if (widgets::Tool *tool = m_toolbar ? m_toolbar->Tools(id) : nullptr)
         tool->setState(state);
+}
+
+int ReportToolbarAdapter::toolState(const QString &id) const
+{
+    const widgets::Tool *tool = m_toolbar ? m_toolbar->Tools(id) : nullptr;
+    return tool ? tool->State() : 0;
 }

@@ -30,6 +30,9 @@ public:
     void setUncountedRows(const QString &columnKey, const QVariant &value) override;
     void fitColumnsToContents() override;
     void setItemCount(int rows) override;
+    int currentDisplayRow() const override;
+    bool currentIsGroupRow() const override;
+    QString currentGroupCaption() const override;
 
 private:
     QPointer<widgets::Grid> m_grid;
@@ -43,6 +46,7 @@ public:
 
     void setToolEnabled(const QString &id, bool enabled) override;
     void setToolState(const QString &id, int state) override;
+    int toolState(const QString &id) const override;
 
 private:
     QPointer<widgets::ToolBar> m_toolbar;

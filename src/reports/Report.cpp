@@ -77,6 +77,14 @@ void joinLegend(QueryValues &q, const QueryValues &before)
         q.KeyArray = q.Category;
 }
 
+/// Criteria that no row meets, on any recordset with at least one field:
+/// what the detail window shows for a group row or a row without deals.
+QString noRowsCriteria(data::Recordset &rs)
+{
+    const QString field = QLatin1Char('[') + rs.Fields(0).Name() + QLatin1Char(']');
+    return field + QStringLiteral(" IS NULL AND ") + field + QStringLiteral(" IS NOT NULL");
+}
+
 QStringList itemTexts(std::span<const char *const> items)
 {
     QStringList texts;
@@ -374,6 +382,7 @@ void Report::StartAnalyser()
     if (m_logic.procedure().isEmpty()) {
         // A report without a query of its own shows an empty grid.
         MainRecordset.reset();
+        DetRecordset.reset();
         m_display.reset();
         displayUpdate({});
         if (m_util)
@@ -403,12 +412,15 @@ void Report::runFinished(quint64 id, const ReportRun::Outcome &outcome)
 void Report::AsConnect_ExecuteComplete(const ReportRun::Outcome &outcome)
 {
     MainRecordset = outcome.result;
+    DetRecordset = MainRecordset && m_logic.detailView() ? MainRecordset->Clone() : nullptr;
     m_display = outcome.display;
     if (outcome.error)
         showRunError(outcome);
     displayUpdate(outcome.counts);
     if (m_util)
         m_util->RaiseUnActiv();
+    // An open detail window lists the deals of the new result.
+    RowChange();
 }
 
 void Report::showRunError(const ReportRun::Outcome &outcome)
@@ -562,8 +574,48 @@ void Report::readRow(int row, QVector<QVariant> &values)
 }
 
 void Report::UnboundChangeData(QVector<QVariant> &) {}
-void Report::RowChange() {}
-void Report::Table_DblClick() {}
+
+int Report::CurrentDet() const
+{
+    const std::optional<DetailView> view = m_logic.detailView();
+    return view ? int(*view) : -1;
+}
+
+void Report::RowChange()
+{
+    if (!m_logic.detailView() || !Main_Menu || !Main_Table
+        || Main_Menu->toolState(QStringLiteral("ID_DetailWIndow")) != 1)
+        return;
+    QString caption;
+    QString criteria;
+    if (Main_Table->currentIsGroupRow()) {
+        caption = Main_Table->currentGroupCaption();
+    } else {
+        const int row = Main_Table->currentDisplayRow();
+        if (row >= 0 && m_display && m_display->setAbsolutePosition(qint64(row) + 1)) {
+            criteria = m_display->Fields(QStringLiteral("CurrentFilter")).value().toString().trimmed();
+            caption = m_logic.detailCaption(*m_display);
+        }
+    }
+    if (DetRecordset && DetRecordset->State() == data::adStateOpen && DetRecordset->Fields().Count() > 0) {
+        // An empty filter would list every deal of the result: a row that
+        // names no deals lists none. A refused filter lists none as well,
+        // quietly: the user moves on to the next row, not through a message
+        // box at every step.
+        if (criteria.isEmpty() || !DetRecordset->setFilter(criteria)) {
+            if (!criteria.isEmpty())
+                qCWarning(lcReport).noquote() << App_Name << ": the deals of the row cannot be chosen:" << criteria;
+            (void)DetRecordset->setFilter(noRowsCriteria(*DetRecordset));
+        }
+    }
+    if (m_util)
+        m_util->RaiseDetCaption(caption);
+}
+
+void Report::Table_DblClick()
+{
+    RowChange();
+}
 
 // ---- helpers --------------------------------------------------------------------------------
 

@@ -58,6 +58,7 @@ class Report : public QObject
     Q_PROPERTY(int NumTable MEMBER NumTable)
     Q_PROPERTY(int NumDeal MEMBER NumDeal)
     Q_PROPERTY(bool WithArchive READ withArchive WRITE setWithArchive)
+    Q_PROPERTY(int CurrentDet READ CurrentDet)
 
 public:
     ~Report() override;
@@ -69,6 +70,11 @@ public:
     /// The result of the last query, detached from its connection; null when
     /// there is none.
     data::RecordsetPtr MainRecordset;
+    /// The deals the detail window lists: for a report whose logic has a
+    /// detail view, a clone of MainRecordset (the same rows, a filter of its
+    /// own) that RowChange filters to the current row; null otherwise and
+    /// while there is no result.
+    data::RecordsetPtr DetRecordset;
     int NumTable = 0;   ///< groups shown, as reported with RaiseReselect
     int NumDeal = 0;    ///< deals shown
     /// Whether the archive is added to the current deals (tool "ID_WithArchive");
@@ -78,6 +84,9 @@ public:
     /// Sets the switch and the tool's check mark; stays off while the
     /// archive is not available (SharedValues::ArchiveAvailable).
     void setWithArchive(bool on);
+    /// What the detail window shows (a DetailView value, from the logic);
+    /// -1 for a report without a detail window.
+    int CurrentDet() const;
 
     // ---- the query -----------------------------------------------------------
     const QueryValues &query() const { return m_query; }
@@ -126,7 +135,14 @@ public:
     /// Lets the report change the values of the current display row (one per
     /// grid column) before the grid shows them.
     virtual void UnboundChangeData(QVector<QVariant> &Values);
+    /// For a report with a detail view, while the tool "ID_DetailWIndow" is
+    /// checked: filters DetRecordset to the deals of the grid's current row
+    /// (its "CurrentFilter"; nothing on a group row, on a row without a
+    /// filter or when the filter is refused) and raises RaiseDetCaption with
+    /// the row's title (the group's caption on a group row). Does nothing
+    /// for other reports.
     Q_INVOKABLE virtual void RowChange();
+    /// As RowChange: a double click updates an open detail window.
     Q_INVOKABLE virtual void Table_DblClick();
     /// One record of the filter-slot table. An index outside 0..17 is an
     /// error: the getter returns an empty record, the setter does nothing, and

@@ -41,4 +41,16 @@ public:
     virtual void fitColumnsToContents() = 0;
     /// How many display rows the grid reads (0 empties it).
     virtual void setItemCount(int rows) = 0;
+
+    // The current row, for the detail window that follows it. A grid that
+    // does not tell answers "no current row".
+    /// The display row the current data row shows (its position among the
+    /// rows the grid is bound to, 0 first); -1 on a group row or without a
+    /// current row.
+    virtual int currentDisplayRow() const { return -1; }
+    /// Whether the current row is a group row.
+    virtual bool currentIsGroupRow() const { return false; }
+    /// What the current group row shows for its group value (the value-list
+    /// text, without the count); empty on a data row.
+    virtual QString currentGroupCaption() const { return {}; }
 };
