@@ -18,6 +18,7 @@
 #include "SharedValues.h"
 #include "TextTable.h"
 
+#include "DetailWindow.h"
 #include "TcidDialog.h"
 
 #include "BusyIndicator.h"
@@ -57,6 +58,7 @@ Marvolt::Marvolt(QWidget *parent)
     connect(&m_timer, &QTimer::timeout, this, &Marvolt::timerTick);
 
     m_libraryDirectory = QCoreApplication::applicationDirPath();
+    m_detailFactory = [](QWidget *parent) -> QWidget * { return new frmDetails(parent); };
 
     m_mainMenu = new widgets::ToolBar(this);
     m_mainMenu->setObjectName(QStringLiteral("MainMenu"));
@@ -106,6 +108,9 @@ Marvolt::~Marvolt()
     // references: release it before the widgets go.
     m_timer.stop();
     m_panelEvents.reset();
+    // The detail window belongs to the host's window, not to the control:
+    // it goes now, while it can still save its layout.
+    closeDetailWindow();
     m_report.reset();
     m_currentActiv.reset();
 }
@@ -594,6 +599,7 @@ void Marvolt::releaseReport()
     endRunningQuery();
     // The detail window shows the deals of this report: it goes with it.
     closeDetailWindow();
+    setToolState(QStringLiteral("ID_DetailWIndow"), 0);
     m_report.reset();
     m_currentActiv.reset();
 }

@@ -180,8 +180,9 @@ public:
     /// Makes the detail window for the tool "ID_DetailWIndow". The window is
     /// driven by name: DetailActivate(QObject *report, QWidget *parent, int
     /// current) and ChangeCaption(QString) are invoked on it, and its signal
-    /// OnUnload() tells that the user closed it. Without a factory the tool
-    /// opens nothing.
+    /// OnUnload() tells that the user closed it. The control starts with a
+    /// factory that makes frmDetails; without a factory (an empty one set)
+    /// the tool opens nothing.
     using DetailWindowFactory = std::function<QWidget *(QWidget *parent)>;
     void setDetailWindowFactory(DetailWindowFactory factory) { m_detailFactory = std::move(factory); }
     /// The open detail window; null when there is none.

@@ -1,0 +1,142 @@
+// The detail window over a demo trading database, for the reports that have
+// one: on every data row the window lists the deals the row counts (a deal
+// with two legs there lists both legs and counts once), and on every group
+// row none.
+
+#include "ControlTestSession.h"
+
+#include "Marvolt.h"
+
+#include "DetailWindow.h"
+#include "Report.h"
+#include "ReportFactory.h"
+
+#include "Clock.h"
+#include "SessionContext.h"
+
+#include "Grid.h"
+#include "GridModel.h"
+#include "Tool.h"
+#include "ToolBar.h"
+
+#include <QSet>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QDate Today(2026, 12, 4);
+
+bool runAndWait(Marvolt &control)
+{
+    QSignalSpy ended(&control, &Marvolt::UnActivProgress);
+    control.RefreshData();
+    return !ended.isEmpty() || ended.wait(30000);
+}
+
+} // namespace
+
+class tst_DetailWindowDemo : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanup();
+    void listsTheDealsEachRowCounts_data();
+    void listsTheDealsEachRowCounts();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_db;
+    int m_registryCount = 0;
+};
+
+void tst_DetailWindowDemo::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_db = m_dir.filePath(QStringLiteral("trading.db"));
+    QString error;
+    QVERIFY2(controltest::buildDemoDatabase(m_db, 3000, 7, Today, &error), qPrintable(error));
+    Clock::setToday(Today);
+}
+
+void tst_DetailWindowDemo::cleanup()
+{
+    SessionContext::resetInstance();
+}
+
+void tst_DetailWindowDemo::listsTheDealsEachRowCounts_data()
+{
+    QTest::addColumn<int>("windowType");
+    QTest::newRow("forward position: a pair's day and its summary") << 1;
+    QTest::newRow("single currency: a currency's day and its summary") << 2;
+}
+
+void tst_DetailWindowDemo::listsTheDealsEachRowCounts()
+{
+    QFETCH(int, windowType);
+    if (!ReportFactory::isReportAvailable(windowType))
+        QSKIP("the report is not built yet");
+    QVERIFY(controltest::startFreshUser(
+        m_dir.filePath(QStringLiteral("registry-%1.sqlite").arg(++m_registryCount)), m_db));
+
+    Marvolt control;
+    control.resize(1000, 700);
+    control.setWindowType(windowType);
+    QVERIFY(control.report());
+    // A week of trade dates, every value date.
+    for (const auto &[field, value] : {std::pair{"Relative", "False"},
+                                       {"ValDate", "2026-11-27"},
+                                       {"EndDate", "2026-12-04"},
+                                       {"ValDate1", "All"},
+                                       {"EndDate1", "All"}}) {
+        QString error;
+        QVERIFY2(control.setQueryField(QString::fromLatin1(field), QString::fromLatin1(value), &error),
+                 qPrintable(error));
+    }
+    QVERIFY(runAndWait(control));
+    control.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&control));
+
+    widgets::Tool *tool = control.mainMenu()->Tools(QStringLiteral("ID_DetailWIndow"));
+    QVERIFY(tool->Enabled());
+    tool->action()->trigger();
+    auto *window = qobject_cast<frmDetails *>(control.detailWindow());
+    QVERIFY(window);
+
+    Report *report = control.report();
+    widgets::Grid *grid = control.mainTable();
+    grid->expandAllGroups();
+    int dataRows = 0;
+    for (int row = 0; row < grid->visibleRowCount(); ++row) {
+        grid->setRow(row);
+        QCOMPARE(grid->Row(), row);
+        if (grid->IsGroupItem()) {
+            QCOMPARE(window->mainTable()->ItemCount(), 0);
+            continue;
+        }
+        data::RecordsetPtr display = report->DisplayRecordset();
+        QVERIFY(display->setAbsolutePosition(grid->currentBookmark() + 1));
+        const qint64 deals = display->Fields(QStringLiteral("Deals")).value().toInt64();
+        const widgets::Grid *listed = window->mainTable();
+        const int tradeColumn = listed->gridModel()->columnIndex(QStringLiteral("TradeID"));
+        QVERIFY(tradeColumn >= 0);
+        QSet<qint64> trades;
+        for (int i = 0; i < listed->ItemCount(); ++i)
+            trades.insert(listed->gridModel()->index(i, tradeColumn).data(widgets::GridModel::RawValueRole).toLongLong());
+        QVERIFY2(trades.size() == deals,
+                 qPrintable(QStringLiteral("row %1 (%2): the window lists %3 deals in %4 rows, the row counts %5")
+                                .arg(row)
+                                .arg(window->windowTitle())
+                                .arg(trades.size())
+                                .arg(listed->ItemCount())
+                                .arg(deals)));
+        ++dataRows;
+    }
+    QVERIFY(dataRows > 0);
+}
+
+QTEST_MAIN(tst_DetailWindowDemo)
+#include "tst_detail_window_demo.moc"
