@@ -72,6 +72,16 @@ void ReportGridAdapter::addHighlight(const QString &name, const QString &columnK
     condition->setForeColor(foreColor);
 }
 
+void ReportGridAdapter::addNegativeHighlight(const QString &name, const QString &columnKey, quint32 foreColor)
+{
+    if (!m_grid)
+        return;
+    widgets::FormatCondition *condition =
+        m_grid->addFormatCondition(name, columnKey, widgets::FormatCondition::LessThan, 0);
+    condition->setTargetColumnKey(columnKey);
+    condition->setForeColor(foreColor);
+}
+
 void ReportGridAdapter::setUncountedRows(const QString &columnKey, const QVariant &value)
 {
     if (m_grid)

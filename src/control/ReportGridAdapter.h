@@ -27,6 +27,7 @@ public:
     ValueListSink *valueList(const QString &key) override;
     void addHighlight(const QString &name, const QString &columnKey, const QVariant &value,
                       quint32 foreColor) override;
+    void addNegativeHighlight(const QString &name, const QString &columnKey, quint32 foreColor) override;
     void setUncountedRows(const QString &columnKey, const QVariant &value) override;
     void fitColumnsToContents() override;
     void setItemCount(int rows) override;

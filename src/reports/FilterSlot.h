@@ -25,6 +25,7 @@ enum class StoreCall : quint8 {
     Categories,  ///< StoreCategoryF of the category selection
     Statuses,    ///< StoreStatusF with the status names and codes
     Pairs,       ///< StorePairF with the pair identifiers
+    Currencies,  ///< StoreCcyF with the currency identifiers
     Client,      ///< the client condition
 };
 

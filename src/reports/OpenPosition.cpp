@@ -5,9 +5,7 @@
 #include "FieldReader.h"
 #include "FilterStore.h"
 #include "NumberFormat.h"
-#include "PairList.h"
 #include "SessionContext.h"
-#include "SharedValues.h"
 #include "ValueListFillers.h"
 
 #include <array>
@@ -173,15 +171,9 @@ OpenPosition::OpenPosition(QObject *parent) : Report(QStringLiteral("Currency Pa
 
 void OpenPosition::SetUtil(EventClass *Util)
 {
-    if (data::RecordsetPtr pairs = PairList::PairRecordset()) {
-        setFilterRole(fcPairBox, "TypeData", 2);
-        setFilterRole(fcPairBox, "SArrayData", PairList::BuildPairList(*pairs));
-    }
     Report::SetUtil(Util);
     setToolEnabled(QStringLiteral("ID_ShowTicket"), false);
-    // The tool is offered where the archive can be added, and shows the switch.
-    setToolEnabled(QStringLiteral("ID_WithArchive"), SharedValues::ArchiveAvailable());
-    setWithArchive(WithArchive);
+    offerArchiveSwitch();
 }
 
 void OpenPosition::UnboundChangeData(QVector<QVariant> &Values)

@@ -7,7 +7,9 @@
 #include "Directories.h"
 #include "FieldReader.h"
 #include "MessageService.h"
+#include "PairList.h"
 #include "QueryKey.h"
+#include "RegistryAccess.h"
 #include "RegistrySettings.h"
 #include "SessionContext.h"
 #include "SharedValues.h"
@@ -15,6 +17,8 @@
 #include <QDynamicPropertyChangeEvent>
 #include <QLoggingCategory>
 #include <QMetaProperty>
+
+#include <algorithm>
 
 Q_LOGGING_CATEGORY(lcReport, "marvolt.report")
 
@@ -61,6 +65,21 @@ QVariantList idsOf(const TwoRowTable &table, const QStringList &names)
         }
     }
     return ids;
+}
+
+/// Whether a report keeps a second pair selection (Pair2): the reports whose
+/// pair box stands beside a currency box, which holds Pair.
+bool hasSecondPairList(const ReportLogic &logic)
+{
+    const auto slots = logic.filterSlots();
+    return std::any_of(slots.begin(), slots.end(),
+                       [](const FilterSlot &slot) { return slot.names == &QueryValues::Pair2; });
+}
+
+bool hasSlot(const ReportLogic &logic, int index)
+{
+    const auto slots = logic.filterSlots();
+    return std::any_of(slots.begin(), slots.end(), [index](const FilterSlot &slot) { return slot.index == index; });
 }
 
 /// The legend selection (KeyArray, the name the legend button and the
@@ -230,7 +249,13 @@ void Report::showQueryInPanel()
 
 void Report::ReadQueryPar(const QString &FilterName)
 {
-    QueryKey(App_Name, FilterName).read(&m_query);
+    const QueryKey key(App_Name, FilterName);
+    key.read(&m_query);
+    if (hasSecondPairList(m_logic))
+        m_query.Pair2 = key.readList(QueryKey::pair2Name());
+    // The setters show the switches on their tools.
+    for (const StoredSwitch &stored : m_logic.storedSwitches())
+        setProperty(stored.property, key.readBool(QString::fromLatin1(stored.valueName), false));
     if (FilterName == QueryName)
         m_committed = m_query;
     publishQuery();
@@ -242,7 +267,18 @@ void Report::WriteQueryPar(const QString &FilterName)
         m_committed = m_query;
         publishQuery();
     }
-    QueryKey(App_Name, FilterName).write(m_query);
+    const QueryKey key(App_Name, FilterName);
+    // One batch: another process reads the whole query or none of it.
+    RegistryAccess::Batch batch(RegistryAccess::instance());
+    bool written = key.write(m_query);
+    if (written && hasSecondPairList(m_logic))
+        written = key.writeList(QueryKey::pair2Name(), m_query.Pair2);
+    for (const StoredSwitch &stored : m_logic.storedSwitches()) {
+        if (written)
+            written = key.writeBool(QString::fromLatin1(stored.valueName), property(stored.property).toBool());
+    }
+    if (written)
+        batch.commit();
 }
 
 void Report::RestoreQuery()
@@ -268,6 +304,12 @@ void Report::SetUtil(EventClass *Util)
 {
     SessionContext::instance().Trace(QStringLiteral("Start Set Util"));
     m_util = Util;
+    if (hasSlot(m_logic, fcPairBox)) {
+        if (data::RecordsetPtr pairs = PairList::PairRecordset()) {
+            setFilterRole(fcPairBox, "TypeData", 2);
+            setFilterRole(fcPairBox, "SArrayData", PairList::BuildPairList(*pairs));
+        }
+    }
     const DisplayLayout layout = m_logic.layout();
     if (Main_Table && !layout.columns.empty()) {
         Main_Table->setColumns(layout);
@@ -373,6 +415,11 @@ void Report::StartAnalyser()
 {
     if (m_util)
         m_util->RaiseInitProgress(0);
+    if (!confirmRun()) {
+        if (m_util)
+            m_util->RaiseUnActiv();
+        return;
+    }
     // A run still going is replaced: cancelled at once, its worker left to end
     // on its own (the outcome it may still post is ignored).
     if (m_run) {
@@ -639,6 +686,12 @@ void Report::setWithArchive(bool on)
     // one; the tool shows the switch as it is.
     WithArchive = on && SharedValues::ArchiveAvailable();
     setToolState(QStringLiteral("ID_WithArchive"), WithArchive ? 1 : 0);
+}
+
+void Report::offerArchiveSwitch()
+{
+    setToolEnabled(QStringLiteral("ID_WithArchive"), SharedValues::ArchiveAvailable());
+    setWithArchive(WithArchive);
 }
 
 void Report::setToolState(const QString &id, int state) const

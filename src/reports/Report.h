@@ -173,12 +173,21 @@ protected:
 
     bool event(QEvent *event) override;
 
+    /// Asked by StartAnalyser once the host shows its progress, before
+    /// anything of the run starts: false ends the refresh there (RaiseUnActiv)
+    /// and leaves the result shown and any run going as they are. A report
+    /// whose query the user must confirm asks here; the others run.
+    virtual bool confirmRun() { return true; }
+
     // ---- helpers for report classes ---------------------------------------------
     /// Sets a role (a Qt property) of filter control `index`; skipped quietly
     /// when the control is missing.
     void setFilterRole(int index, const char *role, const QVariant &value) const;
     void setToolEnabled(const QString &id, bool enabled) const;
     void setToolState(const QString &id, int state) const;
+    /// Offers the tool "ID_WithArchive" where the archive can be added and
+    /// shows the switch on it (the position reports' SetUtil).
+    void offerArchiveSwitch();
     /// The index of a column of the report's layout; -1 when it has none.
     int columnIndex(const char *key) const { return m_logic.layout().columnIndex(key); }
 

@@ -33,6 +33,12 @@ public:
     /// (a Windows colour value, 0x00BBGGRR).
     virtual void addHighlight(const QString &name, const QString &columnKey, const QVariant &value,
                               quint32 foreColor) = 0;
+    /// The cells of column columnKey whose value is below zero are shown in
+    /// foreColor (not bold). A grid that cannot test values ignores it.
+    virtual void addNegativeHighlight(const QString &name, const QString &columnKey, quint32 foreColor)
+    {
+        Q_UNUSED(name) Q_UNUSED(columnKey) Q_UNUSED(foreColor)
+    }
     /// Rows whose column columnKey holds value (summary rows) are not
     /// counted in the number a group row shows.
     virtual void setUncountedRows(const QString &columnKey, const QVariant &value) = 0;

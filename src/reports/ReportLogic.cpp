@@ -53,9 +53,14 @@ bool ReportLogic::storeSelections(FilterStore &store, const RunQuery &run) const
     if (!storeDates(store, run))
         return false;
     for (const FilterSlot &slot : filterSlots()) {
-        if (!storeSlot(store, slot, run))
+        if (appliesSlot(slot, run) && !storeSlot(store, slot, run))
             return false;
     }
+    return true;
+}
+
+bool ReportLogic::appliesSlot(const FilterSlot &, const RunQuery &) const
+{
     return true;
 }
 
@@ -101,6 +106,8 @@ bool ReportLogic::storeSlot(FilterStore &store, const FilterSlot &slot, const Ru
     }
     case StoreCall::Pairs:
         return ids.isEmpty() || store.StorePairF(ids);
+    case StoreCall::Currencies:
+        return ids.isEmpty() || store.StoreCcyF(ids);
     case StoreCall::Client:
         return store.StoreCondition(clientCondition(names), 5);
     }
@@ -126,4 +133,9 @@ QString ReportLogic::detailCaption(data::Recordset &) const
 DisplayCounts ReportLogic::buildDisplay(data::Recordset &, data::Recordset &) const
 {
     return {};
+}
+
+DisplayCounts ReportLogic::buildRunDisplay(data::Recordset &result, data::Recordset &display, const RunQuery &) const
+{
+    return buildDisplay(result, display);
 }

@@ -41,6 +41,15 @@ struct DisplayCounts
     int deals = 0;
 };
 
+/// A report switch kept with the query in the settings store: its value name
+/// there ("With Recalc", a boolean) and the report's Qt property, whose
+/// setter keeps the switch's tool in step.
+struct StoredSwitch
+{
+    const char *valueName;
+    const char *property;
+};
+
 /// What a report class declares and computes, apart from the report object
 /// and from any widget: its procedure and owner number, the filter slots it
 /// uses, its display fields and columns, how its selections reach the server
@@ -62,6 +71,8 @@ public:
     virtual int owner() const = 0;
     virtual std::span<const FilterSlot> filterSlots() const { return {}; }
     virtual DisplayLayout layout() const { return {}; }
+    /// The switches saved and read with the query.
+    virtual std::span<const StoredSwitch> storedSwitches() const { return {}; }
     /// What the detail window lists for this report's rows; nullopt for a
     /// report without a detail window.
     virtual std::optional<DetailView> detailView() const { return std::nullopt; }
@@ -72,6 +83,10 @@ public:
     /// The date bounds, then every slot's selection; stops at the first
     /// failing call (the store keeps its reason).
     bool storeSelections(FilterStore &store, const RunQuery &run) const;
+    /// Whether a slot's selection goes to the server on this run; a report
+    /// whose switch sets some selections aside (a recalculated position
+    /// counts every currency) says no for those. Every slot by default.
+    virtual bool appliesSlot(const FilterSlot &slot, const RunQuery &run) const;
     /// Stores the report's date bounds (each report has its own rule).
     virtual bool storeDates(FilterStore &store, const RunQuery &run) const;
     /// Sets the procedure's parameters: "@UserName", "@DateReport" and, where
@@ -80,6 +95,10 @@ public:
     /// Fills the display recordset (opened with the declared fields) from
     /// the procedure's first result set, positioned on its first row.
     virtual DisplayCounts buildDisplay(data::Recordset &result, data::Recordset &display) const;
+    /// The display build of one run, for a report whose rows depend on the
+    /// run's switches as well; buildDisplay by default.
+    virtual DisplayCounts buildRunDisplay(data::Recordset &result, data::Recordset &display,
+                                          const RunQuery &run) const;
 
 private:
     bool storeSlot(FilterStore &store, const FilterSlot &slot, const RunQuery &run) const;

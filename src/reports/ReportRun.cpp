@@ -130,7 +130,7 @@ ReportRun::Outcome ReportRun::execute(const ReportLogic &logic, const RunQuery &
         fields.Append(QString::fromLatin1(field.name), field.type, field.size);
     if (display->Fields().Count() > 0 && display->Open()) {
         result->MoveFirst();
-        outcome.counts = logic.buildDisplay(*result, *display);
+        outcome.counts = logic.buildRunDisplay(*result, *display, run);
         outcome.display = std::move(display);
     }
     outcome.result = std::move(result);

@@ -4,6 +4,9 @@
 #include <QMutexLocker>
 
 Q_LOGGING_CATEGORY(lcMessage, "marvolt.message")
+// Questions answered without asking are no failure: quiet unless asked for
+// (QT_LOGGING_RULES="marvolt.message.question.info=true").
+Q_LOGGING_CATEGORY(lcQuestion, "marvolt.message.question", QtWarningMsg)
 
 namespace {
 
@@ -41,6 +44,20 @@ void MessageService::ShowError(const QString &text)
     // which another message may arrive.
     if (sink)
         sink->show(text);
+}
+
+bool MessageService::Confirm(const QString &text)
+{
+    MessageSink *sink = nullptr;
+    {
+        QMutexLocker lock(&m_mutex);
+        sink = m_sink.get();
+    }
+    if (!sink) {
+        qCInfo(lcQuestion).noquote() << "Answered OK, nobody to ask:" << text;
+        return true;
+    }
+    return sink->confirm(text);
 }
 
 void MessageService::setSink(std::unique_ptr<MessageSink> sink)

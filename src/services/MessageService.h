@@ -36,6 +36,12 @@ public:
     /// Records, logs and shows text.
     void ShowError(const QString &text);
 
+    /// Asks the user whether to go on (OK/Cancel) through the sink; true for
+    /// OK. Without a sink (tests, the headless runner: nobody to ask) the
+    /// question is logged and answered OK. Questions are not recorded with
+    /// the messages: they report no failure.
+    bool Confirm(const QString &text);
+
     /// Installs the sink that shows messages (null: record and log only).
     /// The service owns it.
     void setSink(std::unique_ptr<MessageSink> sink);

@@ -112,6 +112,11 @@ QStringList QueryKey::readList(const QString &valueName) const
     return splitList(stored.toString());
 }
 
+bool QueryKey::readBool(const QString &valueName, bool defaultValue) const
+{
+    return readValue(valueName, defaultValue).toBool();
+}
+
 QString QueryKey::readText(const QString &valueName) const
 {
     return readValue(valueName, QueryDate::allText()).toString();
@@ -150,6 +155,11 @@ bool QueryKey::writeList(const QString &valueName, const QStringList &list) cons
 bool QueryKey::writeText(const QString &valueName, const QString &text) const
 {
     return writeValue(valueName, text);
+}
+
+bool QueryKey::writeBool(const QString &valueName, bool value) const
+{
+    return writeValue(valueName, value);
 }
 
 bool QueryKey::writeCategory(const QStringList &categories) const

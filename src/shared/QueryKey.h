@@ -35,6 +35,8 @@ public:
     static QString bankName() { return QStringLiteral("Bank"); }
     static QString advancedAttributesName() { return QStringLiteral("Advanced Attributes"); }
     static QString pairName() { return QStringLiteral("Pair"); }
+    /// The pairs of a report whose "Pair" holds its currency selection.
+    static QString pair2Name() { return QStringLiteral("Pair2"); }
     static QString nettingName() { return QStringLiteral("Netting"); }
     static QString statusName() { return QStringLiteral("Status"); }
     static QString localTcidName() { return QStringLiteral("Local TCID"); }
@@ -69,6 +71,8 @@ public:
     QueryDate readDate(const QString &valueName, const QueryDate &defaultValue) const;
     /// A "|"-joined list; ("All") when absent.
     QStringList readList(const QString &valueName) const;
+    /// A boolean; \a defaultValue when absent.
+    bool readBool(const QString &valueName, bool defaultValue) const;
     /// A single string; "All" when absent.
     QString readText(const QString &valueName) const;
     /// The categories, in their stored order; empty when none are stored.
@@ -78,6 +82,7 @@ public:
     bool writeDate(const QString &valueName, const QueryDate &date, bool relative) const;
     bool writeList(const QString &valueName, const QStringList &list) const;
     bool writeText(const QString &valueName, const QString &text) const;
+    bool writeBool(const QString &valueName, bool value) const;
     /// Replaces the stored categories; an empty list leaves none.
     bool writeCategory(const QStringList &categories) const;
 

@@ -1,6 +1,7 @@
 #include "ValueListFillers.h"
 
 #include "DatabaseLookups.h"
+#include "DealVocabulary.h"
 #include "Directories.h"
 #include "ProcedureCall.h"
 
@@ -36,6 +37,17 @@ void FillCurrencyValueList(ValueListSink *column)
         return;
     column->clearValueList();
     addAll(column, DirectoryProvider::instance().CurrencyList(true));
+}
+
+void FillFxDealTypeValueList(ValueListSink *column)
+{
+    if (!column)
+        return;
+    column->clearValueList();
+    for (const char *type : {"Spot", "Outright", "Swap"}) {
+        const QString text = QString::fromLatin1(type);
+        column->addValueListEntry(int(DealVocabulary::DealTypeCode(text)), text);
+    }
 }
 
 void FillBrokerValueList(ValueListSink *column)

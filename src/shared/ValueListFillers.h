@@ -14,6 +14,9 @@ namespace ValueListFillers {
 void FillPairValueList(ValueListSink *column);
 /// The same with DirectoryProvider::CurrencyList(true).
 void FillCurrencyValueList(ValueListSink *column);
+/// Clears the list and adds the FX deal types by their codes: 2 "Spot",
+/// 4 "Outright", 8 "Swap".
+void FillFxDealTypeValueList(ValueListSink *column);
 /// Clears the list and adds the module's brokers (value "BrID", text
 /// "ShortName"); nothing at all when that list is empty.
 void FillBrokerValueList(ValueListSink *column);

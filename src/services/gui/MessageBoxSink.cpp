@@ -13,3 +13,13 @@ void MessageBoxSink::show(const QString &text)
     QWidget *parent = m_parent ? m_parent.data() : QApplication::activeWindow();
     QMessageBox::critical(parent, QStringLiteral("Marvolt"), text);
 }
+
+bool MessageBoxSink::confirm(const QString &text)
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return true;
+    QWidget *parent = m_parent ? m_parent.data() : QApplication::activeWindow();
+    return QMessageBox::warning(parent, QStringLiteral("Marvolt"), text, QMessageBox::Ok | QMessageBox::Cancel,
+                                QMessageBox::Ok)
+           == QMessageBox::Ok;
+}
