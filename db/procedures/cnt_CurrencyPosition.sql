@@ -1,5 +1,6 @@
 -- procedure: cnt_CurrencyPosition
 -- param: @UserName VarWChar 50
+-- param: @WithArchive Boolean
 -- result 1: Ccy Integer, isCom Integer, Volume Currency, DealTime Date, TicketNum BigInt, DealerID VarWChar, Bank1ID VarWChar, PureDealType Integer, TCID VarWChar, Status Integer, TradeID BigInt, ValDate Date
 -- The user's position per currency, from the FX deals (spot, outright, swap)
 -- of the stored selections for owner 7: every deal is split into its currency
@@ -11,6 +12,8 @@
 -- carry broker's commission in that currency: Volume is minus that commission,
 -- the amount the position changes by when commission is paid. A currency may
 -- have only that row (commission paid in a currency the deals do not trade).
+-- With @WithArchive set the settled deals of Archive are read beside Tickets
+-- (both tables have the same columns); unset or 0, Tickets only.
 WITH
     v AS (SELECT COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 7 AND r.Kind = 2), '') AS lo,
                COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 7 AND r.Kind = 2), '9999-12-31') AS hi),
@@ -18,7 +21,9 @@ WITH
         SELECT t.TradeID, t.DealTime, t.TicketNum, t.DealerID, t.Bank1ID, t.PureDealType, t.TCID, t.Status,
                t.Ccy1, t.Ccy2, t.Volume1, t.VolumeP1C2, t.VolumeP2C1, t.VolumeP2C2,
                t.ValDateP1C1, t.ValDateP1C2, t.ValDateP2C1, t.ValDateP2C2, t.Commission, t.CommissionCcy
-        FROM Tickets t
+        FROM (SELECT * FROM Tickets
+              UNION ALL
+              SELECT * FROM Archive WHERE COALESCE(@WithArchive, 0) <> 0) t
         WHERE (t.ValDateP1C1 BETWEEN date(COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 7 AND r.Kind = 2), '0001-01-01'), '-7 days') AND date(COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 7 AND r.Kind = 2), '9999-12-24'), '+7 days')
            OR t.ValDateP2C1 BETWEEN date(COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 7 AND r.Kind = 2), '0001-01-01'), '-7 days') AND date(COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 7 AND r.Kind = 2), '9999-12-24'), '+7 days'))
           AND +t.DealTime >= COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 7 AND r.Kind = 1), '')

@@ -50,14 +50,6 @@ public:
     explicit CashFlow(QObject *parent = nullptr) : Report(QStringLiteral("Cash Flow"), NoQueryLogic<6>::instance(), parent) {}
 };
 
-class CurrencyPosition final : public Report
-{
-    Q_OBJECT
-public:
-    explicit CurrencyPosition(QObject *parent = nullptr)
-        : Report(QStringLiteral("Currency Position"), NoQueryLogic<7>::instance(), parent) {}
-};
-
 class Netting final : public Report
 {
     Q_OBJECT
