@@ -1,5 +1,6 @@
 #include "ReportFactory.h"
 
+#include "CurrencyPosition.h"
 #include "OpenPosition.h"
 #include "ReportClasses.h"
 
@@ -13,7 +14,7 @@ namespace {
 
 // The reports whose query and display are built. Each report joins the list
 // when it is; until then its class only holds its place.
-constexpr AppType AvailableReports[] = {dmOpenPosition};
+constexpr AppType AvailableReports[] = {dmOpenPosition, dmCurrencyPosition};
 
 } // namespace
 
