@@ -1,6 +1,7 @@
 #include "DetailColumns.h"
 
 #include "AllSettings.h"
+#include "ValueListFillers.h"
 
 #include <QVariant>
 
@@ -93,6 +94,16 @@ bool fillValueList(const QString &field, ValueListSink *list)
     static const Entry DealTypes[] = {{BuyOrTake, "Buy"}, {SellOrGive, "Sell"}, {3, "Return"}, {4, "Receive"}};
     static const Entry DepoTypes[] = {{1, "Deposit"}, {2, "Long Deposit"}, {4, "Rollower"}};
 
+    const auto is = [&field](const char *name) { return field.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
+    // Pairs and currencies by their names, from the directories.
+    if (is("PairCcy") || is("PairID")) {
+        ValueListFillers::FillPairValueList(list);
+        return true;
+    }
+    if (is("Ccy") || is("Ccy1") || is("Ccy2")) {
+        ValueListFillers::FillCurrencyValueList(list);
+        return true;
+    }
     std::span<const Entry> entries;
     if (field.compare(QLatin1String("PureDealType"), Qt::CaseInsensitive) == 0)
         entries = PureDealTypes;

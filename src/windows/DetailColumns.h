@@ -32,7 +32,9 @@ bool isPairOnlyField(const QString &field);
 QString amountColumn(int detailView);
 
 /// Fills the value list of a deal field that holds a code ("PureDealType",
-/// "DealType", "DepoType"); false (nothing filled) for any other field.
+/// "DealType", "DepoType") or a pair or currency identifier ("PairCcy",
+/// "Ccy", "Ccy1", "Ccy2": the directories' names); false (nothing filled)
+/// for any other field. A null list is ignored.
 bool fillValueList(const QString &field, ValueListSink *list);
 
 /// The side of a deal as its kind names it: "Buy&Sell"/"Sell&Buy" for a

@@ -194,6 +194,12 @@ void frmDetails::loadDeals()
         m_bookmarks.push_back(deals->Bookmark());
     applyFormats(deals.get());
     m_mainTable->setItemCount(int(m_bookmarks.size()));
+    if (m_fitColumns) {
+        // Wide enough for a deal's amounts and dates, never one column over the window.
+        constexpr int MaxWidth = 240;
+        m_mainTable->fitColumnsToContents(MaxWidth);
+        m_fitColumns = false;
+    }
     if (m_mainMenu->Tools(id("ID_ExpandAfterRefresh"))->State() == 1)
         m_mainTable->expandAllGroups();
 }
@@ -263,7 +269,10 @@ void frmDetails::buildColumns(const QStringList &fields)
         widgets::GridColumn *column = m_mainTable->Columns(i);
         DetailColumns::fillValueList(column->DataField(), column);
     }
-    for (const ColumnLayoutEntry &entry : DetailsWindowSettings::LoadColumnLayout(m_appName, m_windowType)) {
+    const QList<ColumnLayoutEntry> layout = DetailsWindowSettings::LoadColumnLayout(m_appName, m_windowType);
+    // Without a stored layout the first deals size the columns.
+    m_fitColumns = layout.isEmpty();
+    for (const ColumnLayoutEntry &entry : layout) {
         if (widgets::GridColumn *column = m_mainTable->Columns(entry.key)) {
             column->setPosition(entry.position);
             column->setCaption(entry.caption);

@@ -116,6 +116,7 @@ private:
     /// The deal fields the columns were built from (views 0 and 1).
     QStringList m_builtFrom;
     bool m_columnsBuilt = false;
+    bool m_fitColumns = false;   // no stored layout: the first deals size the columns
     /// One bookmark of DetRecordset per grid row, in its order.
     std::vector<qint64> m_bookmarks;
     /// An unfiltered clone of the deals, read by bookmark: it shares the rows
