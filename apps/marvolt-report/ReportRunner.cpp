@@ -13,6 +13,8 @@
 #include "TextTable.h"
 
 #include "Grid.h"
+#include "Tool.h"
+#include "ToolBar.h"
 #include "Connection.h"
 #include "Recordset.h"
 
@@ -98,6 +100,8 @@ int ReportRunner::run()
     if (!refresh(control))
         return 1;
     if (!m_options.screenshot.isEmpty() && !saveScreenshot(control))
+        return 1;
+    if (!m_options.detailScreenshot.isEmpty() && !saveDetailScreenshot(control))
         return 1;
     if (!writeResult(control))
         return 1;
@@ -224,6 +228,42 @@ bool ReportRunner::saveScreenshot(Marvolt &control)
     const QPixmap picture = control.grab();
     if (!picture.save(m_options.screenshot, "PNG")) {
         fail(1, QStringLiteral("cannot write the screenshot %1").arg(m_options.screenshot));
+        return false;
+    }
+    return true;
+}
+
+bool ReportRunner::saveDetailScreenshot(Marvolt &control)
+{
+    if (control.report()->CurrentDet() < 0) {
+        fail(1, QStringLiteral("report %1 has no deal list window").arg(m_options.windowType));
+        return false;
+    }
+    control.setAttribute(Qt::WA_DontShowOnScreen);
+    control.show();
+    // As a user would: the tool opens the window, then the first data row
+    // becomes current and the window lists its deals.
+    widgets::Tool *tool = control.mainMenu()->Tools(QStringLiteral("ID_DetailWIndow"));
+    if (tool && tool->State() != 1)
+        tool->action()->trigger();
+    QWidget *window = control.detailWindow();
+    if (!window) {
+        fail(1, QStringLiteral("the deal list window did not open"));
+        return false;
+    }
+    widgets::Grid *grid = control.mainTable();
+    for (int row = 0; row < grid->visibleRowCount(); ++row) {
+        if (!grid->isGroupRow(row)) {
+            grid->setRow(row);
+            break;
+        }
+        grid->expand(grid->indexAtRow(row));
+    }
+    window->resize(1000, 420);
+    QCoreApplication::processEvents();
+    const QPixmap picture = window->grab();
+    if (!picture.save(m_options.detailScreenshot, "PNG")) {
+        fail(1, QStringLiteral("cannot write the screenshot %1").arg(m_options.detailScreenshot));
         return false;
     }
     return true;

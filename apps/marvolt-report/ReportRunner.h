@@ -28,6 +28,7 @@ private:
     bool refresh(Marvolt &control);
     bool writeResult(Marvolt &control);
     bool saveScreenshot(Marvolt &control);
+    bool saveDetailScreenshot(Marvolt &control);
     bool writeText(const QString &text);
     int fail(int status, const QString &reason);
 

@@ -31,6 +31,8 @@ QString RunnerOptions::usage()
         "                       grid: the visible columns with their captions and formatted texts\n"
         "  --out FILE           write the result to FILE instead of standard output\n"
         "  --screenshot FILE.png  also save a picture of the whole control at 1280x800\n"
+        "  --detail FILE.png    also open the deal list window on the first data row of a\n"
+        "                       report that has one and save a picture of it\n"
         "  --settings FILE      the settings store to use (default: the user's own)\n"
         "  --help               show this text\n"
         "\n"
@@ -100,6 +102,8 @@ bool RunnerOptions::parse(const QStringList &arguments, QString *error)
             outFile = value;
         } else if (option == QLatin1String("--screenshot")) {
             screenshot = value;
+        } else if (option == QLatin1String("--detail")) {
+            detailScreenshot = value;
         } else if (option == QLatin1String("--settings")) {
             settingsFile = value;
         } else {

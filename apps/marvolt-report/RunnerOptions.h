@@ -23,6 +23,7 @@ struct RunnerOptions
     Format format = Format::Csv;
     QString outFile;               ///< empty: standard output
     QString screenshot;
+    QString detailScreenshot;      ///< the detail window on the first data row, as a picture
     QString settingsFile;          ///< empty: the user's own settings store
     bool help = false;
 
