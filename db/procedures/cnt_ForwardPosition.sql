@@ -1,6 +1,7 @@
 -- procedure: cnt_ForwardPosition
 -- param: @UserName VarWChar 50
 -- param: @DateReport Date
+-- param: @WithArchive Boolean
 -- result 1: PairCcy Integer, DealTime Date, Volume Currency, Volume2 Currency, Rate Double, ValDate Date, ValDate2 Date, TradeID BigInt, TicketNum BigInt, TCID VarWChar, Bank1ID VarWChar, DealerID VarWChar, PureDealType Integer, DealType Integer, Ccy1 Integer, Ccy2 Integer, Volume1 Currency, ExchRate1 Double, ExchRate2 Double, DepoRate Double, ValDateP1C1 Date, ValDateP2C1 Date, Status Integer, Leg Integer
 -- How the position of each pair was built up: the FX deals (spot, outright,
 -- swap) of the stored selections for owner 3 (the forward position report's
@@ -9,6 +10,8 @@
 -- in deal time order. Volume and Volume2 are the leg's signed amounts of the
 -- pair's first and second currency; the deal's own columns follow for the
 -- detail window.
+-- With @WithArchive set the settled deals of Archive are read beside Tickets
+-- (both tables have the same columns); unset or 0, Tickets only.
 WITH
     v AS (SELECT COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 3 AND r.Kind = 2), '') AS lo,
                COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 3 AND r.Kind = 2), '9999-12-31') AS hi),
@@ -17,7 +20,9 @@ WITH
                t.TradeID, t.TicketNum, t.TCID, t.Bank1ID, t.DealerID, t.PureDealType, t.DealType, t.DealTime,
                t.Status, t.Ccy1, t.Ccy2, t.Volume1, t.VolumeP1C2, t.VolumeP2C1, t.VolumeP2C2,
                t.ExchRate1, t.ExchRate2, t.DepoRate, t.ValDateP1C1, t.ValDateP1C2, t.ValDateP2C1, t.ValDateP2C2
-        FROM Tickets t
+        FROM (SELECT * FROM Tickets
+              UNION ALL
+              SELECT * FROM Archive WHERE COALESCE(@WithArchive, 0) <> 0) t
         WHERE t.DealTime >= COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 3 AND r.Kind = 1), '')
       AND t.DealTime < COALESCE((SELECT date(r.DateTo, '+1 day') FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 3 AND r.Kind = 1), '9999-12-31')
       AND t.PureDealType IN (2, 4, 8)

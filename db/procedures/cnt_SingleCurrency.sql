@@ -1,6 +1,7 @@
 -- procedure: cnt_SingleCurrency
 -- param: @UserName VarWChar 50
 -- param: @DateReport Date
+-- param: @WithArchive Boolean
 -- result 1: Ccy Integer, DealTime Date, Volume Currency, TradeID BigInt, ValDate Date, Leg Integer, TicketNum BigInt, TCID VarWChar, Bank1ID VarWChar, DealerID VarWChar, PureDealType Integer, DealType Integer, Ccy1 Integer, Ccy2 Integer, Volume1 Currency, ExchRate1 Double, ExchRate2 Double, DepoRate Double, ValDateP1C1 Date, ValDateP2C1 Date, Status Integer
 -- The day-by-day flow of each currency: the FX deals (spot, outright, swap)
 -- of the stored selections for owner 4 (the single currency report's own
@@ -10,6 +11,8 @@
 -- is kind 1. Volume is signed (positive bought or received). Rows of one
 -- currency together, in deal time order; the deal's own columns follow for
 -- the detail window.
+-- With @WithArchive set the settled deals of Archive are read beside Tickets
+-- (both tables have the same columns); unset or 0, Tickets only.
 WITH
     v AS (SELECT COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 4 AND r.Kind = 2), '') AS lo,
                COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 4 AND r.Kind = 2), '9999-12-31') AS hi),
@@ -17,7 +20,9 @@ WITH
         SELECT t.TradeID, t.DealTime, t.TicketNum, t.TCID, t.Bank1ID, t.DealerID, t.PureDealType, t.DealType,
                t.Ccy1, t.Ccy2, t.Volume1, t.VolumeP1C2, t.VolumeP2C1, t.VolumeP2C2, t.ExchRate1, t.ExchRate2,
                t.DepoRate, t.ValDateP1C1, t.ValDateP1C2, t.ValDateP2C1, t.ValDateP2C2, t.Status
-        FROM Tickets t
+        FROM (SELECT * FROM Tickets
+              UNION ALL
+              SELECT * FROM Archive WHERE COALESCE(@WithArchive, 0) <> 0) t
         WHERE t.DealTime >= COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 4 AND r.Kind = 1), '')
       AND t.DealTime < COALESCE((SELECT date(r.DateTo, '+1 day') FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 4 AND r.Kind = 1), '9999-12-31')
       AND t.PureDealType IN (2, 4, 8)
