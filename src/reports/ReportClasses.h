@@ -20,22 +20,6 @@ public:
     }
 };
 
-class ForwardPosition final : public Report
-{
-    Q_OBJECT
-public:
-    explicit ForwardPosition(QObject *parent = nullptr)
-        : Report(QStringLiteral("Position History"), NoQueryLogic<0>::instance(), parent) {}
-};
-
-class SingleCurrency final : public Report
-{
-    Q_OBJECT
-public:
-    explicit SingleCurrency(QObject *parent = nullptr)
-        : Report(QStringLiteral("Single Currency"), NoQueryLogic<0>::instance(), parent) {}
-};
-
 class DepoPosition final : public Report
 {
     Q_OBJECT

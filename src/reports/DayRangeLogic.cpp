@@ -1,0 +1,117 @@
+#include "DayRangeLogic.h"
+
+#include "Directories.h"
+#include "FilterStore.h"
+
+#include "DateTime.h"
+
+#include <QSet>
+
+namespace {
+
+constexpr const char *DealTypes[] = {"Spot", "Outright", "Swap"};
+
+/// A date slot whose bound may stay open.
+constexpr FilterSlot openableDate(int index, const char *caption)
+{
+    FilterSlot slot{index, caption};
+    slot.allowAll = true;
+    return slot;
+}
+
+// Slot 0 allows "All" only where the site allows an open start of the trade
+// dates (DayRangeReport sets it); the ends are open by default, and an open
+// start of the value dates costs nothing while the trade dates bound the run.
+constexpr FilterSlot FilterSlots[] = {
+    {fcDateReport0, "Start Trade"},
+    openableDate(fcDateReport1, "End Trade"),
+    openableDate(fcDateReport2, "Start Value"),
+    openableDate(fcDateReport3, "End Value"),
+    Slots::relative(),
+    Slots::dealTypes(DealTypes),
+    Slots::pairs(),
+    Slots::counterparties(),
+    Slots::dealers(),
+    Slots::categories(),
+    Slots::statuses(),
+    Slots::attributes(),
+};
+
+QString dateLiteral(QDate day)
+{
+    return QLatin1Char('#') + data::DateTime::fromDate(day).toUsString() + QLatin1Char('#');
+}
+
+} // namespace
+
+std::span<const FilterSlot> DayRangeLogic::filterSlots() const
+{
+    return FilterSlots;
+}
+
+bool DayRangeLogic::storeDates(FilterStore &store, const RunQuery &run) const
+{
+    const QueryValues &q = run.query;
+    const QDate today = run.today;
+    return store.StoreDateRange(q.boundDate(q.ValDate, q.ValLong, today), q.boundDate(q.EndDate, q.EndLong, today), 1)
+           && store.StoreDateRange(q.boundDate(q.ValDate1, q.ValLong1, today),
+                                   q.boundDate(q.EndDate1, q.EndLong1, today), 2);
+}
+
+QString DayRangeLogic::dayCriteria(QDate day)
+{
+    return QStringLiteral("DealTime >= ") + dateLiteral(day) + QStringLiteral(" AND DealTime < ")
+           + dateLiteral(day.addDays(1));
+}
+
+QString DayRangeLogic::dealCriteria(const QList<qint64> &tradeIds)
+{
+    QStringList terms;
+    terms.reserve(tradeIds.size());
+    for (qint64 id : tradeIds)
+        terms.append(QStringLiteral("TradeID = ") + QString::number(id));
+    return terms.join(QStringLiteral(" OR "));
+}
+
+QString DayRangeLogic::detailCaption(data::Recordset &display) const
+{
+    if (display.Eof() || display.Bof())
+        return {};
+    const Directories::Lists &lists = Directories::current();
+    const TwoRowTable &names = groupDirectory() == Directory::Pairs ? lists.Pairs : lists.Currencies;
+    const data::Value group = field(display, "Caption").value();
+    const int index = names.indexOfId(group.toInt());
+    QString caption = index >= 0 ? names.text(index) : group.toString();
+    const data::Value day = field(display, "Date").value();
+    if (!day.isNull())
+        caption += QLatin1Char(' ') + day.toDate().date().toString(Qt::ISODate);
+    return caption;
+}
+
+DisplayCounts DayRangeLogic::walkDays(data::Recordset &in, const char *groupField, DayRows &rows)
+{
+    const data::Field groupOf = field(in, groupField), dealTime = field(in, "DealTime"),
+                      tradeId = field(in, "TradeID");
+    DisplayCounts counts;
+    while (!in.Eof()) {
+        const int group = groupOf.value().toInt();
+        while (!in.Eof() && groupOf.value().toInt() == group) {
+            Day day{group, dealTime.value().toDate().date(), {}};
+            QSet<qint64> seen;
+            while (!in.Eof() && groupOf.value().toInt() == group && dealTime.value().toDate().date() == day.day) {
+                const qint64 id = tradeId.value().toInt64();
+                if (!seen.contains(id)) {
+                    seen.insert(id);
+                    day.deals.append(id);
+                }
+                rows.addRow();
+                in.MoveNext();
+            }
+            counts.deals += int(day.deals.size());
+            rows.endDay(day);
+        }
+        rows.endGroup(group);
+        ++counts.groups;
+    }
+    return counts;
+}
