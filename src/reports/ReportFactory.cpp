@@ -1,8 +1,10 @@
 #include "ReportFactory.h"
 
 #include "CurrencyPosition.h"
+#include "ForwardPosition.h"
 #include "OpenPosition.h"
 #include "ReportClasses.h"
+#include "SingleCurrency.h"
 
 #include <QMetaEnum>
 
@@ -14,7 +16,7 @@ namespace {
 
 // The reports whose query and display are built. Each report joins the list
 // when it is; until then its class only holds its place.
-constexpr AppType AvailableReports[] = {dmOpenPosition, dmCurrencyPosition};
+constexpr AppType AvailableReports[] = {dmOpenPosition, dmForwardPosition, dmSingleCurrency, dmCurrencyPosition};
 
 } // namespace
 
