@@ -5,15 +5,21 @@
 // objects whose roles are their properties. Report logic runs on it in a
 // guiless test.
 
+#include "Clock.h"
 #include "EventClass.h"
 #include "FilterControl.h"
+#include "MessageService.h"
+#include "QueryKey.h"
+#include "RegistryAccess.h"
 #include "Report.h"
 #include "ReportGrid.h"
 #include "ReportToolbar.h"
+#include "SessionContext.h"
 #include "ValueListSink.h"
 
 #include <QHash>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <array>
@@ -82,6 +88,27 @@ inline const QStringList &resultTools()
                                       "ID_ShowSummary", "ID_ShowDetails", "ID_PrintSelection",
                                       "ID_PrintAll"};
     return tools;
+}
+
+/// Once per test program: a settings store of its own in `dir`, the day
+/// 2026-12-04 as today and a fresh message service.
+inline void startReportTests(const QTemporaryDir &dir)
+{
+    RegistryAccess::instance().setPath(dir.filePath(QStringLiteral("registry.sqlite")));
+    Clock::setToday(QDate(2026, 12, 4));
+    MessageService::setInstance(std::make_unique<MessageService>());
+}
+
+/// Before each test: a session on the database for `user`, no messages, and
+/// the report's last query gone, so that it starts from its first-run query.
+inline bool openReportSession(const QString &connectionString, const QString &user, const QString &appName)
+{
+    if (!SessionContext::instance().OpenSession(connectionString))
+        return false;
+    SessionContext::instance().setCurrentUserName(user);
+    MessageService::instance().clearMessages();
+    RegistryAccess::instance().DeleteKey(QueryKey(appName, QStringLiteral("Query")).path());
+    return true;
 }
 
 struct Host

@@ -137,6 +137,14 @@ QStringList storedSelections(data::Connection &connection)
     return stored;
 }
 
+/// Wires the report to the host and runs it on the value date 2026-12-08.
+bool runDay(Host &host, CurrencyPosition &report, bool recalc)
+{
+    host.wire(report);
+    report.setProperty("WithRecalc", recalc);
+    return report.setQueryField(QStringLiteral("ValLong"), 4) && host.run(report);
+}
+
 } // namespace
 
 class TestCurrencyPosition final : public QObject
@@ -147,21 +155,16 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_settingsDir.isValid());
-        RegistryAccess::instance().setPath(m_settingsDir.filePath(QStringLiteral("registry.sqlite")));
-        Clock::setToday(QDate(2026, 12, 4));
-        MessageService::setInstance(std::make_unique<MessageService>());
+        reporttest::startReportTests(m_settingsDir);
         m_db = std::make_unique<reporttest::Fixture>();
         QVERIFY2(m_db->ok() && addDeals(*m_db), m_db->error());
     }
 
     void init()
     {
-        QVERIFY(SessionContext::instance().OpenSession(m_db->connectionString()));
-        SessionContext::instance().setCurrentUserName(reporttest::Fixture::user());
+        QVERIFY(reporttest::openReportSession(m_db->connectionString(), reporttest::Fixture::user(), AppName));
         SessionContext::instance().setValueFormat(QStringLiteral("#,##0.00"));
-        MessageService::instance().clearMessages();
         MessageService::instance().setSink(nullptr);
-        RegistryAccess::instance().DeleteKey(QueryKey(AppName, QStringLiteral("Query")).path());
     }
 
     void cleanupTestCase()
@@ -273,11 +276,8 @@ private Q_SLOTS:
         QFETCH(int, groups);
         Host host;
         CurrencyPosition report;
-        host.wire(report);
-        QVERIFY(report.setQueryField(QStringLiteral("ValLong"), 4));
-        report.setProperty("WithRecalc", recalc);
         QSignalSpy reselect(&host.events, &EventClass::ReSelectTabl);
-        QVERIFY(host.run(report));
+        QVERIFY(runDay(host, report, recalc));
         QVERIFY2(MessageService::instance().messages().isEmpty(), qPrintable(MessageService::instance().lastMessage()));
         QCOMPARE(displayRows(report), rows);
         QCOMPARE(report.NumDeal, deals);
@@ -305,10 +305,7 @@ private Q_SLOTS:
         QFETCH(QString, texts);
         Host host;
         CurrencyPosition report;
-        host.wire(report);
-        QVERIFY(report.setQueryField(QStringLiteral("ValLong"), 4));
-        report.setProperty("WithRecalc", recalc);
-        QVERIFY(host.run(report));
+        QVERIFY(runDay(host, report, recalc));
         QVector<QVariant> values;
         report.readRow(row, values);
         const auto text = [&](const char *key) {

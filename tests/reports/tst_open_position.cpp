@@ -97,20 +97,15 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_settingsDir.isValid());
-        RegistryAccess::instance().setPath(m_settingsDir.filePath(QStringLiteral("registry.sqlite")));
-        Clock::setToday(QDate(2026, 12, 4));
-        MessageService::setInstance(std::make_unique<MessageService>());
+        reporttest::startReportTests(m_settingsDir);
         m_db = std::make_unique<reporttest::Fixture>();
         QVERIFY2(m_db->ok() && addDeals(*m_db), m_db->error());
     }
 
     void init()
     {
-        QVERIFY(SessionContext::instance().OpenSession(m_db->connectionString()));
-        SessionContext::instance().setCurrentUserName(reporttest::Fixture::user());
-        MessageService::instance().clearMessages();
-        // Each test starts from the first-run query.
-        RegistryAccess::instance().DeleteKey(QueryKey(QStringLiteral("Currency Pairs"), QStringLiteral("Query")).path());
+        QVERIFY(reporttest::openReportSession(m_db->connectionString(), reporttest::Fixture::user(),
+                                              QStringLiteral("Currency Pairs")));
     }
 
     void cleanupTestCase()
