@@ -17,7 +17,9 @@
 #include "QueryKey.h"
 #include "RegistryAccess.h"
 #include "SessionContext.h"
+#include "SharedValues.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -421,6 +423,42 @@ private Q_SLOTS:
         QCOMPARE(report.query().Pair2, (QStringList{"EUR/USD", "GBP/USD"}));
         QCOMPARE(report.committedQuery().Pair2, (QStringList{"EUR/USD", "GBP/USD"}));
         QCOMPARE(host.role(fcPairBox, "ArrayChecked").toStringList(), (QStringList{"EUR/USD", "GBP/USD"}));
+    }
+
+    // The archive switch reaches the procedure: a settled deal of the day
+    // shows only with it on, and only where the archive is available.
+    void archiveDealShowsOnlyWithTheSwitchOn_data()
+    {
+        QTest::addColumn<bool>("available");
+        QTest::addColumn<bool>("switchOn");
+        QTest::addColumn<int>("deals");
+        QTest::newRow("switch-on-adds-the-archive") << true << true << 8;
+        QTest::newRow("switch-off-reads-current-deals") << true << false << 6;
+        QTest::newRow("no-archive-keeps-the-switch-off") << false << true << 6;
+    }
+    void archiveDealShowsOnlyWithTheSwitchOn()
+    {
+        QFETCH(bool, available);
+        QFETCH(bool, switchOn);
+        QFETCH(int, deals);
+        reporttest::Deal settled;
+        settled.ticket = 71;
+        QVERIFY2(m_db->add(settled)
+                     && m_db->exec(QStringLiteral("INSERT INTO Archive SELECT * FROM Tickets WHERE TicketNum = 71"))
+                     && m_db->exec(QStringLiteral("DELETE FROM Tickets WHERE TicketNum = 71")),
+                 m_db->error());
+        const auto drop = qScopeGuard([this] {
+            m_db->exec(QStringLiteral("DELETE FROM Archive WHERE TicketNum = 71"));
+            SharedValues::setArchiveAvailable(false);
+        });
+        SharedValues::setArchiveAvailable(available);
+        Host host;
+        CurrencyPosition report;
+        host.wire(report);
+        QCOMPARE(host.toolbar.enabled(QStringLiteral("ID_WithArchive")), available);
+        report.setProperty("WithArchive", switchOn);
+        QVERIFY(report.setQueryField(QStringLiteral("ValLong"), 4) && host.run(report));
+        QCOMPARE(report.NumDeal, deals);
     }
 
     void filterSlotsColumnsAndTools()
