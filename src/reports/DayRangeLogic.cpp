@@ -64,15 +64,6 @@ QString DayRangeLogic::dayCriteria(QDate day)
            + dateLiteral(day.addDays(1));
 }
 
-QString DayRangeLogic::dealCriteria(const QList<qint64> &tradeIds)
-{
-    QStringList terms;
-    terms.reserve(tradeIds.size());
-    for (qint64 id : tradeIds)
-        terms.append(QStringLiteral("TradeID = ") + QString::number(id));
-    return terms.join(QStringLiteral(" OR "));
-}
-
 QString DayRangeLogic::detailCaption(data::Recordset &display) const
 {
     if (display.Eof() || display.Bof())
@@ -96,18 +87,15 @@ DisplayCounts DayRangeLogic::walkDays(data::Recordset &in, const char *groupFiel
     while (!in.Eof()) {
         const int group = groupOf.value().toInt();
         while (!in.Eof() && groupOf.value().toInt() == group) {
-            Day day{group, dealTime.value().toDate().date(), {}};
-            QSet<qint64> seen;
+            Day day{group, dealTime.value().toDate().date()};
+            QSet<qint64> deals;
             while (!in.Eof() && groupOf.value().toInt() == group && dealTime.value().toDate().date() == day.day) {
-                const qint64 id = tradeId.value().toInt64();
-                if (!seen.contains(id)) {
-                    seen.insert(id);
-                    day.deals.append(id);
-                }
+                deals.insert(tradeId.value().toInt64());
                 rows.addRow();
                 in.MoveNext();
             }
-            counts.deals += int(day.deals.size());
+            day.deals = deals.size();
+            counts.deals += int(day.deals);
             rows.endDay(day);
         }
         rows.endGroup(group);

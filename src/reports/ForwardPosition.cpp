@@ -91,7 +91,7 @@ public:
         // How the day's rate moved from the pair's last earlier day that had one.
         if (rate && m_previousRate)
             m_swapDiff.setValue(*rate - *m_previousRate);
-        m_deals.setValue(qint64(day.deals.size()));
+        m_deals.setValue(day.deals);
         m_caption.setValue(day.group);
         m_summary.setValue(false);
         m_filter.setValue(QString(DayRangeLogic::dayCriteria(day.day) + QStringLiteral(" AND PairCcy = ")
@@ -99,7 +99,7 @@ public:
         m_out.UpdateBatch();
         if (rate)
             m_previousRate = rate;
-        m_pairDeals += day.deals.size();
+        m_pairDeals += day.deals;
         m_day = PairSummary();
     }
 
@@ -109,7 +109,7 @@ public:
         m_ccy1.setValue(m_pair.netCcy1());
         m_rate.setValue(optionalRate(m_pair.positionRate()));
         m_ccy2.setValue(m_pair.netCcy2());
-        m_deals.setValue(qint64(m_pairDeals));
+        m_deals.setValue(m_pairDeals);
         m_caption.setValue(group);
         m_summary.setValue(true);
         m_filter.setValue(QString(QStringLiteral("PairCcy = ") + QString::number(group)));
@@ -126,7 +126,7 @@ private:
     const data::Field m_volume, m_volume2;
     const data::Field m_date, m_ccy1, m_rate, m_ccy2, m_swapDiff, m_deals, m_caption, m_summary, m_filter;
     PairSummary m_day, m_pair;
-    qsizetype m_pairDeals = 0;
+    qint64 m_pairDeals = 0;
     std::optional<double> m_previousRate;
 };
 

@@ -78,7 +78,7 @@ public:
         m_date.setValue(data::DateTime::fromDate(day.day));
         m_sell.setValue(m_day.sold);
         m_total.setValue(m_day.total());
-        m_deals.setValue(qint64(day.deals.size()));
+        m_deals.setValue(day.deals);
         m_caption.setValue(day.group);
         m_summary.setValue(false);
         // Day rows are told apart by the "Negative" colour of their total;
@@ -86,10 +86,10 @@ public:
         m_negSumm.setValue(false);
         // A deal has rows in both of its currencies: the detail window lists
         // the ones of this currency only.
-        m_filter.setValue(QString(currencyCriteria(day.group) + QStringLiteral(" AND (")
-                                  + DayRangeLogic::dealCriteria(day.deals) + QLatin1Char(')')));
+        m_filter.setValue(QString(currencyCriteria(day.group) + QStringLiteral(" AND ")
+                                  + DayRangeLogic::dayCriteria(day.day)));
         m_out.UpdateBatch();
-        m_currencyDeals += day.deals.size();
+        m_currencyDeals += day.deals;
         m_day = Flow();
     }
 
@@ -98,7 +98,7 @@ public:
         m_out.AddNew();
         m_sell.setValue(m_currency.sold);
         m_total.setValue(m_currency.total());
-        m_deals.setValue(qint64(m_currencyDeals));
+        m_deals.setValue(m_currencyDeals);
         m_caption.setValue(group);
         m_summary.setValue(true);
         m_negSumm.setValue(m_currency.total() < data::Currency());
@@ -116,7 +116,7 @@ private:
     const data::Field m_volume;
     const data::Field m_date, m_sell, m_total, m_deals, m_caption, m_summary, m_negSumm, m_filter;
     Flow m_day, m_currency;
-    qsizetype m_currencyDeals = 0;
+    qint64 m_currencyDeals = 0;
 };
 
 DisplayCounts SingleCurrencyLogic::buildDisplay(data::Recordset &in, data::Recordset &out) const
