@@ -5,6 +5,8 @@
 // objects whose roles are their properties. Report logic runs on it in a
 // guiless test.
 
+#include "../db/ReportProcedureFixture.h"
+
 #include "Clock.h"
 #include "EventClass.h"
 #include "FilterControl.h"
@@ -15,6 +17,7 @@
 #include "ReportGrid.h"
 #include "ReportToolbar.h"
 #include "SessionContext.h"
+#include "SharedValues.h"
 #include "ValueListSink.h"
 
 #include <QHash>
@@ -110,6 +113,35 @@ inline bool openReportSession(const QString &connectionString, const QString &us
     RegistryAccess::instance().DeleteKey(QueryKey(appName, QStringLiteral("Query")).path());
     return true;
 }
+
+/// A deal of the fixture's report day that has settled: moved from Tickets
+/// to Archive, with the archive offered to the reports or not, for the life
+/// of the object; at the end the deal goes and no archive is offered.
+class ArchivedDeal final
+{
+public:
+    ArchivedDeal(Fixture &db, qint64 ticket, bool available) : m_db(db), m_ticket(ticket)
+    {
+        Deal settled;
+        settled.ticket = ticket;
+        m_ok = db.add(settled)
+               && db.exec(QStringLiteral("INSERT INTO Archive SELECT * FROM Tickets WHERE TicketNum = %1").arg(ticket))
+               && db.exec(QStringLiteral("DELETE FROM Tickets WHERE TicketNum = %1").arg(ticket));
+        SharedValues::setArchiveAvailable(available);
+    }
+    ~ArchivedDeal()
+    {
+        m_db.exec(QStringLiteral("DELETE FROM Archive WHERE TicketNum = %1").arg(m_ticket));
+        SharedValues::setArchiveAvailable(false);
+    }
+    Q_DISABLE_COPY_MOVE(ArchivedDeal)
+    bool ok() const { return m_ok; }
+
+private:
+    Fixture &m_db;
+    qint64 m_ticket;
+    bool m_ok = false;
+};
 
 struct Host
 {

@@ -17,9 +17,7 @@
 #include "QueryKey.h"
 #include "RegistryAccess.h"
 #include "SessionContext.h"
-#include "SharedValues.h"
 
-#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -441,17 +439,8 @@ private Q_SLOTS:
         QFETCH(bool, available);
         QFETCH(bool, switchOn);
         QFETCH(int, deals);
-        reporttest::Deal settled;
-        settled.ticket = 71;
-        QVERIFY2(m_db->add(settled)
-                     && m_db->exec(QStringLiteral("INSERT INTO Archive SELECT * FROM Tickets WHERE TicketNum = 71"))
-                     && m_db->exec(QStringLiteral("DELETE FROM Tickets WHERE TicketNum = 71")),
-                 m_db->error());
-        const auto drop = qScopeGuard([this] {
-            m_db->exec(QStringLiteral("DELETE FROM Archive WHERE TicketNum = 71"));
-            SharedValues::setArchiveAvailable(false);
-        });
-        SharedValues::setArchiveAvailable(available);
+        const reporttest::ArchivedDeal settled(*m_db, 71, available);
+        QVERIFY2(settled.ok(), m_db->error());
         Host host;
         CurrencyPosition report;
         host.wire(report);
