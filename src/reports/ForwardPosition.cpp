@@ -25,19 +25,19 @@ constexpr auto Amount = ColumnFormat::Amount;
 constexpr auto Rate = ColumnFormat::Rate;
 constexpr auto Plain = ColumnFormat::Plain;
 
-// In summary view the totals show under their own captions; the day columns
-// give way to them.
+// In summary view the totals show under their own captions, each in the place
+// of the day column it sums.
 const ReportColumn Columns[] = {
     {"Caption", "Currency", "Caption", false, C::AlignLeft, 100, Plain, Views::Summary,
      ValueListFillers::FillPairValueList},
     {"Date", "Date", "Date", true, C::AlignCenter, 100, Plain, Views::Detail},
     {"Ccy1", "Ccy1", "Ccy1", true, C::AlignRight, 130, Amount, Views::Detail},
+    {"SumCcy1", "Summary Ccy1", "Ccy1", false, C::AlignRight, 130, Amount, Views::Summary},
     {"Rate", "Rate", "Rate", true, C::AlignRight, 95, Rate},
     {"Ccy2", "Ccy2", "Ccy2", true, C::AlignRight, 130, Amount, Views::Detail},
+    {"SumCcy2", "Summary Ccy2", "Ccy2", false, C::AlignRight, 130, Amount, Views::Summary},
     {"SwapDiff", "SwapDiff", "SwapDiff", true, C::AlignRight, 95, Rate, Views::Detail},
     {"Deals", "Deals", "Deals", true, C::AlignRight, 60},
-    {"SumCcy1", "Summary Ccy1", "Ccy1", false, C::AlignRight, 130, Amount, Views::Summary},
-    {"SumCcy2", "Summary Ccy2", "Ccy2", false, C::AlignRight, 130, Amount, Views::Summary},
     {"Summary", "Summary", "Summary", false, C::AlignLeft, 80},
 };
 
