@@ -144,15 +144,7 @@ void build(widgets::ToolBar &bar)
 
 void localise(widgets::ToolBar &bar)
 {
-    for (widgets::Tool *tool : bar.tools()) {
-        bool isNumber = false;
-        const int tag = tool->Tag().toInt(&isNumber);
-        if (!isNumber || tag <= 0)
-            continue;
-        tool->setCaption(TextTable::LoadText(tag));
-        tool->setToolTipText(TextTable::LoadText(tag + 1));
-        tool->setDescription(TextTable::LoadText(tag + 2));
-    }
+    bar.localise([](int id) { return TextTable::LoadText(id); });
 }
 
 } // namespace MainMenuTools

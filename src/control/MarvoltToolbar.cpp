@@ -266,11 +266,7 @@ void Marvolt::switchCurrencyPair(bool on)
 
 void Marvolt::changeColumnCaption()
 {
-    if (!m_clickedColumn)
-        return;
-    QString caption;
-    if (CaptionDialog::ChangeColumn(m_clickedColumn->Caption(), caption, this) && m_clickedColumn)
-        m_clickedColumn->setCaption(caption);
+    CaptionDialog::ChangeColumn(m_clickedColumn, this);
 }
 
 void Marvolt::onComboSelChange(widgets::Tool *changed)

@@ -121,6 +121,19 @@ bool ToolBar::PopupMenu(const QString &id, const QPoint &globalPos)
     return true;
 }
 
+void ToolBar::localise(const std::function<QString(int)> &text)
+{
+    for (Tool *tool : m_tools) {
+        bool isNumber = false;
+        const int tag = tool->Tag().toInt(&isNumber);
+        if (!isNumber || tag <= 0)
+            continue;
+        tool->setCaption(text(tag));
+        tool->setToolTipText(text(tag + 1));
+        tool->setDescription(text(tag + 2));
+    }
+}
+
 bool ToolBar::PopupMenu(const QString &id)
 {
     return PopupMenu(id, QCursor::pos());

@@ -7,6 +7,8 @@
 #include <QPoint>
 #include <QToolBar>
 
+#include <functional>
+
 namespace widgets {
 
 /// The control's toolbar: a band of tools plus the menus built from the same
@@ -45,6 +47,11 @@ public:
     /// tool without a menu.
     bool PopupMenu(const QString &id, const QPoint &globalPos);
     bool PopupMenu(const QString &id);
+
+    /// Gives every tool whose Tag is a positive number N the caption
+    /// text(N), the tool tip text(N + 1) and the description text(N + 2);
+    /// tools without such a tag keep their texts.
+    void localise(const std::function<QString(int)> &text);
 
 Q_SIGNALS:
     void ToolClick(widgets::Tool *tool);

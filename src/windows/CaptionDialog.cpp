@@ -3,8 +3,11 @@
 #include "OkCancelButtons.h"
 #include "TextTable.h"
 
+#include "GridColumn.h"
+
 #include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -45,6 +48,18 @@ bool CaptionDialog::ChangeColumn(const QString &oldCaption, QString &newCaption,
     if (dialog.isCancelled())
         return false;
     newCaption = dialog.newCaption();
+    return true;
+}
+
+bool CaptionDialog::ChangeColumn(widgets::GridColumn *column, QWidget *parent)
+{
+    if (!column)
+        return false;
+    const QPointer<widgets::GridColumn> guarded(column);
+    QString caption;
+    if (!ChangeColumn(column->Caption(), caption, parent) || !guarded)
+        return false;
+    guarded->setCaption(caption);
     return true;
 }
 

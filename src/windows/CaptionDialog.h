@@ -4,6 +4,9 @@
 #include <QString>
 
 class QLineEdit;
+namespace widgets {
+class GridColumn;
+}
 class QPushButton;
 
 /// The column caption dialog (frmCaption): asks the user for a new caption of
@@ -26,6 +29,10 @@ public:
     /// \a newCaption to the confirmed text when the user pressed OK; returns
     /// false and leaves \a newCaption untouched when the dialog was cancelled.
     static bool ChangeColumn(const QString &oldCaption, QString &newCaption, QWidget *parent = nullptr);
+    /// Asks for a new caption of \a column and gives it the confirmed text;
+    /// false when cancelled, and at once for a null column. A column deleted
+    /// while the dialog is open is left alone.
+    static bool ChangeColumn(widgets::GridColumn *column, QWidget *parent = nullptr);
 
     QString oldCaption() const { return m_oldCaption; }
     /// The text confirmed with OK; empty while the dialog was not confirmed.

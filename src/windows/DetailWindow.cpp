@@ -109,20 +109,7 @@ void frmDetails::buildToolbar()
         if (spec.kind != K::PopupMenu)
             m_mainMenu->addToBand(id(spec.id));
     }
-    localiseTools();
-}
-
-void frmDetails::localiseTools()
-{
-    for (widgets::Tool *tool : m_mainMenu->tools()) {
-        bool numeric = false;
-        const int tag = tool->Tag().toInt(&numeric);
-        if (!numeric || tag <= 0)
-            continue;
-        tool->setCaption(TextTable::LoadText(tag));
-        tool->setToolTipText(TextTable::LoadText(tag + 1));
-        tool->setDescription(TextTable::LoadText(tag + 2));
-    }
+    m_mainMenu->localise([](int text) { return TextTable::LoadText(text); });
 }
 
 // ---- the interface the control calls ----------------------------------------------------
@@ -404,11 +391,7 @@ void frmDetails::showDetails()
 
 void frmDetails::changeCaptionOfClickedColumn()
 {
-    if (!m_clickedColumn)
-        return;
-    QString caption;
-    if (CaptionDialog::ChangeColumn(m_clickedColumn->Caption(), caption, this) && m_clickedColumn)
-        m_clickedColumn->setCaption(caption);
+    CaptionDialog::ChangeColumn(m_clickedColumn, this);
 }
 
 // ---- closing ---------------------------------------------------------------------------------

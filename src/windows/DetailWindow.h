@@ -82,7 +82,6 @@ protected:
 
 private:
     void buildToolbar();
-    void localiseTools();
     void onToolClick(widgets::Tool *tool);
     void onGridMouseUp(int button, int shift, int x, int y);
     void onGridRowChange();
