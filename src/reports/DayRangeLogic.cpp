@@ -84,21 +84,37 @@ DisplayCounts DayRangeLogic::walkDays(data::Recordset &in, const char *groupFiel
     const data::Field groupOf = field(in, groupField), dealTime = field(in, "DealTime"),
                       tradeId = field(in, "TradeID");
     DisplayCounts counts;
-    while (!in.Eof()) {
+    // One pass, each value read once a row: the day is compared as the
+    // midnight of the deal time, a QDate is made once a day.
+    Day day;
+    data::DateTime midnight;
+    QSet<qint64> deals;
+    const auto endDay = [&] {
+        day.day = midnight.date();
+        day.deals = deals.size();
+        counts.deals += int(day.deals);
+        rows.endDay(day);
+        deals.clear();
+    };
+    // deals is empty only before the first row: every row adds its deal.
+    for (; !in.Eof(); in.MoveNext()) {
         const int group = groupOf.value().toInt();
-        while (!in.Eof() && groupOf.value().toInt() == group) {
-            Day day{group, dealTime.value().toDate().date()};
-            QSet<qint64> deals;
-            while (!in.Eof() && groupOf.value().toInt() == group && dealTime.value().toDate().date() == day.day) {
-                deals.insert(tradeId.value().toInt64());
-                rows.addRow();
-                in.MoveNext();
+        const data::DateTime rowMidnight = dealTime.value().toDate().startOfDay();
+        if (!deals.isEmpty() && (group != day.group || rowMidnight != midnight)) {
+            endDay();
+            if (group != day.group) {
+                rows.endGroup(day.group);
+                ++counts.groups;
             }
-            day.deals = deals.size();
-            counts.deals += int(day.deals);
-            rows.endDay(day);
         }
-        rows.endGroup(group);
+        day.group = group;
+        midnight = rowMidnight;
+        deals.insert(tradeId.value().toInt64());
+        rows.addRow();
+    }
+    if (!deals.isEmpty()) {
+        endDay();
+        rows.endGroup(day.group);
         ++counts.groups;
     }
     return counts;

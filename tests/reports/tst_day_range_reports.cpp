@@ -58,8 +58,8 @@ QStringList displayRows(const Report &report, const QStringList &fields)
 const QStringList ForwardFields = {"Caption", "Date", "Ccy1", "Ccy2", "Rate", "SwapDiff", "Deals", "Summary"};
 const QStringList SingleFields = {"Caption", "Date", "Sell", "Total", "Deals", "Summary", "NegSumm"};
 
-/// EUR/USD over three trade days: a buy and a sell on 12-02, a buy on 12-03
-/// and on 12-04 only a swap whose legs cancel in euros; GBP/USD one buy on
+/// EUR/USD over three trade days: a buy and a sell on 12-02, a buy at the
+/// midnight that starts 12-03 and on 12-04 only a swap whose legs cancel in euros; GBP/USD one buy on
 /// 12-04; a deal of 12-01, before the range the tests set.
 bool addDeals(reporttest::Fixture &db)
 {
@@ -69,13 +69,13 @@ bool addDeals(reporttest::Fixture &db)
     buy.valDate1 = QStringLiteral("2026-12-04");
     reporttest::Deal sell = buy;
     sell.tradeId = sell.ticket = 102;
-    sell.dealTime = QStringLiteral("2026-12-02 11:00:00");
+    sell.dealTime = QStringLiteral("2026-12-02 23:59:59");   // the last second of its day
     sell.volume1 = -500000;
     sell.rate1 = 1.12;
     sell.side = 2;
     reporttest::Deal next;
     next.tradeId = next.ticket = 103;
-    next.dealTime = QStringLiteral("2026-12-03 09:30:00");
+    next.dealTime = QStringLiteral("2026-12-03 00:00:00");   // the first of the next
     next.volume1 = 200000;
     next.rate1 = 1.15;
     next.valDate1 = QStringLiteral("2026-12-07");
