@@ -61,8 +61,8 @@ private Q_SLOTS:
     void escapeUnchecksTheToolAndTheToolOpensItAgain();
     void goesWithItsReport_data();
     void goesWithItsReport();
-    void leavesTheDealsAloneWhileTheToolIsUnchecked();
-    void reportWithoutDetailWindowHasNoDeals();
+    void raisesNoCaptionWithoutAnOpenDetailWindow_data();
+    void raisesNoCaptionWithoutAnOpenDetailWindow();
 
 private:
     QTemporaryDir m_dir;
@@ -259,30 +259,30 @@ void tst_DetailWindowControl::goesWithItsReport()
     }
 }
 
-void tst_DetailWindowControl::leavesTheDealsAloneWhileTheToolIsUnchecked()
+void tst_DetailWindowControl::raisesNoCaptionWithoutAnOpenDetailWindow_data()
 {
-    showReport();
-    QSignalSpy captions(m_control->CurrentActiv(), &EventClass::SetDetCaption);
-    m_control->mainTable()->setRow(1);
-    QTest::keyClick(m_control->mainTable(), Qt::Key_Down);
-    QVERIFY(captions.isEmpty());
-    QVERIFY(m_report->DetRecordset->Filter().isEmpty());
-    QCOMPARE(m_report->DetRecordset->RecordCount(), 10);
+    QTest::addColumn<bool>("detailView");
+    QTest::newRow("tool unchecked: the deals keep every row") << true;
+    QTest::newRow("report without a detail window, tool checked") << false;
 }
 
-void tst_DetailWindowControl::reportWithoutDetailWindowHasNoDeals()
+void tst_DetailWindowControl::raisesNoCaptionWithoutAnOpenDetailWindow()
 {
-    showReport(noDetailLogic());
-    QCOMPARE(m_report->CurrentDet(), -1);
-    QCOMPARE(m_report->property("CurrentDet").toInt(), -1);
-    QVERIFY(m_report->MainRecordset);
-    QVERIFY(!m_report->DetRecordset);
+    QFETCH(bool, detailView);
+    showReport(detailView ? pairLogic() : noDetailLogic());
+    if (!detailView)
+        toolOf(*m_control, "ID_DetailWIndow")->setState(1);
     QSignalSpy captions(m_control->CurrentActiv(), &EventClass::SetDetCaption);
-    toolOf(*m_control, "ID_DetailWIndow")->setState(1);
     m_control->mainTable()->setRow(1);
     QTest::keyClick(m_control->mainTable(), Qt::Key_Down);
     m_report->Table_DblClick();
     QVERIFY(captions.isEmpty());
+    if (detailView) {
+        QVERIFY(m_report->DetRecordset->Filter().isEmpty());
+        QCOMPARE(m_report->DetRecordset->RecordCount(), 10);
+    } else {
+        QVERIFY(!m_report->DetRecordset);
+    }
 }
 
 QTEST_MAIN(tst_DetailWindowControl)

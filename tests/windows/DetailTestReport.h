@@ -118,11 +118,6 @@ inline const Logic &currencyLogic()
     static const Logic logic(dvSingleCurrency);
     return logic;
 }
-inline const Logic &depositLogic()
-{
-    static const Logic logic(dvDepoOnly);
-    return logic;
-}
 inline const Logic &noDetailLogic()
 {
     static const Logic logic(std::nullopt);

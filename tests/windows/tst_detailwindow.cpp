@@ -76,7 +76,6 @@ private Q_SLOTS:
     void rightClickOutsideColumnsDisablesChangeCaption();
     void escapeRaisesOnUnloadAndClosingFromCodeDoesNot();
     void keepsLayoutAndPlaceBetweenOpenings();
-    void keepsEachViewsLayoutApart();
     void forgetsRowsOfDeletedReport();
 
 private:
@@ -175,6 +174,8 @@ void tst_DetailWindow::showsNoRowsWithoutOpenDeals()
     m_window->DetailActivate(state == QLatin1String("no report") ? &notAReport : m_report.get(), nullptr,
                              dvCurrencyPair);
     QCOMPARE(m_window->mainTable()->ItemCount(), 0);
+    if (state == QLatin1String("no detail"))
+        QCOMPARE(m_report->property("CurrentDet").toInt(), -1);
     m_window->ChangeCaption(QStringLiteral("again"));
     QCOMPARE(m_window->mainTable()->ItemCount(), 0);
     QVERIFY(MessageService::instance().messages().isEmpty());
@@ -300,22 +301,6 @@ void tst_DetailWindow::keepsLayoutAndPlaceBetweenOpenings()
     QVERIFY(grid->isExpanded(grid->gridModel()->allGroupIndexes().first()));
     QCOMPARE(window->frameGeometry().topLeft(), frame.topLeft());
     QCOMPARE(window->size(), QSize(700, 300));
-}
-
-void tst_DetailWindow::keepsEachViewsLayoutApart()
-{
-    frmDetails *window = open(dvCurrencyPair);
-    window->mainTable()->Columns(QStringLiteral("TradeID"))->setCaption(QStringLiteral("Trade"));
-    window->close();
-    QTRY_VERIFY(m_window.isNull());
-
-    window = open(dvSingleCurrency);
-    QCOMPARE(window->mainTable()->Columns(QStringLiteral("TradeID"))->Caption(), QStringLiteral("TradeID"));
-    window->close();
-    QTRY_VERIFY(m_window.isNull());
-
-    window = open(dvCurrencyPair);
-    QCOMPARE(window->mainTable()->Columns(QStringLiteral("TradeID"))->Caption(), QStringLiteral("Trade"));
 }
 
 void tst_DetailWindow::forgetsRowsOfDeletedReport()
