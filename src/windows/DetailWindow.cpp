@@ -181,7 +181,11 @@ void frmDetails::loadDeals()
         m_bookmarks.push_back(deals->Bookmark());
     applyFormats(deals.get());
     m_mainTable->setItemCount(int(m_bookmarks.size()));
-    if (m_fitColumns) {
+    // Sizing reads the rows' texts and costs time with the rows listed: it
+    // waits for a load of a row's deals, not the whole result the window may
+    // open on before the first row change.
+    constexpr int FitRowLimit = 20000;
+    if (m_fitColumns && m_bookmarks.size() <= size_t(FitRowLimit)) {
         // Wide enough for a deal's amounts and dates, never one column over the window.
         constexpr int MaxWidth = 240;
         m_mainTable->fitColumnsToContents(MaxWidth);
