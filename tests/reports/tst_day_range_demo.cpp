@@ -8,13 +8,9 @@
 #include "ForwardPosition.h"
 #include "SingleCurrency.h"
 
-#include "Clock.h"
 #include "Command.h"
 #include "Connection.h"
 #include "DemoDatabase.h"
-#include "MessageService.h"
-#include "RegistryAccess.h"
-#include "SessionContext.h"
 
 #include <QSet>
 #include <QTemporaryDir>
@@ -94,9 +90,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        RegistryAccess::instance().setPath(m_dir.filePath(QStringLiteral("registry.sqlite")));
-        Clock::setToday(Today);
-        MessageService::setInstance(std::make_unique<MessageService>());
+        reporttest::startReportTests(m_dir);
         db::DemoDatabase::Options options;
         options.out = m_dir.filePath(QStringLiteral("demo.db"));
         options.deals = 2500;
@@ -105,8 +99,7 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(db::DemoDatabase::build(options, nullptr, &error), qPrintable(error));
         m_connectionString = QStringLiteral("Provider=SQLite;Data Source=") + options.out;
-        QVERIFY(SessionContext::instance().OpenSession(m_connectionString));
-        SessionContext::instance().setCurrentUserName(QStringLiteral("demo"));
+        QVERIFY(reporttest::openReportSession(m_connectionString, QStringLiteral("demo"), QStringLiteral("Position History")));
     }
 
     void cleanupTestCase()

@@ -6,23 +6,15 @@
 // Their rows on a generated database are checked by tst_day_range_demo and
 // the golden files.
 
-#include "../db/ReportProcedureFixture.h"
 #include "ReportHost.h"
 
 #include "ForwardPosition.h"
 #include "ReportFactory.h"
 #include "SingleCurrency.h"
 
-#include "Clock.h"
 #include "Connection.h"
 #include "FilterStore.h"
-#include "MessageService.h"
-#include "QueryKey.h"
-#include "RegistryAccess.h"
-#include "SessionContext.h"
-#include "SharedValues.h"
 
-#include <QScopeGuard>
 #include <QSet>
 #include <QTest>
 
@@ -159,20 +151,16 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_settingsDir.isValid());
-        RegistryAccess::instance().setPath(m_settingsDir.filePath(QStringLiteral("registry.sqlite")));
-        Clock::setToday(Today);
-        MessageService::setInstance(std::make_unique<MessageService>());
+        reporttest::startReportTests(m_settingsDir);
         m_db = std::make_unique<reporttest::Fixture>();
         QVERIFY2(m_db->ok() && addDeals(*m_db), m_db->error());
     }
 
     void init()
     {
-        QVERIFY(SessionContext::instance().OpenSession(m_db->connectionString()));
-        SessionContext::instance().setCurrentUserName(reporttest::Fixture::user());
-        MessageService::instance().clearMessages();
         for (const char *app : {"Position History", "Single Currency"})
-            RegistryAccess::instance().DeleteKey(QueryKey(QString::fromLatin1(app), QStringLiteral("Query")).path());
+            QVERIFY(reporttest::openReportSession(m_db->connectionString(), reporttest::Fixture::user(),
+                                                  QString::fromLatin1(app)));
     }
 
     void cleanupTestCase()
@@ -518,18 +506,9 @@ private Q_SLOTS:
         QFETCH(int, windowType);
         QFETCH(bool, switchOn);
         QFETCH(int, deals);
-        reporttest::Deal settled;
-        settled.tradeId = settled.ticket = 171;
-        settled.dealTime = QStringLiteral("2026-12-03 12:00:00");
-        QVERIFY2(m_db->add(settled)
-                     && m_db->exec(QStringLiteral("INSERT INTO Archive SELECT * FROM Tickets WHERE TradeID = 171"))
-                     && m_db->exec(QStringLiteral("DELETE FROM Tickets WHERE TradeID = 171")),
-                 m_db->error());
-        const auto drop = qScopeGuard([this] {
-            m_db->exec(QStringLiteral("DELETE FROM Archive WHERE TradeID = 171"));
-            SharedValues::setArchiveAvailable(false);
-        });
-        SharedValues::setArchiveAvailable(true);
+        // A EUR/USD deal of 12-04, settled.
+        const reporttest::ArchivedDeal settled(*m_db, 171, true);
+        QVERIFY2(settled.ok(), m_db->error());
         Host host;
         const std::unique_ptr<Report> report = makeReport(windowType);
         host.wire(*report);
