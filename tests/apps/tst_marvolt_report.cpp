@@ -110,6 +110,8 @@ private Q_SLOTS:
     void summaryRowsMatchIndependentSql();
     void gridShowsPairGroupsWithCaptions();
     void screenshotIsTheWholeControl();
+    void detailScreenshotIsTheDealWindow_data();
+    void detailScreenshotIsTheDealWindow();
     void queryErrorIsOneLineWithTheMessage();
     void badInputGivesOneLineReason_data();
     void badInputGivesOneLineReason();
@@ -385,6 +387,33 @@ void tst_MarvoltReport::screenshotIsTheWholeControl()
     const QImage image(png);
     QCOMPARE(image.size(), QSize(1280, 800));
     QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("screenshot.csv"))).size() > 0);
+}
+
+void tst_MarvoltReport::detailScreenshotIsTheDealWindow_data()
+{
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("forward position lists the deals of its first row") << "1" << 0;
+    QTest::newRow("open position has no deal list window") << "0" << 1;
+}
+
+void tst_MarvoltReport::detailScreenshotIsTheDealWindow()
+{
+    QFETCH(QString, report);
+    QFETCH(int, exitCode);
+    const QString png = m_dir.filePath(QStringLiteral("details-%1.png").arg(report));
+    QStringList arguments = baseArguments();
+    arguments << QStringLiteral("--report") << report << QStringLiteral("--detail") << png << QStringLiteral("--out")
+              << m_dir.filePath(QStringLiteral("details.csv"));
+    const RunResult run = runReport(arguments);
+    QVERIFY2(run.exitCode == exitCode, qPrintable(run.err));
+    if (exitCode != 0) {
+        QVERIFY2(run.err.contains(QStringLiteral("has no deal list window")), qPrintable(run.err));
+        QVERIFY(!QFileInfo::exists(png));
+        return;
+    }
+    // The window alone, not the control.
+    QCOMPARE(QImage(png).size(), QSize(1000, 420));
 }
 
 void tst_MarvoltReport::queryErrorIsOneLineWithTheMessage()
