@@ -20,7 +20,7 @@ constexpr FilterSlot openableDate(int index, const char *caption)
 }
 
 // Slot 0 allows "All" only where the site allows an open start of the trade
-// dates (DayRangeReport sets it); the ends are open by default, and an open
+// dates (DayRangeReport::allowsAll); the ends are open by default, and an open
 // start of the value dates costs nothing while the trade dates bound the run.
 constexpr FilterSlot FilterSlots[] = {
     {fcDateReport0, "Start Trade"},

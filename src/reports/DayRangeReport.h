@@ -26,4 +26,9 @@ public:
 
 protected:
     using Report::Report;
+    /// The trade-date start as the site allows it; the other bounds as declared.
+    bool allowsAll(const FilterSlot &slot) const override;
+
+private:
+    bool m_openTradeStart = false;   // read once, when the report is bound
 };

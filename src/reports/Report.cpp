@@ -224,8 +224,9 @@ void Report::showQueryInPanel()
             m_controls[size_t(i)].lbCaption->setProperty("text", QString::fromLatin1(slot.caption));
         if (const DateSlotFields *date = dateSlotFields(i)) {
             setFilterRole(i, "Relative", q.Relative);
-            if (slot.allowAll)
-                setFilterRole(i, "AllowAll", true);
+            // Set either way: the filter controls outlive the report, and
+            // the previous report's "All" must not stay allowed.
+            setFilterRole(i, "AllowAll", allowsAll(slot));
             setFilterRole(i, "RetDate", q.Relative ? q.*date->offsetMember : q.*date->dateMember);
         } else if (i == fcCombo1) {
             setFilterRole(i, "currentText", q.Relative ? QStringLiteral("True") : QStringLiteral("False"));

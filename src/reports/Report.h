@@ -178,6 +178,9 @@ protected:
     /// and leaves the result shown and any run going as they are. A report
     /// whose query the user must confirm asks here; the others run.
     virtual bool confirmRun() { return true; }
+    /// Whether a date slot may stay open ("All"): its declaration by
+    /// default; a report whose rule depends on the site says so here.
+    virtual bool allowsAll(const FilterSlot &slot) const { return slot.allowAll; }
 
     // ---- helpers for report classes ---------------------------------------------
     /// Sets a role (a Qt property) of filter control `index`; skipped quietly

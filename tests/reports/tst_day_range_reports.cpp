@@ -341,6 +341,9 @@ private Q_SLOTS:
             QVERIFY(host.filters[size_t(dates[i])]->property("visible").toBool());
             QCOMPARE(host.role(dates[i], "AllowAll").toBool(), i > 0 || siteAllowsOpenStart);
         }
+        // Undo shows the query again under the same rule.
+        report->RestoreQuery();
+        QCOMPARE(host.role(fcDateReport0, "AllowAll").toBool(), siteAllowsOpenStart);
         for (int index : {fcCombo1, fcDealBox, fcPairBox, fcCptyBox, fcDealerBox, fcLegendBox, fcStatusBox})
             QVERIFY2(host.filters[size_t(index)]->property("visible").toBool(), qPrintable(QString::number(index)));
         for (int index : {fcComboNetting, fcCcyBox, fcTypeDate, fcLoroNostro, fcTCIDBox, fcClientBox})
@@ -353,6 +356,28 @@ private Q_SLOTS:
         QVERIFY(host.grid.valueLists[QStringLiteral("Caption")].entries > 0);
         QVERIFY(host.grid.highlights.contains(QStringLiteral("Summ")));
         QCOMPARE(host.grid.highlights.contains(QStringLiteral("NegSumm")), windowType == 2);
+    }
+
+    // The host's date controls outlive a report: the next one allows "All"
+    // where it says so, not where the previous one did.
+    void nextReportDoesNotInheritAnOpenTradeStart()
+    {
+        reporttest::Fixture db;
+        QVERIFY2(db.ok() && db.exec(QStringLiteral("INSERT INTO CustomSettings (CustomID, Name, CustomValue)"
+                                                  " VALUES (1010, 'Allow All start date', 2)")),
+                 db.error());
+        QVERIFY(SessionContext::instance().OpenSession(db.connectionString()));
+        Host host;
+        {
+            ForwardPosition history;
+            host.wire(history);
+            QVERIFY(host.role(fcDateReport0, "AllowAll").toBool());
+            history.ClearUtil();
+        }
+        const std::unique_ptr<Report> open = makeReport(0);
+        host.wire(*open);
+        QVERIFY(!host.role(fcDateReport0, "AllowAll").toBool());
+        QVERIFY(host.role(fcDateReport1, "AllowAll").toBool());
     }
 
     void forwardPositionBuildsDayAndPairRows_data()
