@@ -7,7 +7,6 @@
 #include <QFont>
 
 #include <algorithm>
-#include <map>
 
 namespace widgets {
 
@@ -16,14 +15,6 @@ namespace {
 // Caches of cells hold the rows on screen and a few screens around them;
 // beyond that they are dropped whole, which is cheaper than LRU bookkeeping.
 constexpr int MaxCachedRows = 2048;
-
-struct KeyLess
-{
-    bool operator()(const CellValue::Key &a, const CellValue::Key &b) const
-    {
-        return CellValue::compare(a, b) < 0;
-    }
-};
 
 } // namespace
 
@@ -109,6 +100,19 @@ void GridModel::setItemCount(int count)
     rebuild();
 }
 
+void GridModel::setItemCount(int count, const RowArrangement &prepared)
+{
+    m_itemCount = qMax(0, count);
+    if (prepared.rows != m_itemCount || !(prepared.spec == orderSpec())) {
+        rebuild();
+        return;
+    }
+    beginResetModel();
+    invalidateCaches();
+    adopt(prepared);
+    endResetModel();
+}
+
 void GridModel::setUncountedRows(const QString &columnKey, const QVariant &value)
 {
     m_uncountedKey = columnKey;
@@ -120,19 +124,17 @@ void GridModel::setUncountedRows(const QString &columnKey, const QVariant &value
 int GridModel::countedRows(int group) const
 {
     const Group &g = m_tree[size_t(group)];
-    const int column = m_uncountedKey.isEmpty() ? -1 : columnIndex(m_uncountedKey);
-    if (column < 0)
-        return g.rowEnd - g.rowBegin;
     if (m_groupCounts.size() != m_tree.size())
         m_groupCounts.assign(m_tree.size(), -2);
     int &counted = m_groupCounts[size_t(group)];
     if (counted == -2) {
         // Read when the group row is first shown, not for every group at
         // each rebuild: a collapsed grid of a million rows reads nothing.
-        int rows = 0;
-        for (int i = g.rowBegin; i < g.rowEnd; ++i)
-            rows += rawCell(m_order[size_t(i)], column) == m_uncountedValue ? 0 : 1;
-        counted = rows == 0 && g.rowEnd > g.rowBegin ? -1 : rows;
+        RowOrderSpec counting;
+        counting.uncountedColumn = uncountedColumn();
+        counting.uncountedValue = m_uncountedValue;
+        counted = RowArrangement::countRows(counting, m_order, g.rowBegin, g.rowEnd,
+                                            [this](int row, int column) { return rawCell(row, column); });
     }
     return counted;
 }
@@ -244,152 +246,54 @@ void GridModel::clearSortKeys()
 
 void GridModel::buildTree()
 {
-    m_positionOf.clear();
-    m_tree.clear();
-    m_groupCounts.clear();
-    m_topGroups = 0;
-    const int n = m_itemCount;
-    m_order.resize(size_t(n));
-    for (int i = 0; i < n; ++i)
-        m_order[size_t(i)] = i;
-    if (n == 0 || (!m_cellReader && !m_rowReader))
-        return;
-
-    // Group levels: every row's group value becomes the rank of that value
-    // among the level's distinct values, so that sorting compares integers.
-    // Groups are ordered by what the user reads (the value-list text when the
-    // column has one), then by value.
-    std::vector<std::vector<int>> ranks(size_t(m_groups.size()));
-    int topRankCount = 0;
-    for (int level = 0; level < m_groups.size(); ++level) {
-        const SortKey g = m_groups.at(level);
-        const GridColumn *col = m_columns.at(g.column);
-        std::map<CellValue::Key, int, KeyLess> distinct;
-        std::vector<int> ids(static_cast<size_t>(n));
-        std::vector<QVariant> values;
-        CellValue::Key lastKey;
-        int lastId = -1;
-        for (int row = 0; row < n; ++row) {
-            const QVariant v = rawCell(row, g.column);
-            CellValue::Key k = CellValue::key(v);
-            // Reports write the rows of a group together: most rows repeat
-            // the previous row's value and need no lookup.
-            if (lastId >= 0 && CellValue::compare(k, lastKey) == 0) {
-                ids[size_t(row)] = lastId;
-                continue;
-            }
-            auto [it, inserted] = distinct.try_emplace(k, int(distinct.size()));
-            if (inserted)
-                values.push_back(v);
-            ids[size_t(row)] = lastId = it->second;
-            lastKey = std::move(k);
-        }
-        std::vector<int> byOrder(values.size());
-        for (size_t i = 0; i < byOrder.size(); ++i)
-            byOrder[i] = int(i);
-        std::vector<CellValue::Key> textKeys(values.size());
-        std::vector<CellValue::Key> valueKeys(values.size());
-        for (size_t i = 0; i < values.size(); ++i) {
-            valueKeys[i] = CellValue::key(values[i]);
-            bool found = false;
-            const QString text = col->valueList()->textOf(values[i], &found);
-            textKeys[i] = found ? CellValue::key(text) : valueKeys[i];
-        }
-        std::sort(byOrder.begin(), byOrder.end(), [&](int a, int b) {
-            int c = CellValue::compare(textKeys[size_t(a)], textKeys[size_t(b)]);
-            if (c == 0)
-                c = CellValue::compare(valueKeys[size_t(a)], valueKeys[size_t(b)]);
-            return g.ascending ? c < 0 : c > 0;
-        });
-        if (level == 0)
-            topRankCount = int(values.size());
-        std::vector<int> rankOfId(values.size());
-        for (size_t r = 0; r < byOrder.size(); ++r)
-            rankOfId[size_t(byOrder[r])] = int(r);
-        ranks[size_t(level)].resize(size_t(n));
-        for (int row = 0; row < n; ++row)
-            ranks[size_t(level)][size_t(row)] = rankOfId[size_t(ids[size_t(row)])];
-    }
-
-    std::vector<std::vector<CellValue::Key>> sortValues(size_t(m_sortKeys.size()));
-    for (int s = 0; s < m_sortKeys.size(); ++s) {
-        auto &keys = sortValues[size_t(s)];
-        keys.resize(size_t(n));
-        for (int row = 0; row < n; ++row)
-            keys[size_t(row)] = CellValue::key(rawCell(row, m_sortKeys.at(s).column));
-    }
-
-    // Inner group levels and sort keys order rows within an outer group.
-    auto lessInner = [&](int a, int b) {
-        for (size_t level = 1; level < ranks.size(); ++level)
-            if (ranks[level][size_t(a)] != ranks[level][size_t(b)])
-                return ranks[level][size_t(a)] < ranks[level][size_t(b)];
-        for (size_t s = 0; s < sortValues.size(); ++s) {
-            const int c = CellValue::compare(sortValues[s][size_t(a)], sortValues[s][size_t(b)]);
-            if (c != 0)
-                return m_sortKeys.at(int(s)).ascending ? c < 0 : c > 0;
-        }
-        return false;
-    };
-    const bool innerOrder = ranks.size() > 1 || !sortValues.empty();
-    // Reports usually deliver rows already in order; checking is one pass.
-    auto sortRange = [&](auto begin, auto end) {
-        if (innerOrder && !std::is_sorted(begin, end, lessInner))
-            std::stable_sort(begin, end, lessInner);
-    };
-    if (ranks.empty()) {
-        sortRange(m_order.begin(), m_order.end());
-    } else {
-        // The outermost level by counting: linear, and stable.
-        const std::vector<int> &top = ranks[0];
-        std::vector<int> start(size_t(topRankCount) + 1, 0);
-        for (int row = 0; row < n; ++row)
-            ++start[size_t(top[size_t(row)]) + 1];
-        for (size_t r = 1; r < start.size(); ++r)
-            start[r] += start[r - 1];
-        std::vector<int> next(start.begin(), start.end() - 1);
-        for (int row = 0; row < n; ++row)
-            m_order[size_t(next[size_t(top[size_t(row)])]++)] = row;
-        for (int r = 0; r < topRankCount; ++r)
-            sortRange(m_order.begin() + start[size_t(r)], m_order.begin() + start[size_t(r) + 1]);
-    }
-
-    if (!m_groups.isEmpty())
-        buildLevel(-1, 0, 0, n, ranks);
+    RowArrangement::CellReader cell;
+    if (m_cellReader || m_rowReader)
+        cell = [this](int row, int column) { return rawCell(row, column); };
+    adopt(RowArrangement::build(m_itemCount, orderSpec(), cell));
 }
 
-void GridModel::buildLevel(int parent, int level, int begin, int end,
-                           const std::vector<std::vector<int>> &ranks)
+void GridModel::adopt(RowArrangement rows)
 {
-    const std::vector<int> &rank = ranks[size_t(level)];
-    const int first = int(m_tree.size());
-    int runStart = begin;
-    while (runStart < end) {
-        const int r = rank[size_t(m_order[size_t(runStart)])];
-        int runEnd = runStart + 1;
-        while (runEnd < end && rank[size_t(m_order[size_t(runEnd)])] == r)
-            ++runEnd;
-        Group g;
-        g.parent = parent;
-        g.rowInParent = int(m_tree.size()) - first;
-        g.level = level;
-        g.value = rawCell(m_order[size_t(runStart)], m_groups.at(level).column);
-        g.rowBegin = runStart;
-        g.rowEnd = runEnd;
-        g.childCount = runEnd - runStart;
-        m_tree.push_back(g);
-        runStart = runEnd;
+    m_positionOf.clear();
+    m_groupCounts.clear();
+    m_order = std::move(rows.order);
+    m_tree = std::move(rows.tree);
+    m_topGroups = rows.topGroups;
+    // Counts made with the rows are kept; the others are read when shown.
+    for (size_t g = 0; g < m_tree.size(); ++g) {
+        if (m_tree[g].counted != -2) {
+            m_groupCounts.resize(m_tree.size(), -2);
+            m_groupCounts[g] = m_tree[g].counted;
+        }
     }
-    const int last = int(m_tree.size());
-    if (parent < 0)
-        m_topGroups = last - first;
-    else {
-        m_tree[size_t(parent)].firstChild = first;
-        m_tree[size_t(parent)].childCount = last - first;
+}
+
+RowOrderSpec GridModel::orderSpec() const
+{
+    RowOrderSpec spec;
+    for (const SortKey &g : m_groups) {
+        spec.groups.append({g.column, g.ascending});
+        QHash<QString, QString> texts;
+        const ValueList *list = m_columns.at(g.column)->valueList();
+        // The first entry of a value wins, as in the list's own lookup.
+        for (int i = 0; i < list->Count(); ++i) {
+            const QString key = CellValue::hashKey(list->value(i));
+            if (!texts.contains(key))
+                texts.insert(key, list->text(i));
+        }
+        spec.groupTexts.push_back(std::move(texts));
     }
-    if (level + 1 < int(ranks.size()))
-        for (int g = first; g < last; ++g)
-            buildLevel(g, level + 1, m_tree[size_t(g)].rowBegin, m_tree[size_t(g)].rowEnd, ranks);
+    for (const SortKey &k : m_sortKeys)
+        spec.sortKeys.append({k.column, k.ascending});
+    spec.uncountedColumn = uncountedColumn();
+    if (spec.uncountedColumn >= 0)
+        spec.uncountedValue = m_uncountedValue;
+    return spec;
+}
+
+int GridModel::uncountedColumn() const
+{
+    return m_uncountedKey.isEmpty() ? -1 : columnIndex(m_uncountedKey);
 }
 
 // --- format conditions --------------------------------------------------------

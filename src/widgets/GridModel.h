@@ -3,6 +3,7 @@
 #include "CellValue.h"
 #include "FormatCondition.h"
 #include "GridColumn.h"
+#include "RowArrangement.h"
 
 #include <QAbstractItemModel>
 #include <QHash>
@@ -77,6 +78,12 @@ public:
     void setUncountedRows(const QString &columnKey, const QVariant &value);
     /// Sets the row count and rebuilds. Negative counts are taken as 0.
     void setItemCount(int count);
+    /// Sets the row count and takes the order and groups from `prepared`
+    /// when it was made for this count and the current groups, sort keys and
+    /// value lists (orderSpec()); otherwise rebuilds as setItemCount(count).
+    void setItemCount(int count, const RowArrangement &prepared);
+    /// What the rows are ordered by now, for an arrangement made elsewhere.
+    RowOrderSpec orderSpec() const;
     /// Re-reads groups and order (a reset) and forgets cached cells.
     void rebuild();
 
@@ -139,17 +146,7 @@ Q_SIGNALS:
     void appearanceChanged();
 
 private:
-    struct Group
-    {
-        int parent = -1;       // group index, -1 for the top level
-        int rowInParent = 0;
-        int level = 0;
-        QVariant value;
-        int firstChild = 0;    // first subgroup (inner levels)
-        int childCount = 0;    // subgroups, or data rows for the innermost level
-        int rowBegin = 0;      // range of m_order below this group
-        int rowEnd = 0;
-    };
+    using Group = RowArrangement::Group;
 
     enum NodeKind : quintptr { GroupNode = 1, GroupedRow = 2, TopRow = 3 };
     static quintptr nodeId(NodeKind kind, int group) { return (quintptr(group) << 2) | kind; }
@@ -161,11 +158,13 @@ private:
     QVariant cellValue(int row, int column) const;   // display value: row reader when set
     const QVarLengthArray<int, 4> &matchedConditions(int row) const;
     void buildTree();
-    void buildLevel(int parent, int level, int begin, int end, const std::vector<std::vector<int>> &ranks);
+    void adopt(RowArrangement rows);
     void invalidateCaches();
     void onAppearanceChanged();
     /// The number a group row shows; -1 when none of its rows counts.
     int countedRows(int group) const;
+    /// The column whose value marks rows left out of group counts; -1 for none.
+    int uncountedColumn() const;
 
     QList<GridColumn *> m_columns;
     QList<FormatCondition *> m_conditions;

@@ -96,6 +96,8 @@ private Q_SLOTS:
     void sortsSummaryRowLastWithTwoSortKeys();
     void nestsGroupsOfSeveralColumns();
     void readsOnlyGroupAndSortColumnsWhenBuilding();
+    void takesRowsArrangedElsewhereOnlyForItsOwnOrder_data();
+    void takesRowsArrangedElsewhereOnlyForItsOwnOrder();
     void groupRowCarriesGroupValues();
     void findsGroupsAndRowsAgainByPathAndBookmark();
     void treatsMissingReaderAndZeroRowsAsEmpty();
@@ -232,6 +234,67 @@ void tst_GridModel::readsOnlyGroupAndSortColumnsWhenBuilding()
     f.model.addGroup(QStringLiteral("Caption"));
     // One read per row for the group column, one per group for its value.
     QCOMPARE(f.reads, int(f.rows.size()) + 3);
+}
+
+void tst_GridModel::takesRowsArrangedElsewhereOnlyForItsOwnOrder_data()
+{
+    QTest::addColumn<QString>("changeAfterArranging");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("same-order-is-taken-without-reading") << "" << true;
+    QTest::newRow("other-group-column-is-rebuilt") << "group" << false;
+    QTest::newRow("other-sort-direction-is-rebuilt") << "sort" << false;
+    QTest::newRow("value-list-text-changed-is-rebuilt") << "texts" << false;
+    QTest::newRow("other-uncounted-rows-is-rebuilt") << "uncounted" << false;
+    QTest::newRow("other-row-count-is-rebuilt") << "count" << false;
+}
+
+void tst_GridModel::takesRowsArrangedElsewhereOnlyForItsOwnOrder()
+{
+    QFETCH(QString, changeAfterArranging);
+    QFETCH(bool, taken);
+    Fixture f;
+    f.model.column(QStringLiteral("Caption"))->valueList()->Add(1, QStringLiteral("USD/JPY"));
+    f.model.setUncountedRows(QStringLiteral("Summary"), true);
+    f.model.addGroup(QStringLiteral("Caption"));
+    f.model.addSortKey(QStringLiteral("TicketNum"));
+    const QString ownBuild = f.layout();
+    // What a report's worker makes: the rows arranged and counted off the grid.
+    const RowArrangement fromRows = RowArrangement::build(
+        int(f.rows.size()), f.model.orderSpec(),
+        [&f](int row, int column) -> QVariant {
+            const Row &r = f.rows.at(row);
+            switch (column) {
+            case 0: return r.pair;
+            case 1: return r.ticket;
+            case 3: return r.summary;
+            default: return {};
+            }
+        },
+        true);
+    int count = int(f.rows.size());
+    if (changeAfterArranging == QLatin1String("group")) {
+        f.model.clearGroups();
+        f.model.addGroup(QStringLiteral("Dealer"));
+    } else if (changeAfterArranging == QLatin1String("sort")) {
+        f.model.clearSortKeys();
+        f.model.addSortKey(QStringLiteral("TicketNum"), false);
+    } else if (changeAfterArranging == QLatin1String("texts")) {
+        f.model.column(QStringLiteral("Caption"))->valueList()->Add(2, QStringLiteral("AUD/USD"));
+    } else if (changeAfterArranging == QLatin1String("uncounted")) {
+        f.model.setUncountedRows(QString(), QVariant());
+    } else if (changeAfterArranging == QLatin1String("count")) {
+        f.rows.removeLast();
+        count = int(f.rows.size());
+    }
+    f.model.setItemCount(count);
+    const QString rebuilt = f.layout();
+    f.reads = 0;
+    f.model.setItemCount(count, fromRows);
+    // Taken: no row is read to order or count; the grid is the one it builds itself.
+    QCOMPARE(f.reads == 0, taken);
+    QCOMPARE(f.layout(), rebuilt);
+    if (taken)
+        QCOMPARE(f.layout(), ownBuild);
 }
 
 void tst_GridModel::groupRowCarriesGroupValues()
