@@ -127,6 +127,19 @@ QString ReportGridAdapter::currentGroupCaption() const
     return model->displayText(group.data(widgets::GridModel::RawValueRole), groups.at(level).column);
 }
 
+std::optional<RowOrderSpec> ReportGridAdapter::rowOrder() const
+{
+    if (!m_grid)
+        return std::nullopt;
+    return m_grid->orderSpec();
+}
+
+void ReportGridAdapter::setRows(int rows, const RowArrangement &arranged)
+{
+    if (m_grid)
+        m_grid->setItemCount(rows, arranged);
+}
+
 void ReportToolbarAdapter::setToolEnabled(const QString &id, bool enabled)
 {
     if (widgets::Tool *tool = m_toolbar ? m_toolbar->Tools(id) : nullptr)

@@ -34,6 +34,8 @@ public:
     int currentDisplayRow() const override;
     bool currentIsGroupRow() const override;
     QString currentGroupCaption() const override;
+    std::optional<RowOrderSpec> rowOrder() const override;
+    void setRows(int rows, const RowArrangement &arranged) override;
 
 private:
     QPointer<widgets::Grid> m_grid;

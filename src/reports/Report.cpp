@@ -5,7 +5,6 @@
 #include "Clock.h"
 #include "DealVocabulary.h"
 #include "Directories.h"
-#include "FieldReader.h"
 #include "MessageService.h"
 #include "PairList.h"
 #include "QueryKey.h"
@@ -403,6 +402,9 @@ RunQuery Report::makeRunQuery()
     run.query = m_query;
     run.userName = SessionContext::instance().CurrentUserName();
     run.today = Clock::today();
+    run.view = m_settings.DisplaySetting;
+    if (Main_Table)
+        run.rowOrder = Main_Table->rowOrder();
     const QMetaObject *meta = metaObject();
     for (int i = QObject::staticMetaObject.propertyCount(); i < meta->propertyCount(); ++i) {
         const QMetaProperty property = meta->property(i);
@@ -462,6 +464,7 @@ void Report::AsConnect_ExecuteComplete(const ReportRun::Outcome &outcome)
     MainRecordset = outcome.result;
     DetRecordset = MainRecordset && m_logic.detailView() ? MainRecordset->Clone() : nullptr;
     m_display = outcome.display;
+    m_arrangedRows = outcome.rows;
     if (outcome.error)
         showRunError(outcome);
     displayUpdate(outcome.counts);
@@ -542,13 +545,15 @@ void Report::RenewRecordset()
 void Report::RebindTable()
 {
     const View mode = m_settings.DisplaySetting;
+    // A run's rows come filtered and arranged for the view and the grid's
+    // order of its start; they serve this binding only.
+    const std::shared_ptr<const RowArrangement> arranged = std::exchange(m_arrangedRows, nullptr);
     bool filtered = true;
     if (m_display) {
-        static const QString Filters[] = {QStringLiteral("Summary = False"), QStringLiteral("Summary = True"),
-                                          QString()};
+        const QString filter = viewFilter(mode);
         // A refused filter would leave the rows of the previous mode on
         // screen as if they were this mode's: the grid shows none instead.
-        filtered = m_display->setFilter(Filters[mode]);
+        filtered = m_display->Filter() == filter || m_display->setFilter(filter);
         if (!filtered) {
             const data::ErrorPtr error = m_display->lastError();
             MessageService::instance().ShowError(App_Name + QStringLiteral(": the rows of the view cannot be chosen. ")
@@ -558,7 +563,11 @@ void Report::RebindTable()
     setToolEnabled(QStringLiteral("ID_PrintSelection"), mode != vwSummary);
     if (!Main_Table)
         return;
-    Main_Table->setItemCount(m_display && filtered ? int(m_display->RecordCount()) : 0);
+    const int rows = m_display && filtered ? int(m_display->RecordCount()) : 0;
+    if (arranged && rows > 0)
+        Main_Table->setRows(rows, *arranged);
+    else
+        Main_Table->setItemCount(rows);
     for (const ReportColumn &column : m_logic.layout().columns) {
         if (column.valueList)
             column.valueList(Main_Table->valueList(QString::fromLatin1(column.key)));
@@ -605,11 +614,7 @@ QVariant Report::FitchData(int ColIndex, int RowBookmark)
     }
     if (ColIndex < 0 || ColIndex >= int(m_columnFields.size()))
         return {};
-    // The value as GetFieldValue gives it in mode 0, except that an empty
-    // field shows as an empty cell: its "<<Error>>" marker is for lookups,
-    // not for amounts a summary row leaves open.
-    const data::Value value = m_columnFields[size_t(ColIndex)].value();
-    return value.isNull() ? QVariant() : FieldReader::cellValue(value);
+    return gridCellValue(m_columnFields[size_t(ColIndex)].value());
 }
 
 void Report::readRow(int row, QVector<QVariant> &values)

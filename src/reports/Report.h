@@ -222,6 +222,8 @@ private:
     /// Cancelled runs whose workers have not ended yet, by id.
     std::map<quint64, std::unique_ptr<ReportRun>> m_retired;
     data::RecordsetPtr m_display;
+    /// The last run's display rows arranged for the grid, until bound.
+    std::shared_ptr<const RowArrangement> m_arrangedRows;
     /// The display fields of the columns, in column order, for m_columnFieldsOf.
     std::vector<data::Field> m_columnFields;
     std::weak_ptr<data::Recordset> m_columnFieldsOf;

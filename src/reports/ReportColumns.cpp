@@ -1,5 +1,9 @@
 #include "ReportColumns.h"
 
+#include "FieldReader.h"
+
+#include "Value.h"
+
 #include <cstring>
 
 const ReportColumn *DisplayLayout::column(const char *key) const
@@ -15,4 +19,22 @@ int DisplayLayout::columnIndex(const char *key) const
             return int(i);
     }
     return -1;
+}
+
+QString viewFilter(View view)
+{
+    switch (view) {
+    case vwDetail: return QStringLiteral("Summary = False");
+    case vwSummary: return QStringLiteral("Summary = True");
+    case vwAll: break;
+    }
+    return {};
+}
+
+QVariant gridCellValue(const data::Value &value)
+{
+    // The value as GetFieldValue gives it in mode 0, except that an empty
+    // field shows as an empty cell: its "<<Error>>" marker is for lookups,
+    // not for amounts a summary row leaves open.
+    return value.isNull() ? QVariant() : FieldReader::cellValue(value);
 }

@@ -3,6 +3,9 @@
 #include "AllSettings.h"
 #include "DataTypes.h"
 
+#include <QString>
+#include <QVariant>
+
 #include <QtGlobal>
 
 #include <array>
@@ -36,6 +39,16 @@ constexpr ViewVisibility Summary{OnView::Hide, OnView::Show, OnView::Hide};
 /// Hidden with detail rows, left to the user in summary view.
 constexpr ViewVisibility NotWithDetail{OnView::Hide, OnView::Keep, OnView::Hide};
 } // namespace Views
+
+/// The display filter of a view: detail rows, summary rows, or every row.
+QString viewFilter(View view);
+
+namespace data {
+class Value;
+}
+/// A display field's value as a grid cell holds it: an empty field is an
+/// empty cell.
+QVariant gridCellValue(const data::Value &value);
 
 /// The number format a column takes from the session: amounts take the value
 /// format (FormatValue), rates the rate format (FormatRate).

@@ -2,10 +2,13 @@
 
 #include "ColumnLayout.h"
 #include "ReportColumns.h"
+#include "RowArrangement.h"
 
 #include <QList>
 #include <QString>
 #include <QVariant>
+
+#include <optional>
 
 /// The grid as a report drives it: the report's columns, their formats,
 /// visibility and value lists, the stored layout, the highlighting of rows and
@@ -47,6 +50,16 @@ public:
     virtual void fitColumnsToContents() = 0;
     /// How many display rows the grid reads (0 empties it).
     virtual void setItemCount(int rows) = 0;
+    /// What the rows are grouped and sorted by now, for arranging them
+    /// before binding; nullopt when the grid arranges them only itself.
+    virtual std::optional<RowOrderSpec> rowOrder() const { return std::nullopt; }
+    /// As setItemCount, with the rows already arranged for rowOrder(); the
+    /// grid arranges them itself when its order changed meanwhile.
+    virtual void setRows(int rows, const RowArrangement &arranged)
+    {
+        Q_UNUSED(arranged);
+        setItemCount(rows);
+    }
 
     // The current row, for the detail window that follows it. A grid that
     // does not tell answers "no current row".

@@ -5,6 +5,7 @@
 #include "FilterSlot.h"
 #include "QueryValues.h"
 #include "ReportColumns.h"
+#include "RowArrangement.h"
 
 #include <QDate>
 #include <QString>
@@ -23,7 +24,10 @@ class Recordset;
 /// The query of one run, copied when the run starts so that the worker thread
 /// never reads the report object: the committed-to-be query, the identifiers
 /// of each slot's selection (read from the slot's directory), the working
-/// user, the day the run takes as today and the report's switches by name.
+/// user, the day the run takes as today and the report's switches by name;
+/// and how the grid will show the display: the view whose rows it reads and
+/// the order it groups and sorts them by, so that the worker filters and
+/// arranges the rows beforehand (none: the grid arranges them on binding).
 struct RunQuery
 {
     QueryValues query;
@@ -31,6 +35,8 @@ struct RunQuery
     QString userName;
     QDate today;
     QVariantMap switches;
+    View view = vwAll;
+    std::optional<RowOrderSpec> rowOrder;
 };
 
 /// What a display build produced: the number of groups (pairs, currencies)

@@ -1,6 +1,7 @@
 #include "ReportRun.h"
 
 #include "FilterStore.h"
+#include "CellValue.h"
 
 #include "Command.h"
 #include "Connection.h"
@@ -26,6 +27,27 @@ data::ErrorPtr cancelledError()
 {
     return data::makeError(data::Error::Cancelled, QStringLiteral("Operation cancelled"),
                            QStringLiteral("ReportRun"));
+}
+
+/// Filters the display to the run's view and orders its rows as the grid
+/// will show them: walks over every display row, kept off the user-interface
+/// thread. Null without an order, or when the view's filter is refused (the
+/// binding then tells why).
+std::shared_ptr<const RowArrangement> arrangeDisplay(const ReportLogic &logic, const RunQuery &run,
+                                                     data::Recordset &display)
+{
+    if (!run.rowOrder || !display.setFilter(viewFilter(run.view)))
+        return nullptr;
+    std::vector<data::Field> fields;
+    for (const ReportColumn &column : logic.layout().columns)
+        fields.push_back(display.Fields(QString::fromLatin1(column.field)));
+    const auto cell = [&](int row, int column) -> QVariant {
+        if (column < 0 || column >= int(fields.size()) || !display.setAbsolutePosition(qint64(row) + 1))
+            return {};
+        return CellValue::unwrap(gridCellValue(fields[size_t(column)].value()));
+    };
+    return std::make_shared<const RowArrangement>(
+        RowArrangement::build(int(display.RecordCount()), *run.rowOrder, cell, true));
 }
 
 } // namespace
@@ -131,6 +153,7 @@ ReportRun::Outcome ReportRun::execute(const ReportLogic &logic, const RunQuery &
     if (display->Fields().Count() > 0 && display->Open()) {
         result->MoveFirst();
         outcome.counts = logic.buildRunDisplay(*result, *display, run);
+        outcome.rows = arrangeDisplay(logic, run, *display);
         outcome.display = std::move(display);
     }
     outcome.result = std::move(result);

@@ -46,6 +46,9 @@ public:
         /// Every display row the logic built from result (unfiltered); null
         /// without a result.
         data::RecordsetPtr display;
+        /// The rows of the display's view (its filter is set) in the grid's
+        /// order; null when the run was given no order.
+        std::shared_ptr<const RowArrangement> rows;
         DisplayCounts counts;
     };
     using Done = std::function<void(const Outcome &)>;

@@ -220,6 +220,16 @@ void Grid::setItemCount(int count)
     keepingState([&] { m_model->setItemCount(count); });
 }
 
+void Grid::setItemCount(int count, const RowArrangement &arranged)
+{
+    keepingState([&] { m_model->setItemCount(count, arranged); });
+}
+
+RowOrderSpec Grid::orderSpec() const
+{
+    return m_model->orderSpec();
+}
+
 void Grid::refresh()
 {
     keepingState([&] { m_model->rebuild(); });
