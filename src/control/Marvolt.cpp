@@ -42,6 +42,8 @@
 namespace {
 
 constexpr int AutoRefreshMs = 10000;
+/// How long a run may take before the control shows it is busy.
+constexpr int BusyLookDelayMs = 150;
 const QString ArchiveTable = QStringLiteral("Archive");
 const QString ArchiveProbe = QStringLiteral("SELECT TCID FROM Archive Where TCID='ZZZZ'");
 
@@ -56,6 +58,9 @@ Marvolt::Marvolt(QWidget *parent)
 
     m_timer.setInterval(AutoRefreshMs);
     connect(&m_timer, &QTimer::timeout, this, &Marvolt::timerTick);
+    m_busyLook.setSingleShot(true);
+    m_busyLook.setInterval(BusyLookDelayMs);
+    connect(&m_busyLook, &QTimer::timeout, this, [this] { setUpdatesEnabled(true); });
 
     m_libraryDirectory = QCoreApplication::applicationDirPath();
     m_detailFactory = [](QWidget *parent) -> QWidget * { return new frmDetails(parent); };

@@ -310,6 +310,11 @@ private:
 
     bool m_busy = false;           // the toolbar dispatcher refuses re-entry
     bool m_queryRunning = false;
+    /// A run that ends within a moment is never painted disabled: the control
+    /// paints nothing for that moment, so a quick refresh repaints once, with
+    /// its result, rather than greying out and back. A longer run shows the
+    /// disabled control and the animation when the moment is over.
+    QTimer m_busyLook;
     int m_runGeneration = 0;   // counts InitProgress, to spot a run started from a host handler
     bool m_layoutPending = false;
     /// The user closed groups in summary view; cleared when the view changes.

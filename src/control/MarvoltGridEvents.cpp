@@ -147,6 +147,10 @@ void Marvolt::onInitProgress(int counter)
     if (fitsShort(counter))
         Q_EMIT InitProgress(short(counter));
     setEnabled(false);
+    if (!m_busyLook.isActive() && updatesEnabled()) {
+        setUpdatesEnabled(false);
+        m_busyLook.start();
+    }
     m_animProgress->start();
 }
 
@@ -169,6 +173,8 @@ void Marvolt::onUnActivProgress()
     if (generation != m_runGeneration)
         return;
     setEnabled(true);
+    m_busyLook.stop();
+    setUpdatesEnabled(true);
     m_animProgress->stop();
     if (m_autoRefresh)
         StartAutoRefresh();

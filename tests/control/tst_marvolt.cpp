@@ -94,6 +94,7 @@ private Q_SLOTS:
     void shouldSaveLayoutAndDefaultsOnUnloadEachTime();
     void shouldRelayProgressAndRestartAutoRefreshOnlyAtEnd();
     void shouldSkipRelayOfCountersBeyond16Bits();
+    void shouldShowTheBusyLookOnlyForARunThatLasts();
     void shouldEndBusyStateWhenReportReplacedMidQuery();
     void shouldEnableResultToolsOnlyWithData();
     void shouldSetQueryFieldsLikeThePanel_data();
@@ -440,6 +441,28 @@ void tst_Marvolt::shouldSkipRelayOfCountersBeyond16Bits()
     QCOMPARE(reselected.at(0).at(1).value<short>(), short(12));
     relay->RaiseUnActiv();
     QVERIFY(control.isEnabled());
+}
+
+void tst_Marvolt::shouldShowTheBusyLookOnlyForARunThatLasts()
+{
+    Marvolt control;
+    control.setWindowType(0);
+    EventClass *relay = control.CurrentActiv();
+    QVERIFY(relay);
+    // A quick run: disabled, but not painted so, and painted again at its end.
+    relay->RaiseInitProgress(0);
+    QVERIFY(!control.isEnabled());
+    QVERIFY(!control.updatesEnabled());
+    relay->RaiseUnActiv();
+    QVERIFY(control.isEnabled());
+    QVERIFY(control.updatesEnabled());
+    // A run that lasts shows the disabled control and the animation meanwhile.
+    relay->RaiseInitProgress(0);
+    QTRY_VERIFY_WITH_TIMEOUT(control.updatesEnabled(), 2000);
+    QVERIFY(!control.isEnabled());
+    relay->RaiseUnActiv();
+    QVERIFY(control.isEnabled());
+    QVERIFY(control.updatesEnabled());
 }
 
 void tst_Marvolt::shouldEndBusyStateWhenReportReplacedMidQuery()
