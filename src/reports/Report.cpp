@@ -547,10 +547,14 @@ void Report::RebindTable()
     const View mode = m_settings.DisplaySetting;
     // A run's rows come filtered and arranged for the view and the grid's
     // order of its start; they serve this binding only.
-    const std::shared_ptr<const RowArrangement> arranged = std::exchange(m_arrangedRows, nullptr);
+    std::shared_ptr<const RowArrangement> arranged = std::exchange(m_arrangedRows, nullptr);
     bool filtered = true;
     if (m_display) {
         const QString filter = viewFilter(mode);
+        // Rows arranged for another view (changed while the run went) are
+        // other rows, however many there are.
+        if (m_display->Filter() != filter)
+            arranged.reset();
         // A refused filter would leave the rows of the previous mode on
         // screen as if they were this mode's: the grid shows none instead.
         filtered = m_display->Filter() == filter || m_display->setFilter(filter);
