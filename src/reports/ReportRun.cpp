@@ -1,7 +1,7 @@
 #include "ReportRun.h"
 
-#include "FilterStore.h"
 #include "CellValue.h"
+#include "FilterStore.h"
 
 #include "Command.h"
 #include "Connection.h"

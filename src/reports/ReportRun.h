@@ -43,8 +43,9 @@ public:
         /// The procedure's first result set, detached from any connection;
         /// null when it returned no rows.
         data::RecordsetPtr result;
-        /// Every display row the logic built from result (unfiltered); null
-        /// without a result.
+        /// Every display row the logic built from result; filtered to the
+        /// run's view when the run was given the grid's order (see rows).
+        /// Null without a result.
         data::RecordsetPtr display;
         /// The rows of the display's view (its filter is set) in the grid's
         /// order; null when the run was given no order.
