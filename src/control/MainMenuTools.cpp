@@ -14,7 +14,7 @@ namespace {
 using K = widgets::Tool::Kind;
 
 // Order of the band. Report tools come last and start hidden.
-const QList<ToolSpec> Specs = {
+const QList<ToolEntry> ToolTable = {
     {"ID_refresh", K::Button, 13028, nullptr, nullptr, true, true},
     {"ID_undo", K::Button, 13040, nullptr, nullptr, true, true},
     {"ID_ListParams", K::ComboBox, 13019, nullptr, nullptr, true, true},
@@ -91,15 +91,15 @@ QStyle::StandardPixmap iconOf(const QString &id)
 
 } // namespace
 
-const QList<ToolSpec> &tools()
+const QList<ToolEntry> &tools()
 {
-    return Specs;
+    return ToolTable;
 }
 
 void build(widgets::ToolBar &bar)
 {
     QStyle *style = bar.style();
-    for (const ToolSpec &entry : Specs) {
+    for (const ToolEntry &entry : ToolTable) {
         const QString id = QString::fromLatin1(entry.id);
         widgets::Tool *tool = bar.addTool(id, entry.kind,
                                           entry.caption ? QString::fromLatin1(entry.caption) : QString());
@@ -124,7 +124,7 @@ void build(widgets::ToolBar &bar)
                       QStringLiteral("-"), QStringLiteral("ID_FilterMenu"), QStringLiteral("-"),
                       QStringLiteral("ID_Caption"), QStringLiteral("ID_Print"), QStringLiteral("ID_refresh")});
 
-    for (const ToolSpec &entry : Specs) {
+    for (const ToolEntry &entry : ToolTable) {
         if (!entry.onBand)
             continue;
         const QString id = QString::fromLatin1(entry.id);

@@ -19,7 +19,7 @@ class ToolBar;
 /// uses through its Main_Menu reference.
 namespace MainMenuTools {
 
-struct ToolSpec
+struct ToolEntry
 {
     const char *id;
     widgets::Tool::Kind kind;
@@ -31,7 +31,7 @@ struct ToolSpec
 };
 
 /// Every tool, in the order of the toolbar's design.
-const QList<ToolSpec> &tools();
+const QList<ToolEntry> &tools();
 
 /// Creates every tool, fills the menus ("ID_PopUp", "ID_Print",
 /// "ID_FilterMenu") and places the band. Icons come from the widget style.

@@ -127,11 +127,11 @@ QString ReportGridAdapter::currentGroupCaption() const
     return model->displayText(group.data(widgets::GridModel::RawValueRole), groups.at(level).column);
 }
 
-std::optional<RowOrderSpec> ReportGridAdapter::rowOrder() const
+std::optional<RowOrdering> ReportGridAdapter::rowOrder() const
 {
     if (!m_grid)
         return std::nullopt;
-    return m_grid->orderSpec();
+    return m_grid->ordering();
 }
 
 void ReportGridAdapter::setRows(int rows, const RowArrangement &arranged)

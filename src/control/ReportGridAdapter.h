@@ -34,7 +34,7 @@ public:
     int currentDisplayRow() const override;
     bool currentIsGroupRow() const override;
     QString currentGroupCaption() const override;
-    std::optional<RowOrderSpec> rowOrder() const override;
+    std::optional<RowOrdering> rowOrder() const override;
     void setRows(int rows, const RowArrangement &arranged) override;
 
 private:

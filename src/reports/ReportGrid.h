@@ -52,7 +52,7 @@ public:
     virtual void setItemCount(int rows) = 0;
     /// What the rows are grouped and sorted by now, for arranging them
     /// before binding; nullopt when the grid arranges them only itself.
-    virtual std::optional<RowOrderSpec> rowOrder() const { return std::nullopt; }
+    virtual std::optional<RowOrdering> rowOrder() const { return std::nullopt; }
     /// As setItemCount, with the rows already arranged for rowOrder(); the
     /// grid arranges them itself when its order changed meanwhile.
     virtual void setRows(int rows, const RowArrangement &arranged)

@@ -36,7 +36,7 @@ struct RunQuery
     QDate today;
     QVariantMap switches;
     View view = vwAll;
-    std::optional<RowOrderSpec> rowOrder;
+    std::optional<RowOrdering> rowOrder;
 };
 
 /// What a display build produced: the number of groups (pairs, currencies)

@@ -21,7 +21,7 @@ using Ranks = std::vector<std::vector<int>>;
 /// level's distinct values, so that sorting compares integers. Groups are
 /// ordered by what the user reads (the value-list text when there is one),
 /// then by value. Returns the number of distinct values.
-int rankLevel(int rows, const RowOrderSpec::Key &group, const QHash<QString, QString> &texts,
+int rankLevel(int rows, const RowOrdering::Key &group, const QHash<QString, QString> &texts,
               const RowArrangement::CellReader &cell, std::vector<int> &rank)
 {
     std::map<CellValue::Key, int, KeyLess> distinct;
@@ -69,7 +69,7 @@ int rankLevel(int rows, const RowOrderSpec::Key &group, const QHash<QString, QSt
 }
 
 /// The groups of one level over order[begin, end), then their inner levels.
-void buildLevel(RowArrangement &a, const RowOrderSpec &spec, const RowArrangement::CellReader &cell,
+void buildLevel(RowArrangement &a, const RowOrdering &ordering, const RowArrangement::CellReader &cell,
                 const Ranks &ranks, int parent, int level, int begin, int end)
 {
     const std::vector<int> &rank = ranks[size_t(level)];
@@ -84,7 +84,7 @@ void buildLevel(RowArrangement &a, const RowOrderSpec &spec, const RowArrangemen
         g.parent = parent;
         g.rowInParent = int(a.tree.size()) - first;
         g.level = level;
-        g.value = cell(a.order[size_t(runStart)], spec.groups.at(level).column);
+        g.value = cell(a.order[size_t(runStart)], ordering.groups.at(level).column);
         g.rowBegin = runStart;
         g.rowEnd = runEnd;
         g.childCount = runEnd - runStart;
@@ -100,27 +100,27 @@ void buildLevel(RowArrangement &a, const RowOrderSpec &spec, const RowArrangemen
     }
     if (level + 1 < int(ranks.size()))
         for (int g = first; g < last; ++g)
-            buildLevel(a, spec, cell, ranks, g, level + 1, a.tree[size_t(g)].rowBegin, a.tree[size_t(g)].rowEnd);
+            buildLevel(a, ordering, cell, ranks, g, level + 1, a.tree[size_t(g)].rowBegin, a.tree[size_t(g)].rowEnd);
 }
 
 } // namespace
 
-int RowArrangement::countRows(const RowOrderSpec &spec, const std::vector<int> &order, int begin, int end,
+int RowArrangement::countRows(const RowOrdering &ordering, const std::vector<int> &order, int begin, int end,
                               const CellReader &cell)
 {
-    if (spec.uncountedColumn < 0)
+    if (ordering.uncountedColumn < 0)
         return end - begin;
     int rows = 0;
     for (int i = begin; i < end; ++i)
-        rows += cell(order[size_t(i)], spec.uncountedColumn) == spec.uncountedValue ? 0 : 1;
+        rows += cell(order[size_t(i)], ordering.uncountedColumn) == ordering.uncountedValue ? 0 : 1;
     return rows == 0 && end > begin ? -1 : rows;
 }
 
-RowArrangement RowArrangement::build(int rows, const RowOrderSpec &spec, const CellReader &cell, bool countGroups)
+RowArrangement RowArrangement::build(int rows, const RowOrdering &ordering, const CellReader &cell, bool countGroups)
 {
     RowArrangement a;
     a.rows = std::max(0, rows);
-    a.spec = spec;
+    a.ordering = ordering;
     const int n = a.rows;
     a.order.resize(size_t(n));
     for (int i = 0; i < n; ++i)
@@ -128,22 +128,22 @@ RowArrangement RowArrangement::build(int rows, const RowOrderSpec &spec, const C
     if (n == 0 || !cell)
         return a;
 
-    Ranks ranks(size_t(spec.groups.size()));
+    Ranks ranks(size_t(ordering.groups.size()));
     int topRankCount = 0;
-    for (int level = 0; level < spec.groups.size(); ++level) {
+    for (int level = 0; level < ordering.groups.size(); ++level) {
         static const QHash<QString, QString> NoTexts;
-        const auto &texts = size_t(level) < spec.groupTexts.size() ? spec.groupTexts[size_t(level)] : NoTexts;
-        const int distinct = rankLevel(n, spec.groups.at(level), texts, cell, ranks[size_t(level)]);
+        const auto &texts = size_t(level) < ordering.groupTexts.size() ? ordering.groupTexts[size_t(level)] : NoTexts;
+        const int distinct = rankLevel(n, ordering.groups.at(level), texts, cell, ranks[size_t(level)]);
         if (level == 0)
             topRankCount = distinct;
     }
 
-    std::vector<std::vector<CellValue::Key>> sortValues(size_t(spec.sortKeys.size()));
-    for (int s = 0; s < spec.sortKeys.size(); ++s) {
+    std::vector<std::vector<CellValue::Key>> sortValues(size_t(ordering.sortKeys.size()));
+    for (int s = 0; s < ordering.sortKeys.size(); ++s) {
         auto &keys = sortValues[size_t(s)];
         keys.resize(size_t(n));
         for (int row = 0; row < n; ++row)
-            keys[size_t(row)] = CellValue::key(cell(row, spec.sortKeys.at(s).column));
+            keys[size_t(row)] = CellValue::key(cell(row, ordering.sortKeys.at(s).column));
     }
 
     // Inner group levels and sort keys order rows within an outer group.
@@ -154,7 +154,7 @@ RowArrangement RowArrangement::build(int rows, const RowOrderSpec &spec, const C
         for (size_t s = 0; s < sortValues.size(); ++s) {
             const int c = CellValue::compare(sortValues[s][size_t(x)], sortValues[s][size_t(y)]);
             if (c != 0)
-                return spec.sortKeys.at(int(s)).ascending ? c < 0 : c > 0;
+                return ordering.sortKeys.at(int(s)).ascending ? c < 0 : c > 0;
         }
         return false;
     };
@@ -179,10 +179,10 @@ RowArrangement RowArrangement::build(int rows, const RowOrderSpec &spec, const C
             a.order[size_t(next[size_t(top[size_t(row)])]++)] = row;
         for (int r = 0; r < topRankCount; ++r)
             sortRange(a.order.begin() + start[size_t(r)], a.order.begin() + start[size_t(r) + 1]);
-        buildLevel(a, spec, cell, ranks, -1, 0, 0, n);
+        buildLevel(a, ordering, cell, ranks, -1, 0, 0, n);
     }
     if (countGroups)
         for (Group &g : a.tree)
-            g.counted = countRows(spec, a.order, g.rowBegin, g.rowEnd, cell);
+            g.counted = countRows(ordering, a.order, g.rowBegin, g.rowEnd, cell);
     return a;
 }

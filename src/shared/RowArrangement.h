@@ -12,7 +12,7 @@
 /// sort keys within the innermost group. A group column's values are ordered
 /// by the text its value list shows for them (then by value), so the texts
 /// travel with the order: a copy of the lists, readable on any thread.
-struct RowOrderSpec
+struct RowOrdering
 {
     struct Key
     {
@@ -30,9 +30,9 @@ struct RowOrderSpec
     int uncountedColumn = -1;
     QVariant uncountedValue;
 
-    /// The same columns, directions and texts: an arrangement made for one
-    /// spec serves the other.
-    bool operator==(const RowOrderSpec &) const = default;
+    /// The same columns, directions, texts and uncounted rows: an
+    /// arrangement made for one serves the other.
+    bool operator==(const RowOrdering &) const = default;
 };
 
 /// The rows of a grid in display order and the group tree above them, built
@@ -57,20 +57,20 @@ struct RowArrangement
     };
 
     int rows = 0;
-    RowOrderSpec spec;         // what the rows were ordered by
+    RowOrdering ordering;      // what the rows were ordered by
     std::vector<int> order;    // row bookmarks in display order
     std::vector<Group> tree;   // every group node, each level's groups in order
     int topGroups = 0;         // groups of level 0: tree[0 .. topGroups)
 
     /// (row bookmark, column index) -> the cell's value, as the grid reads it.
     using CellReader = std::function<QVariant(int row, int column)>;
-    /// Orders `rows` rows by spec. Rows are read once per group and sort
+    /// Arranges `rows` rows as `ordering` says. Rows are read once per group and sort
     /// column; reports deliver a group's rows together, which costs no lookup.
     /// With countGroups, every group's counted rows are read as well (one
     /// more column of every row); without, the groups are left uncounted.
-    static RowArrangement build(int rows, const RowOrderSpec &spec, const CellReader &cell,
+    static RowArrangement build(int rows, const RowOrdering &ordering, const CellReader &cell,
                                 bool countGroups = false);
     /// The counted rows of order[begin, end) (see Group::counted).
-    static int countRows(const RowOrderSpec &spec, const std::vector<int> &order, int begin, int end,
+    static int countRows(const RowOrdering &ordering, const std::vector<int> &order, int begin, int end,
                          const CellReader &cell);
 };

@@ -225,9 +225,9 @@ void Grid::setItemCount(int count, const RowArrangement &arranged)
     keepingState([&] { m_model->setItemCount(count, arranged); });
 }
 
-RowOrderSpec Grid::orderSpec() const
+RowOrdering Grid::ordering() const
 {
-    return m_model->orderSpec();
+    return m_model->ordering();
 }
 
 void Grid::refresh()

@@ -59,11 +59,11 @@ public:
     int ItemCount() const;
     /// Sets the row count and re-reads, keeping expansion, current row and scroll.
     void setItemCount(int count);
-    /// The same, with the rows already arranged for orderSpec() (see
+    /// The same, with the rows already arranged for ordering() (see
     /// GridModel::setItemCount).
     void setItemCount(int count, const RowArrangement &arranged);
     /// What the rows are grouped and sorted by now.
-    RowOrderSpec orderSpec() const;
+    RowOrdering ordering() const;
     /// Re-reads every row with the same count, keeping the same state.
     void refresh();
 

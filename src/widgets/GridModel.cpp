@@ -103,7 +103,7 @@ void GridModel::setItemCount(int count)
 void GridModel::setItemCount(int count, const RowArrangement &prepared)
 {
     m_itemCount = qMax(0, count);
-    if (prepared.rows != m_itemCount || !(prepared.spec == orderSpec())) {
+    if (prepared.rows != m_itemCount || !(prepared.ordering == ordering())) {
         rebuild();
         return;
     }
@@ -130,7 +130,7 @@ int GridModel::countedRows(int group) const
     if (counted == -2) {
         // Read when the group row is first shown, not for every group at
         // each rebuild: a collapsed grid of a million rows reads nothing.
-        RowOrderSpec counting;
+        RowOrdering counting;
         counting.uncountedColumn = uncountedColumn();
         counting.uncountedValue = m_uncountedValue;
         counted = RowArrangement::countRows(counting, m_order, g.rowBegin, g.rowEnd,
@@ -249,7 +249,7 @@ void GridModel::buildTree()
     RowArrangement::CellReader cell;
     if (m_cellReader || m_rowReader)
         cell = [this](int row, int column) { return rawCell(row, column); };
-    adopt(RowArrangement::build(m_itemCount, orderSpec(), cell));
+    adopt(RowArrangement::build(m_itemCount, ordering(), cell));
 }
 
 void GridModel::adopt(RowArrangement rows)
@@ -268,11 +268,11 @@ void GridModel::adopt(RowArrangement rows)
     }
 }
 
-RowOrderSpec GridModel::orderSpec() const
+RowOrdering GridModel::ordering() const
 {
-    RowOrderSpec spec;
+    RowOrdering result;
     for (const SortKey &g : m_groups) {
-        spec.groups.append({g.column, g.ascending});
+        result.groups.append({g.column, g.ascending});
         QHash<QString, QString> texts;
         const ValueList *list = m_columns.at(g.column)->valueList();
         // The first entry of a value wins, as in the list's own lookup.
@@ -281,14 +281,14 @@ RowOrderSpec GridModel::orderSpec() const
             if (!texts.contains(key))
                 texts.insert(key, list->text(i));
         }
-        spec.groupTexts.push_back(std::move(texts));
+        result.groupTexts.push_back(std::move(texts));
     }
     for (const SortKey &k : m_sortKeys)
-        spec.sortKeys.append({k.column, k.ascending});
-    spec.uncountedColumn = uncountedColumn();
-    if (spec.uncountedColumn >= 0)
-        spec.uncountedValue = m_uncountedValue;
-    return spec;
+        result.sortKeys.append({k.column, k.ascending});
+    result.uncountedColumn = uncountedColumn();
+    if (result.uncountedColumn >= 0)
+        result.uncountedValue = m_uncountedValue;
+    return result;
 }
 
 int GridModel::uncountedColumn() const

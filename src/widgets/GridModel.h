@@ -80,10 +80,10 @@ public:
     void setItemCount(int count);
     /// Sets the row count and takes the order and groups from `prepared`
     /// when it was made for this count and the current groups, sort keys and
-    /// value lists (orderSpec()); otherwise rebuilds as setItemCount(count).
+    /// value lists (ordering()); otherwise rebuilds as setItemCount(count).
     void setItemCount(int count, const RowArrangement &prepared);
     /// What the rows are ordered by now, for an arrangement made elsewhere.
-    RowOrderSpec orderSpec() const;
+    RowOrdering ordering() const;
     /// Re-reads groups and order (a reset) and forgets cached cells.
     void rebuild();
 

@@ -32,7 +32,7 @@ constexpr int Ascending = 1;
 constexpr int Descending = -1;
 constexpr quint32 Red = 0x0000FF;
 
-struct ToolSpec
+struct ToolEntry
 {
     const char *id;
     widgets::Tool::Kind kind;
@@ -40,7 +40,7 @@ struct ToolSpec
 };
 
 using K = widgets::Tool::Kind;
-const ToolSpec Tools[] = {
+const ToolEntry Tools[] = {
     {"ID_Copy", K::Button, 13076},
     {"ID_GroupBox", K::CheckButton, 13082},
     {"ID_ExpandAll", K::Button, 13007},
@@ -99,15 +99,15 @@ frmDetails::~frmDetails() = default;
 
 void frmDetails::buildToolbar()
 {
-    for (const ToolSpec &spec : Tools) {
-        widgets::Tool *tool = m_mainMenu->addTool(id(spec.id), spec.kind);
-        tool->setTag(spec.tag);
+    for (const ToolEntry &entry : Tools) {
+        widgets::Tool *tool = m_mainMenu->addTool(id(entry.id), entry.kind);
+        tool->setTag(entry.tag);
     }
     for (const char *item : PopUpItems)
         m_mainMenu->addToMenu(id("ID_PopUpGrid"), id(item));
-    for (const ToolSpec &spec : Tools) {
-        if (spec.kind != K::PopupMenu)
-            m_mainMenu->addToBand(id(spec.id));
+    for (const ToolEntry &entry : Tools) {
+        if (entry.kind != K::PopupMenu)
+            m_mainMenu->addToBand(id(entry.id));
     }
     m_mainMenu->localise([](int text) { return TextTable::LoadText(text); });
 }
@@ -245,9 +245,9 @@ void frmDetails::buildColumns(const QStringList &fields)
 
     const auto fixed = DetailColumns::fixedColumns(m_windowType);
     if (!fixed.empty()) {
-        for (const DetailColumns::FixedColumn &spec : fixed) {
-            widgets::GridColumn *column = m_mainTable->addColumn(id(spec.key), id(spec.caption), id(spec.field));
-            column->setTextAlignment(widgets::GridColumn::Alignment(spec.alignment));
+        for (const DetailColumns::FixedColumn &entry : fixed) {
+            widgets::GridColumn *column = m_mainTable->addColumn(id(entry.key), id(entry.caption), id(entry.field));
+            column->setTextAlignment(widgets::GridColumn::Alignment(entry.alignment));
         }
     } else {
         for (const QString &field : fields) {

@@ -260,7 +260,7 @@ void tst_GridModel::takesRowsArrangedElsewhereOnlyForItsOwnOrder()
     const QString ownBuild = f.layout();
     // What a report's worker makes: the rows arranged and counted off the grid.
     const RowArrangement fromRows = RowArrangement::build(
-        int(f.rows.size()), f.model.orderSpec(),
+        int(f.rows.size()), f.model.ordering(),
         [&f](int row, int column) -> QVariant {
             const Row &r = f.rows.at(row);
             switch (column) {
