@@ -146,6 +146,11 @@ int Connection::State() const
     return m_running ? (adStateOpen | adStateExecuting) : adStateOpen;
 }
 
+bool Connection::isStale() const
+{
+    return m_driver && m_driver->isStale();
+}
+
 RecordsetPtr Connection::Execute(const QString &sql, long *recordsAffected, int options)
 {
     m_lastError.reset();

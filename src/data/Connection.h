@@ -71,6 +71,10 @@ public:
     /// Cancelled. Does nothing when no statement runs.
     void Interrupt();
     int State() const;
+    /// Whether the open connection no longer reaches the database it was
+    /// opened on (its file was removed or replaced since), so that a
+    /// connection kept for reuse is opened again instead. False when closed.
+    bool isStale() const;
 
     /// Runs plain SQL (one or more statements); returns the first result set,
     /// or null for statements returning no rows or on failure (lastError()).

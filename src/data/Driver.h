@@ -62,6 +62,10 @@ public:
     virtual bool isOpen() const = 0;
     /// The mode the driver was opened with.
     virtual int mode() const = 0;
+    /// Whether the open handle no longer reaches the database its settings
+    /// name (the database was removed or replaced since the open), so that a
+    /// handle kept open for reuse is opened again instead.
+    virtual bool isStale() const { return false; }
 
     /// A new, closed driver with the same settings, for another thread.
     virtual std::unique_ptr<Driver> cloneClosed() const = 0;

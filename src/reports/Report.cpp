@@ -444,7 +444,7 @@ void Report::StartAnalyser()
     // The completion names its run, so that the one of a replaced run is told apart.
     const quint64 id = ++m_runCount;
     m_run = std::make_unique<ReportRun>(
-        m_logic, std::move(run), SessionContext::instance().ConnectionString(), this,
+        m_logic, std::move(run), SessionContext::instance().ConnectionString(), m_connections, this,
         [this, id](const ReportRun::Outcome &outcome) { runFinished(id, outcome); });
     m_runId = id;
 }

@@ -216,6 +216,8 @@ private:
     AllSettings m_settings;
     const AllSettings m_defaultSettings;
     bool m_fitColumns = false;   // no stored column layout: the first result sizes them
+    /// The connections the runs leave for the next; shared with them.
+    const std::shared_ptr<RunConnectionPool> m_connections = std::make_shared<RunConnectionPool>();
     std::unique_ptr<ReportRun> m_run;
     quint64 m_runId = 0;
     quint64 m_runCount = 0;

@@ -53,12 +53,12 @@ std::shared_ptr<const RowArrangement> arrangeDisplay(const ReportLogic &logic, c
 } // namespace
 
 ReportRun::ReportRun(const ReportLogic &logic, RunQuery run, const QString &connectionString,
-                     QObject *receiver, Done done)
+                     std::shared_ptr<RunConnectionPool> connections, QObject *receiver, Done done)
     : m_state(std::make_shared<State>())
 {
-    m_thread = std::thread([&logic, run = std::move(run), connectionString, state = m_state,
-                            receiver = QPointer<QObject>(receiver), done = std::move(done)] {
-        Outcome outcome = execute(logic, run, connectionString, *state);
+    m_thread = std::thread([&logic, run = std::move(run), connectionString, connections = std::move(connections),
+                            state = m_state, receiver = QPointer<QObject>(receiver), done = std::move(done)] {
+        Outcome outcome = execute(logic, run, connectionString, *connections, *state);
         if (state->cancelled) {
             outcome = Outcome();
             outcome.cancelled = true;
@@ -91,8 +91,26 @@ void ReportRun::wait()
         m_thread.join();
 }
 
+std::unique_ptr<data::Connection> ReportRun::connect(const QString &connectionString,
+                                                     RunConnectionPool &connections, data::ErrorPtr *error)
+{
+    if (std::unique_ptr<data::Connection> kept = connections.take(connectionString))
+        return kept;
+    auto connection = std::make_unique<data::Connection>();
+    connection->setCommandTimeout(CommandTimeoutSeconds);
+    connection->setConnectionTimeout(ConnectionTimeoutSeconds);
+    connection->setMode(data::adModeRead);
+    connection->setCursorLocation(data::adUseClient);
+    if (!connection->Open(connectionString, QString(), QString(), -1)) {
+        *error = connection->lastError();
+        return nullptr;
+    }
+    return connection;
+}
+
 ReportRun::Outcome ReportRun::execute(const ReportLogic &logic, const RunQuery &run,
-                                      const QString &connectionString, State &state)
+                                      const QString &connectionString, RunConnectionPool &connections,
+                                      State &state)
 {
     Outcome outcome;
     const auto fail = [&outcome](const QString &step, data::ErrorPtr error) {
@@ -103,26 +121,27 @@ ReportRun::Outcome ReportRun::execute(const ReportLogic &logic, const RunQuery &
     if (state.cancelled)
         return fail(QString(), cancelledError());
 
-    data::Connection connection;
-    connection.setCommandTimeout(CommandTimeoutSeconds);
-    connection.setConnectionTimeout(ConnectionTimeoutSeconds);
-    connection.setMode(data::adModeRead);
-    connection.setCursorLocation(data::adUseClient);
-    if (!connection.Open(connectionString, QString(), QString(), -1))
-        return fail(QStringLiteral("Open"), connection.lastError());
+    data::ErrorPtr openError;
+    std::unique_ptr<data::Connection> connection = connect(connectionString, connections, &openError);
+    if (!connection)
+        return fail(QStringLiteral("Open"), openError);
     {
         std::lock_guard lock(state.mutex);
-        state.connection = &connection;
+        state.connection = connection.get();
     }
-    // The connection is closed (and no longer reachable by cancel) whatever
-    // the way out.
+    // Whatever the way out, the connection is no longer reachable by cancel;
+    // it goes back to the pool only when the run ended well and was not
+    // cancelled (checked under the lock that cancel takes).
     const auto release = qScopeGuard([&] {
         std::lock_guard lock(state.mutex);
         state.connection = nullptr;
-        connection.Close();
+        if (!outcome.error && !state.cancelled)
+            connections.give(std::move(connection));
+        else
+            connection->Close();
     });
 
-    FilterStore store(connection, run.userName, logic.owner());
+    FilterStore store(*connection, run.userName, logic.owner());
     if (!store.createRunScope() || !logic.storeSelections(store, run))
         return fail(store.failedProcedure(), store.lastError());
     if (state.cancelled)
@@ -132,7 +151,7 @@ ReportRun::Outcome ReportRun::execute(const ReportLogic &logic, const RunQuery &
     command.setCommandType(data::adCmdStoredProc);
     command.setCommandText(logic.procedure());
     command.setCommandTimeout(CommandTimeoutSeconds);
-    command.setActiveConnection(&connection);
+    command.setActiveConnection(connection.get());
     if (!command.Parameters().Refresh())
         return fail(logic.procedure(), command.lastError());
     logic.setParameters(command, run);

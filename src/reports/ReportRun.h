@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ReportLogic.h"
+#include "RunConnectionPool.h"
 
 #include "Error.h"
 #include "Recordset.h"
@@ -17,14 +18,16 @@
 /// built display rows, on a worker thread of its own: the user interface only
 /// binds the outcome.
 ///
-/// The worker opens a read-only connection with the session's connection
-/// string, gives it a private filter store (FilterStore::createRunScope),
+/// The worker takes a read-only connection with the session's connection
+/// string from the report's pool (or opens one), gives it a private filter
+/// store (FilterStore::createRunScope),
 /// stores the run's selections there, runs the report's procedure with the
 /// refreshed parameters and builds the display recordset from its first
 /// result set. Because the selections live on the run's own connection, two
 /// runs at the same moment (two controls, or two processes, of one user and
 /// report) each read exactly their own filter. The first step that fails ends
-/// the run with the database's reason.
+/// the run with the database's reason. A run that ended well gives its
+/// connection back to the pool; a failed or cancelled one closes it.
 ///
 /// The worker reads only what the run was given: the logic (immutable, one
 /// per report class) and a copy of the query. The outcome is delivered to
@@ -56,7 +59,7 @@ public:
 
     /// Starts a run. The logic must outlive it (report logics are static).
     ReportRun(const ReportLogic &logic, RunQuery run, const QString &connectionString,
-              QObject *receiver, Done done);
+              std::shared_ptr<RunConnectionPool> connections, QObject *receiver, Done done);
     ~ReportRun();
     ReportRun(const ReportRun &) = delete;
     ReportRun &operator=(const ReportRun &) = delete;
@@ -74,7 +77,11 @@ public:
 private:
     struct State;
     static Outcome execute(const ReportLogic &logic, const RunQuery &run, const QString &connectionString,
-                           State &state);
+                           RunConnectionPool &connections, State &state);
+    /// The pool's connection for connectionString, or a newly opened one;
+    /// null with *error when it does not open.
+    static std::unique_ptr<data::Connection> connect(const QString &connectionString,
+                                                     RunConnectionPool &connections, data::ErrorPtr *error);
 
     std::shared_ptr<State> m_state;
     std::thread m_thread;

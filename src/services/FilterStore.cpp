@@ -21,6 +21,11 @@ const QString ScopeDefinitions = QStringLiteral(
     "  OR (type = 'trigger' AND (tbl_name LIKE 'Filter%' OR tbl_name = 'ArgumentCheck'))) "
     "ORDER BY type = 'trigger', name");
 
+/// The private copies a connection has already.
+const QString ScopeTables = QStringLiteral(
+    "SELECT name FROM temp.sqlite_master "
+    "WHERE type = 'table' AND (name LIKE 'Filter%' OR name = 'ArgumentCheck')");
+
 } // namespace
 
 FilterStore::FilterStore(data::Connection &connection, const QString &userName, int owner)
@@ -31,6 +36,11 @@ FilterStore::FilterStore(data::Connection &connection, const QString &userName, 
 bool FilterStore::createRunScope()
 {
     m_lastError.reset();
+    const data::RecordsetPtr existing = m_connection.Execute(ScopeTables);
+    if (m_connection.lastError())
+        return fail(QStringLiteral("createRunScope"), m_connection.lastError());
+    if (existing && !existing->Eof())
+        return emptyRunScope(*existing);
     const data::RecordsetPtr definitions = m_connection.Execute(ScopeDefinitions);
     if (!definitions)
         return fail(QStringLiteral("createRunScope"), m_connection.lastError());
@@ -50,6 +60,18 @@ bool FilterStore::createRunScope()
                     data::makeError(data::Error::ItemNotFound,
                                     QStringLiteral("The database has no filter store tables"), kSource));
     }
+    m_connection.Execute(script);
+    if (m_connection.lastError())
+        return fail(QStringLiteral("createRunScope"), m_connection.lastError());
+    return true;
+}
+
+bool FilterStore::emptyRunScope(data::Recordset &tables)
+{
+    QString script;
+    const data::Field name = tables.Fields(QStringLiteral("name"));
+    for (tables.MoveFirst(); !tables.Eof(); tables.MoveNext())
+        script += QStringLiteral("DELETE FROM temp.\"%1\";\n").arg(name.value().toString());
     m_connection.Execute(script);
     if (m_connection.lastError())
         return fail(QStringLiteral("createRunScope"), m_connection.lastError());

@@ -40,8 +40,9 @@ public:
     FilterStore(data::Connection &connection, const QString &userName, int owner);
 
     /// Creates the connection's private copies of the filter tables (and of
-    /// the argument checks the Store* procedures rely on). Call once, right
-    /// after the connection is opened and before any store call.
+    /// the argument checks the Store* procedures rely on); on a connection
+    /// that has them already (one kept open for the next run) empties them.
+    /// Call before the store calls of each run.
     bool createRunScope();
 
     /// Date range of kind (1 deal date, 2 value date); an invalid date is an open bound.
@@ -85,6 +86,8 @@ private:
     /// (clear), then once per entry with @isDelete 1 and the entry's arguments.
     bool runPerEntry(const QString &procedure, const QList<QList<Argument>> &entries);
     bool fail(const QString &procedure, data::ErrorPtr error);
+    /// Deletes every row of the private tables named in tables (column "name").
+    bool emptyRunScope(data::Recordset &tables);
     /// The list as one text, or a null value for no restriction; false when
     /// an entry holds the separator.
     bool joinList(const QString &procedure, const QStringList &entries, QChar separator,

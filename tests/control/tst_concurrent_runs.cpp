@@ -1,6 +1,8 @@
 // Two controls of one host showing the same report for the same user, each
 // with its own counterparty, refreshed together again and again: each must
-// show exactly its own deals every time.
+// show exactly its own deals every time. And one control whose filter changes
+// from run to run: a run must never see the selection of the one before it
+// (its connection is reused).
 
 #include "../db/DemoDayBanks.h"
 #include "ControlTestSession.h"
@@ -76,6 +78,41 @@ private Q_SLOTS:
             }
             QCOMPARE(first.report()->NumDeal, firstDeals);
             QCOMPARE(second.report()->NumDeal, secondDeals);
+        }
+        SessionContext::resetInstance();
+    }
+
+    void aRunSeesNoneOfThePreviousRunsFilter()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString db = dir.filePath(QStringLiteral("trading.db"));
+        QString error;
+        QVERIFY2(controltest::buildDemoDatabase(db, 3000, 5, Today, &error), qPrintable(error));
+        Clock::setToday(Today);
+        QVERIFY(controltest::startFreshUser(dir.filePath(QStringLiteral("registry.sqlite")), db));
+        const QStringList banks =
+            reporttest::busiestBanks(QStringLiteral("Provider=SQLite;Data Source=") + db, Today);
+        QVERIFY(banks.size() >= 2);
+
+        Marvolt control;
+        control.setWindowType(0);
+        const auto refresh = [&](const QString &filter) {
+            QVERIFY2(control.setQueryField(QStringLiteral("Bank"), filter, &error), qPrintable(error));
+            QSignalSpy done(&control, &Marvolt::UnActivProgress);
+            control.RefreshData();
+            QVERIFY(done.wait(30000));
+        };
+        refresh(QStringLiteral("All"));
+        const QSet<QString> everyBank = banksShown(control);
+        QVERIFY(everyBank.size() > 2);
+        for (int round = 0; round < 3; ++round) {
+            refresh(banks.at(0));
+            QCOMPARE(banksShown(control), QSet<QString>{banks.at(0)});
+            refresh(banks.at(0) + u'|' + banks.at(1));
+            QCOMPARE(banksShown(control), (QSet<QString>{banks.at(0), banks.at(1)}));
+            refresh(QStringLiteral("All"));
+            QCOMPARE(banksShown(control), everyBank);
         }
         SessionContext::resetInstance();
     }

@@ -6,9 +6,11 @@
 #include "SqliteScriptRunner.h"
 #include "SqliteValues.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <thread>
@@ -23,6 +25,15 @@ const QString kSource = QStringLiteral("SQLite");
 // and the deadline: often enough to stop within milliseconds, rarely enough
 // to cost nothing measurable.
 constexpr int kProgressSteps = 1000;
+
+/// The device and inode of the file at path; zeros when there is none.
+std::pair<quint64, quint64> fileIdentity(const QString &path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {0, 0};
+    return {quint64(info.st_dev), quint64(info.st_ino)};
+}
 
 struct StatementDeleter
 {
@@ -128,6 +139,7 @@ bool SqliteDriver::open(int mode, ErrorPtr *error, const ExecutionControl *contr
         return false;
     }
     sqlite3_extended_result_codes(db, 1);
+    m_fileIdentity = fileIdentity(m_path);
     sqlite3_busy_handler(db, &SqliteDriver::busyHandler, this);
     {
         std::lock_guard lock(m_handleMutex);
@@ -177,6 +189,12 @@ void SqliteDriver::close()
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+}
+
+bool SqliteDriver::isStale() const
+{
+    const auto now = fileIdentity(m_path);
+    return now == std::pair<quint64, quint64>{0, 0} || now != m_fileIdentity;
 }
 
 void SqliteDriver::interrupt()

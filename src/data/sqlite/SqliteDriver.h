@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <utility>
 
 struct sqlite3;
 
@@ -51,6 +52,9 @@ public:
     void close() override;
     bool isOpen() const override { return m_db != nullptr; }
     int mode() const override { return m_mode; }
+    /// True when the file at the path is another file than the one opened
+    /// (or is gone).
+    bool isStale() const override;
     std::unique_ptr<Driver> cloneClosed() const override;
     ExecuteResult execute(const ExecuteRequest &request, ExecutionControl &control) override;
     void interrupt() override;
@@ -90,6 +94,9 @@ private:
     int m_busyTimeoutMs = DefaultBusyTimeoutMs;
     bool m_create = false;
     int m_mode = adModeUnknown;
+    /// The opened file's device and inode, told apart from a file that
+    /// replaced it at the same path.
+    std::pair<quint64, quint64> m_fileIdentity{0, 0};
 
     sqlite3 *m_db = nullptr;
     SqliteStatementCache m_statements;
