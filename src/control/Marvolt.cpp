@@ -19,6 +19,7 @@
 #include "TextTable.h"
 
 #include "DetailWindow.h"
+#include "RateWindow.h"
 #include "TcidDialog.h"
 
 #include "BusyIndicator.h"
@@ -55,6 +56,8 @@ Marvolt::Marvolt(QWidget *parent)
     setObjectName(QStringLiteral("Marvolt"));
     // Relative filter dates count from the same "today" as the reports.
     widgets::RelDate::setTodayProvider([] { return Clock::today(); });
+    // The profit reports' rate program shows its quotes in a window of ours.
+    RateWindow::install();
 
     m_timer.setInterval(AutoRefreshMs);
     connect(&m_timer, &QTimer::timeout, this, &Marvolt::timerTick);
