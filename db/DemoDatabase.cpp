@@ -68,6 +68,15 @@ const CcyDef kCurrencies[] = {
 };
 constexpr int kCcyCount = int(sizeof(kCurrencies) / sizeof(kCurrencies[0]));
 
+// The rate paths the profit reports must handle, on every demo database: a
+// currency the administrator keeps no rate for, one that no market source
+// quotes, one whose trading is halted on the last day (its quote unusable),
+// and one without a market quote on the last day (its latest is stale).
+constexpr const char *kWithoutAdminRate = "ZAR";
+constexpr const char *kWithoutMarketQuote = "MXN";
+constexpr const char *kHaltedOnLastDay = "TRY";
+constexpr const char *kUnquotedOnLastDay = "NOK";
+
 struct PairDef
 {
     const char *ccy1;
@@ -472,7 +481,7 @@ class Generator final
 {
 public:
     Generator(const DemoDatabase::Options &options, Database &db)
-        : m_options(options), m_db(db), m_rng(options.seed)
+        : m_options(options), m_db(db), m_rng(options.seed), m_rateRng(options.seed ^ 0x5241544553ull)
     {
     }
 
@@ -483,6 +492,10 @@ private:
     void buildCounterparties();
     void walkRates();
     bool writeRates();
+    /// The status of currency c's market quote on rate day `day`.
+    int marketStatus(int c, std::size_t day, bool exotic);
+    /// Whether currency c has a market quote on rate day `day`.
+    bool marketQuoted(int c, std::size_t day);
     bool writeDeals(sqlite3_stmt *stmt, const std::vector<QDate> &days, std::int64_t deals,
                     QDate settleBefore, bool archive);
     bool writeDeal(sqlite3_stmt *stmt, QDate day, int seconds, int rateDay, QDate settleBefore,
@@ -516,6 +529,8 @@ private:
     const DemoDatabase::Options &m_options;
     Database &m_db;
     DemoRandom m_rng;
+    /// The rate gaps' own stream: drawing from it leaves the deals unchanged.
+    DemoRandom m_rateRng;
 
     std::vector<QDate> m_ticketDays;
     std::vector<QDate> m_archiveDays;
@@ -788,12 +803,40 @@ void Generator::walkRates()
     }
 }
 
+int Generator::marketStatus(int c, std::size_t day, bool exotic)
+{
+    // Drawn from the deals' stream exactly as before the rate gaps existed,
+    // so that the deals of a seed stay what they were.
+    const bool indicative = exotic && m_rng.chance(0.1);
+    if (day + 1 == m_rateDays.size() && std::string(kCurrencies[c].code) == kHaltedOnLastDay)
+        return 3;
+    if (kCurrencies[c].spread >= 0.0002) {
+        const double u = m_rateRng.uniform();
+        if (u < 0.03)
+            return 2;   // the feed went stale
+        if (u < 0.04)
+            return 3;   // trading halted
+    }
+    return indicative ? 1 : 0;
+}
+
+bool Generator::marketQuoted(int c, std::size_t day)
+{
+    const std::string code = kCurrencies[c].code;
+    if (code == kWithoutMarketQuote)
+        return false;
+    if (day + 1 == m_rateDays.size() && code == kUnquotedOnLastDay)
+        return false;
+    return kCurrencies[c].spread < 0.0002 || !m_rateRng.chance(0.02);
+}
+
 bool Generator::writeRates()
 {
     sqlite3_stmt *admin = m_db.prepare("INSERT INTO AdminRates (CcyID, RateDate, Rate) VALUES (?1, ?2, ?3)");
     sqlite3_stmt *market = m_db.prepare("INSERT INTO MarketRates (CcyID, RateDate, Bid, Ask, Status) "
                                         "VALUES (?1, ?2, ?3, ?4, ?5)");
-    if (!admin || !market)
+    sqlite3_stmt *central = m_db.prepare("INSERT INTO CBRates (CcyID, RateDate, Rate) VALUES (?1, ?2, ?3)");
+    if (!admin || !market || !central)
         return false;
     for (std::size_t d = 0; d < m_rateDays.size(); ++d) {
         const std::string date = dateText(m_rateDays[d]);
@@ -801,21 +844,38 @@ bool Generator::writeRates()
             const CcyDef &def = kCurrencies[c];
             const double q = m_rates[std::size_t(c)][d];
             const int decimals = q < 10 ? 5 : q < 100 ? 4 : 3;
-            bindInt(admin, 1, c + 1);
-            bindText(admin, 2, date);
-            bindReal(admin, 3, roundTo(q, decimals));
-            if (!m_db.step(admin))
-                return false;
-            // Exotic currencies are now and then quoted indicatively only.
-            const bool exotic = def.spread >= 0.0004;
-            bindInt(market, 1, c + 1);
-            bindText(market, 2, date);
-            bindReal(market, 3, roundTo(q * (1 - def.spread), decimals));
-            bindReal(market, 4, roundTo(q * (1 + def.spread), decimals));
-            bindInt(market, 5, exotic && m_rng.chance(0.1) ? 1 : 0);
-            if (!m_db.step(market))
-                return false;
-            m_rateRows += 2;
+            if (def.code != std::string(kWithoutAdminRate)) {
+                bindInt(admin, 1, c + 1);
+                bindText(admin, 2, date);
+                bindReal(admin, 3, roundTo(q, decimals));
+                if (!m_db.step(admin))
+                    return false;
+                ++m_rateRows;
+            }
+            // Exotic currencies are now and then quoted indicatively only;
+            // the less traded ones miss a quote or have an unusable one on
+            // some days.
+            const int status = marketStatus(c, d, def.spread >= 0.0004);
+            if (marketQuoted(c, d)) {
+                bindInt(market, 1, c + 1);
+                bindText(market, 2, date);
+                bindReal(market, 3, roundTo(q * (1 - def.spread), decimals));
+                bindReal(market, 4, roundTo(q * (1 + def.spread), decimals));
+                bindInt(market, 5, status);
+                if (!m_db.step(market))
+                    return false;
+                ++m_rateRows;
+            }
+            // The central bank fixes a day's rate from the evening before, to
+            // four decimals; it fixes no child currency (RUR, CNH).
+            if (!def.parent) {
+                bindInt(central, 1, c + 1);
+                bindText(central, 2, date);
+                bindReal(central, 3, roundTo(m_rates[std::size_t(c)][d > 0 ? d - 1 : 0], 4));
+                if (!m_db.step(central))
+                    return false;
+                ++m_rateRows;
+            }
         }
     }
     return true;

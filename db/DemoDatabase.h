@@ -11,8 +11,9 @@ namespace db {
 
 /// Builds the demo trading database: the directories (currencies with their
 /// parents, pairs, desks, dealers and confirmers, counterparties in
-/// categories, brokers, TCIDs, attributes, custom settings), administrator
-/// and market rates following a random walk, and spot, outright, swap,
+/// categories, brokers, TCIDs, attributes, custom settings), administrator,
+/// market and central-bank rates following a random walk (with the gaps a
+/// rate program meets: missing and unusable quotes), and spot, outright, swap,
 /// deposit and FRA deals over the last 250 business days in Tickets, with an
 /// Archive of older settled deals. The procedures are installed as well.
 ///
@@ -43,7 +44,7 @@ public:
         int pairs = 0;
         int counterparties = 0;
         int dealers = 0;
-        std::int64_t rates = 0;     ///< administrator plus market rate rows
+        std::int64_t rates = 0;     ///< administrator, market and central-bank rate rows
         QDate firstDay;             ///< first trading day of Tickets
         QDate lastDay;              ///< last trading day of Tickets
     };

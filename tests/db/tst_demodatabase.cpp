@@ -299,6 +299,37 @@ private Q_SLOTS:
                  QStringLiteral("0"));
         QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM AdminRates WHERE CcyID = 1")), QStringLiteral("0"));
     }
+
+    // The paths of a rate program and of the central-bank valuation are all
+    // on the demo's last day.
+    void ratesHaveTheGapsARateProgramMeets()
+    {
+        const auto count = [this](const QString &sql) { return scalar(sql).toInt(); };
+        const QString lastDay = QStringLiteral("(SELECT max(RateDate) FROM AdminRates)");
+        const QString ccy = QStringLiteral("(SELECT CcyID FROM Currencies WHERE Ccy = '%1')");
+        QCOMPARE(count(QStringLiteral("SELECT count(*) FROM AdminRates WHERE CcyID = ") + ccy.arg("ZAR")), 0);
+        QCOMPARE(count(QStringLiteral("SELECT count(*) FROM MarketRates WHERE CcyID = ") + ccy.arg("MXN")), 0);
+        QCOMPARE(scalar(QStringLiteral("SELECT Status FROM MarketRates WHERE RateDate = %1 AND CcyID = %2")
+                            .arg(lastDay, ccy.arg("TRY"))),
+                 QStringLiteral("3"));
+        QCOMPARE(count(QStringLiteral("SELECT count(*) FROM MarketRates WHERE RateDate = %1 AND CcyID = %2")
+                           .arg(lastDay, ccy.arg("NOK"))),
+                 0);
+        QVERIFY(count(QStringLiteral("SELECT count(*) FROM MarketRates WHERE Status = 2")) > 0);
+        QVERIFY(count(QStringLiteral("SELECT count(*) FROM MarketRates WHERE Status = 3")) > 1);
+        // The majors are quoted every business day.
+        QCOMPARE(count(QStringLiteral("SELECT count(*) FROM (SELECT DISTINCT RateDate FROM AdminRates) d "
+                                      "WHERE (SELECT count(*) FROM MarketRates m WHERE m.RateDate = d.RateDate "
+                                      "AND m.CcyID IN (SELECT CcyID FROM Currencies "
+                                      "WHERE Ccy IN ('EUR', 'GBP', 'AUD', 'JPY'))) < 4")),
+                 0);
+        // The central bank fixes every currency but USD and the child codes, every day.
+        QCOMPARE(scalar(QStringLiteral("SELECT group_concat(Ccy) FROM (SELECT Ccy FROM Currencies k WHERE NOT EXISTS "
+                                       "(SELECT 1 FROM CBRates c WHERE c.CcyID = k.CcyID) ORDER BY Ccy)")),
+                 QStringLiteral("CNH,RUR,USD"));
+        QCOMPARE(count(QStringLiteral("SELECT count(DISTINCT RateDate) FROM CBRates")),
+                 count(QStringLiteral("SELECT count(DISTINCT RateDate) FROM AdminRates")));
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_DemoDatabase)
