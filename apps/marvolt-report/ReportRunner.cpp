@@ -3,6 +3,7 @@
 #include "RecordsetCsv.h"
 
 #include "Marvolt.h"
+#include "ReportGridAdapter.h"
 #include "Report.h"
 #include "ReportFactory.h"
 
@@ -203,6 +204,8 @@ bool ReportRunner::refresh(Marvolt &control)
 
 bool ReportRunner::writeResult(Marvolt &control)
 {
+    if (m_options.totals)
+        return writeTotals(control);
     if (m_options.format == RunnerOptions::Format::Grid) {
         widgets::Grid *grid = control.mainTable();
         grid->expandAllGroups();
@@ -217,6 +220,26 @@ bool ReportRunner::writeResult(Marvolt &control)
         display = report->DisplayRecordset();
     }
     return writeText(display ? RecordsetCsv::write(*display) : QString());
+}
+
+bool ReportRunner::writeTotals(Marvolt &control)
+{
+    // What the toolbar shows, in the order of its band: a figure is read
+    // from the tool it is on, not from the report, so the line is what the
+    // user sees. Tabs separate the cells because formatted amounts hold commas.
+    QString text;
+    for (const widgets::Tool *tool : control.mainMenu()->tools()) {
+        const QVariant figure = tool->property(ReportToolbarAdapter::FigureProperty);
+        if (!figure.isValid() || !tool->Visible())
+            continue;
+        text += tool->Id() + QLatin1Char('\t') + tool->Caption() + QLatin1Char('\t') + figure.toString()
+                + QLatin1Char('\n');
+    }
+    if (text.isEmpty()) {
+        fail(1, QStringLiteral("report %1 shows no toolbar figures").arg(m_options.windowType));
+        return false;
+    }
+    return writeText(text);
 }
 
 bool ReportRunner::saveScreenshot(Marvolt &control)

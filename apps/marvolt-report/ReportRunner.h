@@ -27,6 +27,7 @@ private:
     bool applyQuery(Marvolt &control);
     bool refresh(Marvolt &control);
     bool writeResult(Marvolt &control);
+    bool writeTotals(Marvolt &control);
     bool saveScreenshot(Marvolt &control);
     bool saveDetailScreenshot(Marvolt &control);
     bool writeText(const QString &text);

@@ -29,6 +29,10 @@ QString RunnerOptions::usage()
         "  --lang en|de|ru      the language of the texts (default: the process locale)\n"
         "  --format csv|grid    csv: every field of every display row, raw values (default);\n"
         "                       grid: the visible columns with their captions and formatted texts\n"
+        "  --totals             print the report's toolbar figures instead of its rows: one\n"
+        "                       line per text tool that shows one, its id, caption and\n"
+        "                       text as shown, separated by tabs (ID_Profit\\tProfit/Loss\\t-1,250.00);\n"
+        "                       fails for a report that shows none\n"
         "  --out FILE           write the result to FILE instead of standard output\n"
         "  --screenshot FILE.png  also save a picture of the whole control at 1280x800\n"
         "  --detail FILE.png    also open the deal list window on the first data row of a\n"
@@ -52,6 +56,10 @@ bool RunnerOptions::parse(const QStringList &arguments, QString *error)
         if (option == QLatin1String("--help") || option == QLatin1String("-h")) {
             help = true;
             return true;
+        }
+        if (option == QLatin1String("--totals")) {
+            totals = true;
+            continue;
         }
         if (!option.startsWith(QLatin1String("--")))
             return fail(QStringLiteral("unexpected argument \"%1\" (see --help)").arg(option));

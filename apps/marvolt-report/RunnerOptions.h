@@ -24,6 +24,7 @@ struct RunnerOptions
     QString outFile;               ///< empty: standard output
     QString screenshot;
     QString detailScreenshot;      ///< the detail window on the first data row, as a picture
+    bool totals = false;           ///< print the toolbar figures instead of the rows
     QString settingsFile;          ///< empty: the user's own settings store
     bool help = false;
 

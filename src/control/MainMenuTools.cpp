@@ -85,6 +85,12 @@ QStyle::StandardPixmap iconOf(const QString &id)
         {QStringLiteral("ID_DetailWIndow"), QStyle::SP_FileDialogInfoView},
         {QStringLiteral("ID_WithArchive"), QStyle::SP_DirIcon},
         {QStringLiteral("ID_ShowTicket"), QStyle::SP_MessageBoxInformation},
+        // The profit reports' switches, so that their totals beside them fit the band.
+        {QStringLiteral("ID_WithRecalculate"), QStyle::SP_BrowserReload},
+        {QStringLiteral("ID_AdminRate"), QStyle::SP_FileDialogNewFolder},
+        {QStringLiteral("ID_ReutersRate"), QStyle::SP_ComputerIcon},
+        {QStringLiteral("ID_RateSource"), QStyle::SP_DriveNetIcon},
+        {QStringLiteral("ID_WithCommission"), QStyle::SP_DialogApplyButton},
     };
     return icons.value(id, QStyle::SP_CustomBase);
 }

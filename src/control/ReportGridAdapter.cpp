@@ -5,6 +5,13 @@
 #include "Tool.h"
 #include "ToolBar.h"
 
+#include <QColor>
+#include <QFontMetrics>
+#include <QPalette>
+#include <QToolButton>
+
+#include <optional>
+
 void ReportGridAdapter::setColumns(const DisplayLayout &layout)
 {
     if (!m_grid)
@@ -62,13 +69,13 @@ ValueListSink *ReportGridAdapter::valueList(const QString &key)
 }
 
 void ReportGridAdapter::addHighlight(const QString &name, const QString &columnKey, const QVariant &value,
-                                     quint32 foreColor)
+                                     quint32 foreColor, bool bold)
 {
     if (!m_grid)
         return;
     widgets::FormatCondition *condition =
         m_grid->addFormatCondition(name, columnKey, widgets::FormatCondition::Equal, value);
-    condition->setFontBold(true);
+    condition->setFontBold(bold);
     condition->setForeColor(foreColor);
 }
 
@@ -156,4 +163,70 @@ int ReportToolbarAdapter::toolState(const QString &id) const
 {
     const widgets::Tool *tool = m_toolbar ? m_toolbar->Tools(id) : nullptr;
     return tool ? tool->State() : 0;
+}
+
+void ReportToolbarAdapter::setToolVisible(const QString &id, bool visible)
+{
+    if (widgets::Tool *tool = m_toolbar ? m_toolbar->Tools(id) : nullptr)
+        tool->setVisible(visible);
+}
+
+void ReportToolbarAdapter::setToolCaption(const QString &id, const QString &caption)
+{
+    widgets::Tool *tool = m_toolbar ? m_toolbar->Tools(id) : nullptr;
+    if (!tool)
+        return;
+    tool->setCaption(caption);
+    // The caption resets what the band button shows: the figure goes back beside it.
+    const QVariant figure = tool->property(FigureProperty);
+    if (figure.isValid())
+        tool->action()->setIconText(caption + QStringLiteral("  ") + figure.toString());
+}
+
+namespace {
+
+/// A Windows colour value (0x00BBGGRR); system colours (0x80000000 and up)
+/// have none of their own here: the palette's colour stands for them.
+std::optional<QColor> windowsColor(quint32 color)
+{
+    if (color & 0x80000000u)
+        return std::nullopt;
+    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
+}
+
+} // namespace
+
+void ReportToolbarAdapter::setToolText(const QString &id, const QString &text, quint32 color, int width)
+{
+    widgets::Tool *tool = m_toolbar ? m_toolbar->Tools(id) : nullptr;
+    if (!tool)
+        return;
+    tool->setProperty(FigureProperty, text);
+    // The band button shows the action's icon text, and takes it again from
+    // the action whenever the action changes (enabled, checked): the figure
+    // lives there rather than in the button, or the next change would drop it.
+    tool->action()->setIconText(text.isEmpty() ? tool->Caption() : tool->Caption() + QStringLiteral("  ") + text);
+    auto *button = qobject_cast<QToolButton *>(m_toolbar->widgetForAction(tool->action()));
+    if (!button)
+        return;
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    QPalette palette = m_toolbar->palette();
+    if (const std::optional<QColor> own = windowsColor(color)) {
+        palette.setColor(QPalette::ButtonText, *own);
+        palette.setColor(QPalette::WindowText, *own);
+    }
+    button->setPalette(palette);
+    // The figure's width comes on top of the caption's, so a longer figure
+    // widens the button instead of being cut.
+    const QFontMetrics metrics(button->font());
+    button->setMinimumWidth(width > 0 ? metrics.horizontalAdvance(tool->Caption() + QStringLiteral("  ")) + width : 0);
+}
+
+int ReportToolbarAdapter::toolTextWidth(const QString &id, const QString &text) const
+{
+    widgets::Tool *tool = m_toolbar ? m_toolbar->Tools(id) : nullptr;
+    if (!tool)
+        return 0;
+    QWidget *button = m_toolbar->widgetForAction(tool->action());
+    return QFontMetrics(button ? button->font() : m_toolbar->font()).horizontalAdvance(text);
 }

@@ -26,7 +26,7 @@ public:
     void setColumnFormat(const QString &key, const QString &format) override;
     ValueListSink *valueList(const QString &key) override;
     void addHighlight(const QString &name, const QString &columnKey, const QVariant &value,
-                      quint32 foreColor) override;
+                      quint32 foreColor, bool bold = true) override;
     void addNegativeHighlight(const QString &name, const QString &columnKey, quint32 foreColor) override;
     void setUncountedRows(const QString &columnKey, const QVariant &value) override;
     void fitColumnsToContents() override;
@@ -41,15 +41,25 @@ private:
     QPointer<widgets::Grid> m_grid;
 };
 
-/// The control's toolbar as a report drives it.
+/// The control's toolbar as a report drives it. A text tool shows its
+/// caption and its figure on its band button ("Profit/Loss  1,234.00"), in
+/// the figure's colour; the figure itself is kept on the tool as the
+/// property FigureProperty (a QString), where the headless runner reads it.
 class ReportToolbarAdapter final : public ReportToolbar
 {
 public:
     explicit ReportToolbarAdapter(widgets::ToolBar *toolbar) : m_toolbar(toolbar) {}
 
+    /// The dynamic property of a widgets::Tool that holds the figure it shows.
+    static constexpr const char *FigureProperty = "FigureText";
+
     void setToolEnabled(const QString &id, bool enabled) override;
     void setToolState(const QString &id, int state) override;
     int toolState(const QString &id) const override;
+    void setToolVisible(const QString &id, bool visible) override;
+    void setToolCaption(const QString &id, const QString &caption) override;
+    void setToolText(const QString &id, const QString &text, quint32 color, int width) override;
+    int toolTextWidth(const QString &id, const QString &text) const override;
 
 private:
     QPointer<widgets::ToolBar> m_toolbar;

@@ -37,11 +37,6 @@ constexpr FilterSlot FilterSlots[] = {
     Slots::attributes(),
 };
 
-QString dateLiteral(QDate day)
-{
-    return QLatin1Char('#') + data::DateTime::fromDate(day).toUsString() + QLatin1Char('#');
-}
-
 } // namespace
 
 std::span<const FilterSlot> DayRangeLogic::filterSlots() const

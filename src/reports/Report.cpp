@@ -411,6 +411,7 @@ RunQuery Report::makeRunQuery()
         if (property.typeId() == QMetaType::Bool)
             run.switches.insert(QString::fromLatin1(property.name()), property.read(this));
     }
+    completeRunQuery(run);
     return run;
 }
 
@@ -462,7 +463,10 @@ void Report::runFinished(quint64 id, const ReportRun::Outcome &outcome)
 void Report::AsConnect_ExecuteComplete(const ReportRun::Outcome &outcome)
 {
     MainRecordset = outcome.result;
-    DetRecordset = MainRecordset && m_logic.detailView() ? MainRecordset->Clone() : nullptr;
+    const size_t detailSet = size_t(m_logic.detailResultSet());
+    DetRecordset = m_logic.detailView() && detailSet < outcome.results.size() && outcome.results[detailSet]
+                       ? outcome.results[detailSet]->Clone()
+                       : nullptr;
     m_display = outcome.display;
     m_arrangedRows = outcome.rows;
     if (outcome.error)

@@ -71,9 +71,10 @@ public:
     /// there is none.
     data::RecordsetPtr MainRecordset;
     /// The deals the detail window lists: for a report whose logic has a
-    /// detail view, a clone of MainRecordset (the same rows, a filter of its
-    /// own) that RowChange filters to the current row; null otherwise and
-    /// while there is no result.
+    /// detail view, a clone of the result set the logic names (for most
+    /// reports MainRecordset's rows, with a filter of its own) that
+    /// RowChange filters to the current row; null otherwise and while there
+    /// is no result.
     data::RecordsetPtr DetRecordset;
     int NumTable = 0;   ///< groups shown, as reported with RaiseReselect
     int NumDeal = 0;    ///< deals shown
@@ -178,6 +179,9 @@ protected:
     /// and leaves the result shown and any run going as they are. A report
     /// whose query the user must confirm asks here; the others run.
     virtual bool confirmRun() { return true; }
+    /// Adds what the report's own runs take beyond the query and the
+    /// switches (the profit reports' rate program); nothing by default.
+    virtual void completeRunQuery(RunQuery &run) const { Q_UNUSED(run) }
     /// Whether a date slot may stay open ("All"): its declaration by
     /// default; a report whose rule depends on the site says so here.
     virtual bool allowsAll(const FilterSlot &slot) const { return slot.allowAll; }

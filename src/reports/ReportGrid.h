@@ -32,10 +32,10 @@ public:
     virtual void setColumnFormat(const QString &key, const QString &format) = 0;
     /// The value list of a column; null for an unknown key.
     virtual ValueListSink *valueList(const QString &key) = 0;
-    /// Rows whose column columnKey holds value are shown bold in foreColor
-    /// (a Windows colour value, 0x00BBGGRR).
+    /// Rows whose column columnKey holds value are shown in foreColor (a
+    /// Windows colour value, 0x00BBGGRR), bold unless said otherwise.
     virtual void addHighlight(const QString &name, const QString &columnKey, const QVariant &value,
-                              quint32 foreColor) = 0;
+                              quint32 foreColor, bool bold = true) = 0;
     /// The cells of column columnKey whose value is below zero are shown in
     /// foreColor (not bold). A grid that cannot test values ignores it.
     virtual void addNegativeHighlight(const QString &name, const QString &columnKey, quint32 foreColor)

@@ -125,6 +125,11 @@ void ReportLogic::setParameters(data::Command &command, const RunQuery &run) con
         archive->setValue(run.switches.value(QStringLiteral("WithArchive")).toBool());
 }
 
+QString ReportLogic::dateLiteral(QDate day)
+{
+    return QLatin1Char('#') + data::DateTime::fromDate(day).toUsString() + QLatin1Char('#');
+}
+
 QString ReportLogic::detailCaption(data::Recordset &) const
 {
     return {};

@@ -12,10 +12,14 @@
 #include <QVariantMap>
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <span>
 
 class FilterStore;
+namespace services {
+class RateProgram;
+}
 namespace data {
 class Command;
 class Recordset;
@@ -37,6 +41,9 @@ struct RunQuery
     QVariantMap switches;
     View view = vwAll;
     std::optional<RowOrdering> rowOrder;
+    /// The rate program the run asks for current rates (thread-safe); null
+    /// when the report takes none or the program is absent.
+    std::shared_ptr<const services::RateProgram> rates;
 };
 
 /// What a display build produced: the number of groups (pairs, currencies)
@@ -45,6 +52,9 @@ struct DisplayCounts
 {
     int groups = 0;
     int deals = 0;
+    /// The grand totals the report shows on its toolbar, by name (the profit
+    /// reports' results); empty for the others.
+    QVariantMap figures;
 };
 
 /// A report switch kept with the query in the settings store: its value name
@@ -84,6 +94,14 @@ public:
     virtual std::optional<DetailView> detailView() const { return std::nullopt; }
     /// The detail window's title for the display row `display` stands on.
     virtual QString detailCaption(data::Recordset &display) const;
+    /// Which of the procedure's result sets (0 the first) the display is
+    /// built from, and which one the detail window lists: the first for
+    /// both by default; the profit reports list the deals first.
+    virtual int displayResultSet() const { return 0; }
+    virtual int detailResultSet() const { return 0; }
+
+    /// A day as a date in a recordset filter's criteria: "#12/4/2026#".
+    static QString dateLiteral(QDate day);
 
     // ---- worker --------------------------------------------------------------------
     /// The date bounds, then every slot's selection; stops at the first
@@ -99,7 +117,8 @@ public:
     /// the procedure has it, "@WithArchive" from the switch of that name.
     virtual void setParameters(data::Command &command, const RunQuery &run) const;
     /// Fills the display recordset (opened with the declared fields) from
-    /// the procedure's first result set, positioned on its first row.
+    /// the procedure's result set displayResultSet(), positioned on its first
+    /// row.
     virtual DisplayCounts buildDisplay(data::Recordset &result, data::Recordset &display) const;
     /// The display build of one run, for a report whose rows depend on the
     /// run's switches as well; buildDisplay by default.

@@ -1,6 +1,7 @@
 #include "ReportRun.h"
 
 #include "CellValue.h"
+#include "FieldReader.h"
 #include "FilterStore.h"
 
 #include "Command.h"
@@ -48,6 +49,22 @@ std::shared_ptr<const RowArrangement> arrangeDisplay(const ReportLogic &logic, c
     };
     return std::make_shared<const RowArrangement>(
         RowArrangement::build(int(display.RecordCount()), *run.rowOrder, cell, true));
+}
+
+/// Every result set of a procedure's run, from the first on, each detached
+/// from the connection (the connection goes back to the pool); null for one
+/// that is not open. Moving to the next result set closes the one before, so
+/// each is kept as a clone, which holds its rows.
+std::vector<data::RecordsetPtr> detachedResults(data::RecordsetPtr first)
+{
+    std::vector<data::RecordsetPtr> results;
+    for (data::RecordsetPtr set = std::move(first); set; set = set->NextRecordset()) {
+        data::RecordsetPtr kept = set->State() == data::adStateOpen ? set->Clone() : nullptr;
+        if (kept)
+            kept->setActiveConnection(nullptr);
+        results.push_back(std::move(kept));
+    }
+    return results;
 }
 
 } // namespace
@@ -155,13 +172,20 @@ ReportRun::Outcome ReportRun::execute(const ReportLogic &logic, const RunQuery &
     if (!command.Parameters().Refresh())
         return fail(logic.procedure(), command.lastError());
     logic.setParameters(command, run);
-    data::RecordsetPtr result = command.Execute();
+    data::RecordsetPtr first = command.Execute();
     if (command.lastError())
         return fail(logic.procedure(), command.lastError());
 
-    if (!result || result->State() != data::adStateOpen || (result->Eof() && result->Bof()))
+    std::vector<data::RecordsetPtr> results = detachedResults(std::move(first));
+    const size_t source = size_t(logic.displayResultSet());
+    data::RecordsetPtr result = source < results.size() ? results[source] : nullptr;
+    if (!result || (result->Eof() && result->Bof()))
         return outcome;
-    result->setActiveConnection(nullptr);
+    for (int i = 0; i < command.Parameters().Count(); ++i) {
+        const data::Parameter *parameter = command.Parameters().Item(i);
+        if (parameter->Direction() == data::adParamOutput || parameter->Direction() == data::adParamInputOutput)
+            outcome.outputs.insert(parameter->Name(), FieldReader::cellValue(parameter->value()));
+    }
 
     auto display = std::make_shared<data::Recordset>();
     display->setCursorLocation(data::adUseClient);
@@ -175,6 +199,7 @@ ReportRun::Outcome ReportRun::execute(const ReportLogic &logic, const RunQuery &
         outcome.rows = arrangeDisplay(logic, run, *display);
         outcome.display = std::move(display);
     }
-    outcome.result = std::move(result);
+    outcome.result = results.front();
+    outcome.results = std::move(results);
     return outcome;
 }

@@ -9,10 +9,12 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QVariantMap>
 
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 /// One run of a report's query, from the opening of its connection to its
 /// built display rows, on a worker thread of its own: the user interface only
@@ -22,8 +24,8 @@
 /// string from the report's pool (or opens one), gives it a private filter
 /// store (FilterStore::createRunScope),
 /// stores the run's selections there, runs the report's procedure with the
-/// refreshed parameters and builds the display recordset from its first
-/// result set. Because the selections live on the run's own connection, two
+/// refreshed parameters and builds the display recordset from the result
+/// set the logic names. Because the selections live on the run's own connection, two
 /// runs at the same moment (two controls, or two processes, of one user and
 /// report) each read exactly their own filter. The first step that fails ends
 /// the run with the database's reason. A run that ended well gives its
@@ -44,8 +46,13 @@ public:
         QString failedStep;
         bool cancelled = false;
         /// The procedure's first result set, detached from any connection;
-        /// null when it returned no rows.
+        /// null when the display's result set returned no rows.
         data::RecordsetPtr result;
+        /// Every result set of the procedure in order, detached (null for
+        /// one that is not open); empty when result is null.
+        std::vector<data::RecordsetPtr> results;
+        /// The procedure's output parameters by name ("@TotalCom").
+        QVariantMap outputs;
         /// Every display row the logic built from result; filtered to the
         /// run's view when the run was given the grid's order (see rows).
         /// Null without a result.

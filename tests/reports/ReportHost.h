@@ -57,7 +57,7 @@ public:
     void setColumnVisible(const QString &key, bool visible) override { columns[key].visible = visible; }
     void setColumnFormat(const QString &key, const QString &format) override { columns[key].format = format; }
     ValueListSink *valueList(const QString &key) override { return &valueLists[key]; }
-    void addHighlight(const QString &name, const QString &, const QVariant &, quint32) override
+    void addHighlight(const QString &name, const QString &, const QVariant &, quint32, bool) override
     {
         highlights.append(name);
     }
@@ -78,10 +78,20 @@ class RecordingToolbar final : public ReportToolbar
 public:
     void setToolEnabled(const QString &id, bool enabled) override { enabled_[id] = enabled; }
     void setToolState(const QString &id, int state) override { states[id] = state; }
+    int toolState(const QString &id) const override { return states.value(id); }
+    void setToolVisible(const QString &id, bool visible) override { visible_[id] = visible; }
+    void setToolText(const QString &id, const QString &text, quint32 color, int) override
+    {
+        texts[id] = text;
+        colors[id] = color;
+    }
     bool enabled(const QString &id) const { return enabled_.value(id); }
 
     QHash<QString, bool> enabled_;
     QHash<QString, int> states;
+    QHash<QString, bool> visible_;
+    QHash<QString, QString> texts;
+    QHash<QString, quint32> colors;
 };
 
 /// The tools a report enables with data and disables without.

@@ -162,6 +162,7 @@ public:
         }
         ReportRun::Outcome outcome;
         outcome.result = deals;
+        outcome.results = {deals};
         outcome.display = display;
         outcome.counts = {2, dealCount};
         AsConnect_ExecuteComplete(outcome);
