@@ -7,6 +7,7 @@
 -- result 1: Commission Currency, Rate Double
 -- result 2: Caption Integer, ValDate Date, Sell Currency, Buy Currency, Comission Currency
 -- result 2: moveOVP Currency, StartRate Double, CurrentRate Double, Deals BigInt
+-- result 2: CcyCode VarWChar, DirectQuote Integer
 -- The trading result of the FX deals (spot, outright, swap) of the report
 -- date, per currency and value date, limited by the user's stored selections
 -- for owner 11: report date (deal date, kind 1), dealer condition and
@@ -22,7 +23,9 @@
 -- start position: the net amount, on that value date, of the deals done
 -- before the report date that settle on or after it, Deals the number of the
 -- day's deals with an amount on the row. StartRate and CurrentRate are the
--- administrator's rates before and on the report date. @TotalCom is the
+-- administrator's rates before and on the report date; CcyCode and
+-- DirectQuote are the currency's code and quote (1: US dollars per unit), for
+-- revaluing at another rate source's rate. @TotalCom is the
 -- tariff commission of the broker deals booked without a commission, in USD.
 -- Without a report date every deal counts as the day's and nothing is carried.
 DROP TABLE IF EXISTS temp.pl_range;
@@ -183,8 +186,9 @@ SELECT f.Ccy AS Caption, f.ValDate,
        SUM(CASE WHEN f.Carried = 0 THEN f.Com ELSE 0 END) AS Comission,
        SUM(CASE WHEN f.Carried = 1 THEN f.Volume ELSE 0 END) AS moveOVP,
        r.StartRate, r.CurrentRate,
-       SUM(CASE WHEN f.Carried = 0 THEN f.Cnt ELSE 0 END) AS Deals
-FROM pl_flow f JOIN pl_rate r ON r.Ccy = f.Ccy
+       SUM(CASE WHEN f.Carried = 0 THEN f.Cnt ELSE 0 END) AS Deals,
+       k.Ccy AS CcyCode, k.DirectQuote
+FROM pl_flow f JOIN pl_rate r ON r.Ccy = f.Ccy JOIN Currencies k ON k.CcyID = f.Ccy
 GROUP BY f.Ccy, f.ValDate
 ORDER BY f.Ccy, f.ValDate;
 

@@ -42,13 +42,6 @@ public:
         : Report(QStringLiteral("Counterparty Position"), NoQueryLogic<10>::instance(), parent) {}
 };
 
-class Profit_Loss final : public Report
-{
-    Q_OBJECT
-public:
-    explicit Profit_Loss(QObject *parent = nullptr) : Report(QStringLiteral("Profit/Loss"), NoQueryLogic<11>::instance(), parent) {}
-};
-
 class Profit_LossDepo final : public Report
 {
     Q_OBJECT

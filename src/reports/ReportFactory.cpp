@@ -3,6 +3,7 @@
 #include "CurrencyPosition.h"
 #include "ForwardPosition.h"
 #include "OpenPosition.h"
+#include "Profit_Loss.h"
 #include "ReportClasses.h"
 #include "SingleCurrency.h"
 
@@ -16,7 +17,8 @@ namespace {
 
 // The reports whose query and display are built. Each report joins the list
 // when it is; until then its class only holds its place.
-constexpr AppType AvailableReports[] = {dmOpenPosition, dmForwardPosition, dmSingleCurrency, dmCurrencyPosition};
+constexpr AppType AvailableReports[] = {dmOpenPosition, dmForwardPosition, dmSingleCurrency, dmCurrencyPosition,
+                                        dmProffit};
 
 } // namespace
 

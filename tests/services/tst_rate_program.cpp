@@ -97,6 +97,7 @@ private Q_SLOTS:
         QVERIFY2(db.exec(QStringLiteral("INSERT INTO MarketRates (CcyID, RateDate, Bid, Ask, Status) VALUES "
                                         "(2, '2026-12-04', 1.10, 1.12, 0)")),
                  qPrintable(db.error()));
+        QTest::qWait(0);   // the first load's loadFinished
         QSignalSpy loaded(program.get(), &MarketRateProgram::loadFinished);
         std::atomic<bool> reading{true};
         std::atomic<int> strange{0};
