@@ -7,6 +7,7 @@
 -- result 1: Commission Currency, Rate Double
 -- result 2: Caption Integer, ValDate Date, Sell Currency, Buy Currency, Comission Currency
 -- result 2: moveOVP Currency, StartRate Double, CurrentRate Double, Deals BigInt
+-- result 2: CcyCode VarWChar, DirectQuote Integer
 -- The trading result of the US dollar / rouble book: cnt_ProfitLoss computed
 -- over the FX deals between the US dollar and the rouble only (either way
 -- round, a currency counts by its parent, so RUR deals are rouble deals),
@@ -18,7 +19,8 @@
 -- cnt_ProfitLoss: first the day's amounts, one row each, by currency, value
 -- date and deal, then one row per currency and value date with the day's
 -- Sell and Buy, the booked Comission, the carried start position moveOVP,
--- the administrator's StartRate and CurrentRate and the number of Deals.
+-- the administrator's StartRate and CurrentRate, the number of Deals and
+-- the currency's CcyCode and DirectQuote.
 DROP TABLE IF EXISTS temp.pl_range;
 CREATE TEMP TABLE pl_range AS
 SELECT r.DateFrom AS lo, r.DateTo AS hi
@@ -180,8 +182,9 @@ SELECT f.Ccy AS Caption, f.ValDate,
        SUM(CASE WHEN f.Carried = 0 THEN f.Com ELSE 0 END) AS Comission,
        SUM(CASE WHEN f.Carried = 1 THEN f.Volume ELSE 0 END) AS moveOVP,
        r.StartRate, r.CurrentRate,
-       SUM(CASE WHEN f.Carried = 0 THEN f.Cnt ELSE 0 END) AS Deals
-FROM pl_flow f JOIN pl_rate r ON r.Ccy = f.Ccy
+       SUM(CASE WHEN f.Carried = 0 THEN f.Cnt ELSE 0 END) AS Deals,
+       k.Ccy AS CcyCode, k.DirectQuote
+FROM pl_flow f JOIN pl_rate r ON r.Ccy = f.Ccy JOIN Currencies k ON k.CcyID = f.Ccy
 GROUP BY f.Ccy, f.ValDate
 ORDER BY f.Ccy, f.ValDate;
 

@@ -31,7 +31,12 @@ std::shared_ptr<services::RateProgram> shareProgram(std::unique_ptr<services::Ra
 
 } // namespace
 
-Profit_Loss::Profit_Loss(QObject *parent) : Report(QStringLiteral("Profit/Loss"), Logic, parent) {}
+Profit_Loss::Profit_Loss(QObject *parent) : Profit_Loss(QStringLiteral("Profit/Loss"), Logic, parent) {}
+
+Profit_Loss::Profit_Loss(const QString &appName, const ProfitLossLogic &logic, QObject *parent)
+    : Report(appName, logic, parent)
+{
+}
 
 Profit_Loss::~Profit_Loss() = default;
 

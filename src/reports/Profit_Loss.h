@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class ProfitLossLogic;
 namespace services {
 class RateProgram;
 }
@@ -24,7 +25,10 @@ class RateProgram;
 /// program its two tools are disabled and every rate it would give is 0).
 /// The program's window follows the tool "ID_ReutersRate"; closing the
 /// window unchecks the tool. A change of source takes effect at the next run.
-class Profit_Loss final : public Report
+///
+/// The US dollar / rouble book (Profit_LossUSDRUB) is the same report over
+/// another procedure.
+class Profit_Loss : public Report
 {
     Q_OBJECT
     Q_PROPERTY(bool WithRecalc READ withRecalc WRITE setWithRecalc)
@@ -78,6 +82,7 @@ public:
     data::Currency profitWithCommission() const;
 
 protected:
+    Profit_Loss(const QString &appName, const ProfitLossLogic &logic, QObject *parent);
     void completeRunQuery(RunQuery &run) const override;
 
 private:

@@ -66,14 +66,6 @@ public:
         : Report(QStringLiteral("Profit/Loss Depo Range"), NoQueryLogic<14>::instance(), parent) {}
 };
 
-class Profit_LossUSDRUB final : public Report
-{
-    Q_OBJECT
-public:
-    explicit Profit_LossUSDRUB(QObject *parent = nullptr)
-        : Report(QStringLiteral("Profit/Loss USD/RUB"), NoQueryLogic<30>::instance(), parent) {}
-};
-
 class BrokersPosition final : public Report
 {
     Q_OBJECT

@@ -2,8 +2,9 @@
 // at the administrator's rate or the rate program's, the summary rows with
 // their weighted rates and the rule for an empty one, the figures of the
 // toolbar, and the report's life with the rate program (the window closed by
-// the user, the program released when the report is cleared) and a run on a
-// database with its commission totals.
+// the user, the program released when the report is cleared), a run on a
+// database with its commission totals, and the US dollar / rouble book on a
+// day without deals.
 // The report's rows on a generated database are checked by
 // tst_profit_loss_demo and the golden files.
 
@@ -11,6 +12,7 @@
 
 #include "ProfitLossLogic.h"
 #include "Profit_Loss.h"
+#include "Profit_LossUSDRUB.h"
 #include "RateProgram.h"
 
 #include "Currency.h"
@@ -314,6 +316,41 @@ private Q_SLOTS:
         QVERIFY2(MessageService::instance().messages().isEmpty(), qPrintable(MessageService::instance().lastMessage()));
         QCOMPARE(host.toolbar.texts.value(QStringLiteral("ID_Profit")), QStringLiteral("100,000.00"));
         QCOMPARE(host.toolbar.texts.value(QStringLiteral("ID_ProffitWithCommission")), shown);
+    }
+
+    // A day without deals still has the positions carried into it.
+    void usdRubBookShowsCarriedPositionsOnADayWithoutDeals()
+    {
+        reporttest::Fixture db;
+        QVERIFY2(db.ok(), db.error());
+        reporttest::Deal carried;   // USD/RUB bought the day before, settling after the report day
+        carried.dealTime = QStringLiteral("2026-12-03 11:00:00");
+        carried.pair = QStringLiteral("11");
+        carried.ccy1 = 1;
+        carried.ccy2 = QStringLiteral("3");
+        carried.volume1 = 1000;
+        carried.rate1 = 90;
+        carried.valDate1 = QStringLiteral("2026-12-07");
+        reporttest::Deal euro;   // not of the book
+        euro.dealTime = carried.dealTime;
+        QVERIFY2(db.add(carried) && db.add(euro), db.error());
+        QVERIFY(reporttest::openReportSession(db.connectionString(), QStringLiteral("pl"),
+                                              QStringLiteral("Profit/Loss USD/RUB")));
+        SessionContext::instance().setValueFormat(QStringLiteral("#,##0.00"));
+        Host host;
+        Profit_LossUSDRUB report;
+        QCOMPARE(report.ownerNumber(), 30);
+        host.wire(report);
+        report.setWithRecalc(true);
+        QVERIFY(host.run(report));
+        QVERIFY2(MessageService::instance().messages().isEmpty(), qPrintable(MessageService::instance().lastMessage()));
+        QVERIFY(report.DisplayRecordset());
+        // USD +1,000 and RUB -90,000 at 100 (the rouble's latest rate): -900.
+        QCOMPARE(rowTexts(*report.DisplayRecordset(), {"Caption", "Summary", "OpenPosition", "ProfitLoss", "Deals"}),
+                 (QStringList{"1|False|1000|1000|0", "1|True|1000|1000|0", "3|False|-90000|-900|0",
+                              "3|True|-90000|-900|0"}));
+        QCOMPARE(report.NumTable, 2);
+        QCOMPARE(host.toolbar.texts.value(QStringLiteral("ID_Profit")), QStringLiteral("100.00"));
     }
 
 private:
