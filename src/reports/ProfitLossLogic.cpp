@@ -2,6 +2,7 @@
 
 #include "Directories.h"
 #include "FilterStore.h"
+#include "QueryKey.h"
 #include "RateProgram.h"
 #include "ValueListFillers.h"
 
@@ -102,6 +103,11 @@ DisplayLayout ProfitLossLogic::layout() const
 std::span<const StoredSwitch> ProfitLossLogic::storedSwitches() const
 {
     return Switches;
+}
+
+QString ProfitLossLogic::endDateValueName() const
+{
+    return QueryKey::endDateName();
 }
 
 bool ProfitLossLogic::storeDates(FilterStore &store, const RunQuery &run) const

@@ -50,14 +50,6 @@ public:
         : Report(QStringLiteral("Profit/Loss Depo"), NoQueryLogic<12>::instance(), parent) {}
 };
 
-class Profit_LossRange final : public Report
-{
-    Q_OBJECT
-public:
-    explicit Profit_LossRange(QObject *parent = nullptr)
-        : Report(QStringLiteral("Profit/Loss Range"), NoQueryLogic<13>::instance(), parent) {}
-};
-
 class Profit_LossDepoRange final : public Report
 {
     Q_OBJECT

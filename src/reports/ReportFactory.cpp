@@ -4,6 +4,7 @@
 #include "ForwardPosition.h"
 #include "OpenPosition.h"
 #include "Profit_Loss.h"
+#include "Profit_LossRange.h"
 #include "Profit_LossUSDRUB.h"
 #include "ReportClasses.h"
 #include "SingleCurrency.h"
@@ -19,7 +20,7 @@ namespace {
 // The reports whose query and display are built. Each report joins the list
 // when it is; until then its class only holds its place.
 constexpr AppType AvailableReports[] = {dmOpenPosition, dmForwardPosition, dmSingleCurrency, dmCurrencyPosition,
-                                        dmProffit, dmPairCounterparty};
+                                        dmProffit, dmPairCounterparty, dmProfitRange};
 
 } // namespace
 

@@ -89,6 +89,9 @@ public:
     virtual DisplayLayout layout() const { return {}; }
     /// The switches saved and read with the query.
     virtual std::span<const StoredSwitch> storedSwitches() const { return {}; }
+    /// The value name the end of the date range is stored under: "Value
+    /// Date" (QueryKey::valueDateName) by default.
+    virtual QString endDateValueName() const;
     /// What the detail window lists for this report's rows; nullopt for a
     /// report without a detail window.
     virtual std::optional<DetailView> detailView() const { return std::nullopt; }

@@ -36,14 +36,14 @@ bool QueryKey::writeValue(const QString &valueName, const QVariant &value) const
     return RegistryAccess::instance().WriteValue(m_path, valueName, value);
 }
 
-void QueryKey::read(QueryValues *q) const
+void QueryKey::read(QueryValues *q, const QString &endDateName) const
 {
     q->Relative = readRelative();
     // Absent: a relative query for today and no value-date bound.
     const QueryDate date = readDate(dateName(), QueryDate::fromOffset(0));
     q->ValDate = date.dateValue();
     q->ValLong = date.offsetValue();
-    const QueryDate valueDate = readDate(valueDateName(), QueryDate::all());
+    const QueryDate valueDate = readDate(endDateName, QueryDate::all());
     q->EndDate = valueDate.dateValue();
     q->EndLong = valueDate.offsetValue();
     q->Dealer = readList(dealerName());
@@ -65,7 +65,7 @@ QueryValues QueryKey::read() const
     return q;
 }
 
-bool QueryKey::write(const QueryValues &q) const
+bool QueryKey::write(const QueryValues &q, const QString &endDateName) const
 {
     if (isNull())
         return true;
@@ -75,7 +75,7 @@ bool QueryKey::write(const QueryValues &q) const
     const QueryDate valueDate = QueryDate::fromFields(q.EndDate, q.EndLong, q.Relative);
     RegistryAccess::Batch batch(RegistryAccess::instance());
     const bool written = writeRelative(q.Relative) && writeDate(dateName(), date, q.Relative)
-                         && writeDate(valueDateName(), valueDate, q.Relative)
+                         && writeDate(endDateName, valueDate, q.Relative)
                          && writeList(dealerName(), q.Dealer) && writeList(dealName(), q.Deal)
                          && writeList(advancedAttributesName(), q.Attributes)
                          && writeList(bankName(), q.Bank) && writeList(pairName(), q.Pair)

@@ -30,6 +30,7 @@ public:
     static QString relativeName() { return QStringLiteral("Relative"); }
     static QString dateName() { return QStringLiteral("Date"); }
     static QString valueDateName() { return QStringLiteral("Value Date"); }
+    static QString endDateName() { return QStringLiteral("End Date"); }
     static QString dealerName() { return QStringLiteral("Dealer"); }
     static QString dealName() { return QStringLiteral("Deal"); }
     static QString bankName() { return QStringLiteral("Bank"); }
@@ -56,15 +57,17 @@ public:
     /// with its default when it is absent: a relative query for today, no
     /// value-date bound, "All" in every list and no category. Fields the store
     /// does not hold (Pair2, KeyArray, the identifier lists ...) are left as
-    /// they are.
-    void read(QueryValues *query) const;
+    /// they are. The end of the date range (EndDate) is stored under
+    /// \a endDateName: "Value Date" for the position reports, "End Date" for
+    /// the profit reports.
+    void read(QueryValues *query, const QString &endDateName = valueDateName()) const;
     /// The stored query over a fresh QueryValues.
     QueryValues read() const;
     /// Writes every stored value of \a query at once (other processes see all
     /// of it or none), in the order "Relative", "Date", "Value Date", "Dealer",
     /// "Deal", "Advanced Attributes", "Bank", "Pair", the categories,
     /// "Netting", "Status", "Local TCID", "Client".
-    bool write(const QueryValues &query) const;
+    bool write(const QueryValues &query, const QString &endDateName = valueDateName()) const;
 
     bool readRelative() const;   ///< default true
     /// The bound stored in \a valueName; \a defaultValue when absent or unusable.

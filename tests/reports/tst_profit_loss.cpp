@@ -3,8 +3,8 @@
 // their weighted rates and the rule for an empty one, the figures of the
 // toolbar, and the report's life with the rate program (the window closed by
 // the user, the program released when the report is cleared), a run on a
-// database with its commission totals, and the US dollar / rouble book on a
-// day without deals.
+// database with its commission totals, the US dollar / rouble book on a day
+// without deals, and the range report's dealer rows with their total.
 // The report's rows on a generated database are checked by
 // tst_profit_loss_demo and the golden files.
 
@@ -12,6 +12,7 @@
 
 #include "ProfitLossLogic.h"
 #include "Profit_Loss.h"
+#include "Profit_LossRange.h"
 #include "Profit_LossUSDRUB.h"
 #include "RateProgram.h"
 
@@ -351,6 +352,44 @@ private Q_SLOTS:
                               "3|True|-90000|-900|0"}));
         QCOMPARE(report.NumTable, 2);
         QCOMPARE(host.toolbar.texts.value(QStringLiteral("ID_Profit")), QStringLiteral("100.00"));
+    }
+
+    void rangeListsEveryDealerAndTheirTotal()
+    {
+        reporttest::Fixture db;
+        QVERIFY2(db.ok(), db.error());
+        reporttest::Deal first;   // JD: 1,000,000 EUR bought at 1.1, worth 1.1: 0
+        reporttest::Deal second;   // AS: the same at 1.05 for a client: +50,000
+        second.dealer = QStringLiteral("AS");
+        second.staffId = 8;
+        second.rate1 = 1.05;
+        second.client = 2;
+        QVERIFY2(db.add(first) && db.add(second), db.error());
+        QVERIFY(reporttest::openReportSession(db.connectionString(), QStringLiteral("pl"),
+                                              QStringLiteral("Profit/Loss Range")));
+        SessionContext::instance().setValueFormat(QStringLiteral("#,##0.00"));
+        Host host;
+        Profit_LossRange report;
+        host.wire(report);
+        QCOMPARE(host.toolbar.visible_.value(QStringLiteral("ID_DetailWIndow"), true), false);
+        QCOMPARE(host.toolbar.visible_.value(QStringLiteral("ID_ReutersRate"), true), false);
+        // Value dates from today to 12-08, at the rate of 12-08 (the one of 12-03).
+        QVERIFY(report.setQueryField(QStringLiteral("EndDate"), QDate(2026, 12, 8))
+                && report.setQueryField(QStringLiteral("EndLong"), 4));
+        QVERIFY(host.run(report));
+        QVERIFY2(MessageService::instance().messages().isEmpty(), qPrintable(MessageService::instance().lastMessage()));
+        QCOMPARE(rowTexts(*report.DisplayRecordset(), {"Caption", "ClientDeals", "ClientCount", "Value", "Deals",
+                                                       "ProfitLoss", "Summary"}),
+                 (QStringList{"7|0|0|1100000|1|0|False", "8|1100000|1|1100000|1|50000|False",
+                              "0|1100000|1|2200000|2|50000|True"}));
+        QCOMPARE(host.toolbar.texts.value(QStringLiteral("ID_Profit")), QStringLiteral("50,000.00"));
+
+        // The range's end is kept as "End Date", as the profit reports store it.
+        const QString path = QueryKey(report.App_Name, QueryKey::currentQueryName()).path();
+        QVERIFY(RegistryAccess::instance().ReadValue(path, QueryKey::endDateName()).isValid());
+        QVERIFY(!RegistryAccess::instance().ReadValue(path, QueryKey::valueDateName()).isValid());
+        report.ClearUtil();
+        QCOMPARE(host.toolbar.visible_.value(QStringLiteral("ID_DetailWIndow")), true);
     }
 
 private:
