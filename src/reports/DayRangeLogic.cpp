@@ -44,6 +44,16 @@ std::span<const FilterSlot> DayRangeLogic::filterSlots() const
     return FilterSlots;
 }
 
+std::span<const QueryKey::Bound> DayRangeLogic::storedBounds() const
+{
+    static const QueryKey::Bound bounds[] = {
+        {"EndDate", &QueryValues::EndDate, &QueryValues::EndLong, true},
+        {"Trade Date", &QueryValues::ValDate1, &QueryValues::ValLong1, false},
+        {"End Trade Date", &QueryValues::EndDate1, &QueryValues::EndLong1, true},
+    };
+    return bounds;
+}
+
 bool DayRangeLogic::storeDates(FilterStore &store, const RunQuery &run) const
 {
     const QueryValues &q = run.query;

@@ -19,6 +19,11 @@ class DayRangeLogic : public ReportLogic
 {
 public:
     std::span<const FilterSlot> filterSlots() const override;
+    /// The trade-date range is kept in "Date" and "EndDate" (ValDate,
+    /// EndDate), the value-date range in "Trade Date" and "End Trade Date"
+    /// (ValDate1, EndDate1); the starts read back as today and the ends as
+    /// "All" when absent.
+    std::span<const QueryKey::Bound> storedBounds() const override;
 
     /// The trade-date range (kind 1, slots 0..1) and the value-date range
     /// (kind 2, slots 15..16), each from its start to its end as set; a bound

@@ -3,13 +3,9 @@
 #include "Report.h"
 
 /// What the report objects of the day-by-day history reports (the forward
-/// position and the single currency report) share beyond their logic: the
-/// stored query with its two date ranges, and the tools they set up.
-///
-/// The query keeps the trade-date range in "Date" and "EndDate" (ValDate,
-/// EndDate) and the value-date range in "Trade Date" and "End Trade Date"
-/// (ValDate1, EndDate1), each under the relative/absolute rule; the starts
-/// read back as today and the ends as "All" when absent.
+/// position and the single currency report) share beyond their logic (which
+/// declares the stored date ranges, see DayRangeLogic): the tools they set
+/// up and the site's rule for the trade-date start.
 ///
 /// The trade-date start may be "All" only where the site allows an open start
 /// (DatabaseLookups::GetCustomEditValue); the value-date start and both ends
@@ -21,8 +17,6 @@ public:
     /// As Report, and the detail window's tool enabled, the recalculation tool
     /// disabled, the archive tool following the archive switch.
     void SetUtil(EventClass *Util) override;
-    void ReadQueryPar(const QString &FilterName) override;
-    void WriteQueryPar(const QString &FilterName) override;
 
 protected:
     using Report::Report;

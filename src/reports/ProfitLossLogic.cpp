@@ -2,7 +2,6 @@
 
 #include "Directories.h"
 #include "FilterStore.h"
-#include "QueryKey.h"
 #include "RateProgram.h"
 #include "ValueListFillers.h"
 
@@ -26,8 +25,7 @@ constexpr FilterSlot FilterSlots[] = {
     {fcDateReport0, "Date of Report", nullptr, nullptr, Directory::None, false, StoreCall::None, {}, true},
     Slots::relative(),
     Slots::dealTypes(DealTypes),
-    {fcCcyBox, nullptr, &QueryValues::Pair, &QueryValues::PairIDArray, Directory::Currencies, true,
-     StoreCall::Currencies},
+    Slots::currencies(&QueryValues::PairIDArray),
     Slots::counterparties(),
     Slots::dealers(),
     Slots::categories(),
@@ -105,9 +103,9 @@ std::span<const StoredSwitch> ProfitLossLogic::storedSwitches() const
     return Switches;
 }
 
-QString ProfitLossLogic::endDateValueName() const
+std::span<const QueryKey::Bound> ProfitLossLogic::storedBounds() const
 {
-    return QueryKey::endDateName();
+    return QueryKey::endDateBound();
 }
 
 bool ProfitLossLogic::storeDates(FilterStore &store, const RunQuery &run) const

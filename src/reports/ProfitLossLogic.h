@@ -43,7 +43,8 @@ public:
     std::span<const FilterSlot> filterSlots() const override;
     DisplayLayout layout() const override;
     std::span<const StoredSwitch> storedSwitches() const override;
-    QString endDateValueName() const override;
+    /// The end of the range as "End Date".
+    std::span<const QueryKey::Bound> storedBounds() const override;
     std::optional<DetailView> detailView() const override { return dvSingleCurrency; }
     /// The currency and, on a value-date row, the date: "EUR (2026-12-08)".
     QString detailCaption(data::Recordset &display) const override;

@@ -4,7 +4,6 @@
 #include "ReportToolbar.h"
 
 #include "DirectoryProvider.h"
-#include "QueryKey.h"
 #include "FilterStore.h"
 #include "ValueListSink.h"
 
@@ -86,7 +85,7 @@ public:
     int owner() const override { return 13; }
     std::span<const FilterSlot> filterSlots() const override { return FilterSlots; }
     DisplayLayout layout() const override { return {Fields, Columns, nullptr, nullptr}; }
-    QString endDateValueName() const override { return QueryKey::endDateName(); }
+    std::span<const QueryKey::Bound> storedBounds() const override { return QueryKey::endDateBound(); }
 
     /// The report's date range, kind 2: the procedure selects the deals by
     /// their first value date. An "All" bound is open.

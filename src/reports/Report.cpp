@@ -250,7 +250,7 @@ void Report::showQueryInPanel()
 void Report::ReadQueryPar(const QString &FilterName)
 {
     const QueryKey key(App_Name, FilterName);
-    key.read(&m_query, m_logic.endDateValueName());
+    key.read(&m_query, m_logic.storedBounds());
     if (hasSecondPairList(m_logic))
         m_query.Pair2 = key.readList(QueryKey::pair2Name());
     // The setters show the switches on their tools.
@@ -270,7 +270,7 @@ void Report::WriteQueryPar(const QString &FilterName)
     const QueryKey key(App_Name, FilterName);
     // One batch: another process reads the whole query or none of it.
     RegistryAccess::Batch batch(RegistryAccess::instance());
-    bool written = key.write(m_query, m_logic.endDateValueName());
+    bool written = key.write(m_query, m_logic.storedBounds());
     if (written && hasSecondPairList(m_logic))
         written = key.writeList(QueryKey::pair2Name(), m_query.Pair2);
     for (const StoredSwitch &stored : m_logic.storedSwitches()) {

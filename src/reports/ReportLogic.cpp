@@ -2,7 +2,6 @@
 
 #include "DealVocabulary.h"
 #include "FilterStore.h"
-#include "QueryKey.h"
 #include "SessionContext.h"
 
 #include "Command.h"
@@ -124,11 +123,6 @@ void ReportLogic::setParameters(data::Command &command, const RunQuery &run) con
     // Procedures that can add the archive's deals declare the switch.
     if (data::Parameter *archive = command.Parameters().Item(QStringLiteral("@WithArchive")))
         archive->setValue(run.switches.value(QStringLiteral("WithArchive")).toBool());
-}
-
-QString ReportLogic::endDateValueName() const
-{
-    return QueryKey::valueDateName();
 }
 
 QString ReportLogic::dateLiteral(QDate day)

@@ -3,6 +3,7 @@
 #include "AllSettings.h"
 #include "FilterControl.h"
 #include "FilterSlot.h"
+#include "QueryKey.h"
 #include "QueryValues.h"
 #include "ReportColumns.h"
 #include "RowArrangement.h"
@@ -89,9 +90,9 @@ public:
     virtual DisplayLayout layout() const { return {}; }
     /// The switches saved and read with the query.
     virtual std::span<const StoredSwitch> storedSwitches() const { return {}; }
-    /// The value name the end of the date range is stored under: "Value
-    /// Date" (QueryKey::valueDateName) by default.
-    virtual QString endDateValueName() const;
+    /// The date bounds stored with the query beside "Date": the value-date
+    /// end "Value Date" by default.
+    virtual std::span<const QueryKey::Bound> storedBounds() const { return QueryKey::valueDateBound(); }
     /// What the detail window lists for this report's rows; nullopt for a
     /// report without a detail window.
     virtual std::optional<DetailView> detailView() const { return std::nullopt; }

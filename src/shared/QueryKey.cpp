@@ -36,16 +36,31 @@ bool QueryKey::writeValue(const QString &valueName, const QVariant &value) const
     return RegistryAccess::instance().WriteValue(m_path, valueName, value);
 }
 
-void QueryKey::read(QueryValues *q, const QString &endDateName) const
+std::span<const QueryKey::Bound> QueryKey::valueDateBound()
+{
+    static const Bound bounds[] = {{"Value Date", &QueryValues::EndDate, &QueryValues::EndLong, true}};
+    return bounds;
+}
+
+std::span<const QueryKey::Bound> QueryKey::endDateBound()
+{
+    static const Bound bounds[] = {{"End Date", &QueryValues::EndDate, &QueryValues::EndLong, true}};
+    return bounds;
+}
+
+void QueryKey::read(QueryValues *q, std::span<const Bound> bounds) const
 {
     q->Relative = readRelative();
-    // Absent: a relative query for today and no value-date bound.
+    // Absent: a relative query for today.
     const QueryDate date = readDate(dateName(), QueryDate::fromOffset(0));
     q->ValDate = date.dateValue();
     q->ValLong = date.offsetValue();
-    const QueryDate valueDate = readDate(endDateName, QueryDate::all());
-    q->EndDate = valueDate.dateValue();
-    q->EndLong = valueDate.offsetValue();
+    for (const Bound &bound : bounds) {
+        const QueryDate value = readDate(QString::fromLatin1(bound.valueName),
+                                         bound.openByDefault ? QueryDate::all() : QueryDate::fromOffset(0));
+        q->*bound.date = value.dateValue();
+        q->*bound.offset = value.offsetValue();
+    }
     q->Dealer = readList(dealerName());
     q->Deal = readList(dealName());
     q->Bank = readList(bankName());
@@ -65,18 +80,21 @@ QueryValues QueryKey::read() const
     return q;
 }
 
-bool QueryKey::write(const QueryValues &q, const QString &endDateName) const
+bool QueryKey::write(const QueryValues &q, std::span<const Bound> bounds) const
 {
     if (isNull())
         return true;
     if (!isValid())
         return false;
     const QueryDate date = QueryDate::fromFields(q.ValDate, q.ValLong, q.Relative);
-    const QueryDate valueDate = QueryDate::fromFields(q.EndDate, q.EndLong, q.Relative);
     RegistryAccess::Batch batch(RegistryAccess::instance());
-    const bool written = writeRelative(q.Relative) && writeDate(dateName(), date, q.Relative)
-                         && writeDate(endDateName, valueDate, q.Relative)
-                         && writeList(dealerName(), q.Dealer) && writeList(dealName(), q.Deal)
+    bool written = writeRelative(q.Relative) && writeDate(dateName(), date, q.Relative);
+    for (const Bound &bound : bounds) {
+        written = written
+                  && writeDate(QString::fromLatin1(bound.valueName),
+                               QueryDate::fromFields(q.*bound.date, q.*bound.offset, q.Relative), q.Relative);
+    }
+    written = written && writeList(dealerName(), q.Dealer) && writeList(dealName(), q.Deal)
                          && writeList(advancedAttributesName(), q.Attributes)
                          && writeList(bankName(), q.Bank) && writeList(pairName(), q.Pair)
                          && writeCategory(q.Category) && writeText(nettingName(), q.Netting)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <span>
+
 #include "QueryDate.h"
 #include "QueryValues.h"
 
@@ -30,7 +32,6 @@ public:
     static QString relativeName() { return QStringLiteral("Relative"); }
     static QString dateName() { return QStringLiteral("Date"); }
     static QString valueDateName() { return QStringLiteral("Value Date"); }
-    static QString endDateName() { return QStringLiteral("End Date"); }
     static QString dealerName() { return QStringLiteral("Dealer"); }
     static QString dealName() { return QStringLiteral("Deal"); }
     static QString bankName() { return QStringLiteral("Bank"); }
@@ -46,6 +47,21 @@ public:
     /// cannot be used (it would be the current query's key).
     static QString currentQueryName() { return QStringLiteral("Query"); }
 
+    /// A date bound a report stores beside "Date" (the start of its first
+    /// range): its value name and its fields, and whether an absent value
+    /// reads as "All" (else as today).
+    struct Bound
+    {
+        const char *valueName;
+        QVariant QueryValues::*date;
+        QVariant QueryValues::*offset;
+        bool openByDefault = true;
+    };
+    /// The position reports' one further bound: the value-date end, "Value Date".
+    static std::span<const Bound> valueDateBound();
+    /// The profit reports' end of their range, "End Date".
+    static std::span<const Bound> endDateBound();
+
     QueryKey(const QString &appName, const QString &filterName);
 
     bool isNull() const { return m_appName.isEmpty(); }
@@ -57,17 +73,15 @@ public:
     /// with its default when it is absent: a relative query for today, no
     /// value-date bound, "All" in every list and no category. Fields the store
     /// does not hold (Pair2, KeyArray, the identifier lists ...) are left as
-    /// they are. The end of the date range (EndDate) is stored under
-    /// \a endDateName: "Value Date" for the position reports, "End Date" for
-    /// the profit reports.
-    void read(QueryValues *query, const QString &endDateName = valueDateName()) const;
+    /// they are. The date bounds beside "Date" are the report's \a bounds.
+    void read(QueryValues *query, std::span<const Bound> bounds = valueDateBound()) const;
     /// The stored query over a fresh QueryValues.
     QueryValues read() const;
     /// Writes every stored value of \a query at once (other processes see all
-    /// of it or none), in the order "Relative", "Date", "Value Date", "Dealer",
-    /// "Deal", "Advanced Attributes", "Bank", "Pair", the categories,
-    /// "Netting", "Status", "Local TCID", "Client".
-    bool write(const QueryValues &query, const QString &endDateName = valueDateName()) const;
+    /// of it or none), in the order "Relative", "Date", the \a bounds,
+    /// "Dealer", "Deal", "Advanced Attributes", "Bank", "Pair", the
+    /// categories, "Netting", "Status", "Local TCID", "Client".
+    bool write(const QueryValues &query, std::span<const Bound> bounds = valueDateBound()) const;
 
     bool readRelative() const;   ///< default true
     /// The bound stored in \a valueName; \a defaultValue when absent or unusable.
