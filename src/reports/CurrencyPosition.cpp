@@ -30,8 +30,7 @@ constexpr FilterSlot FilterSlots[] = {
     // Beside the currency box the pair box feeds the second pair list; the
     // currency box holds Pair.
     {fcPairBox, nullptr, &QueryValues::Pair2, &QueryValues::PairIDArray, Directory::Pairs, true, StoreCall::Pairs},
-    {fcCcyBox, nullptr, &QueryValues::Pair, &QueryValues::CcyIDArray, Directory::Currencies, true,
-     StoreCall::Currencies},
+    Slots::currencies(&QueryValues::CcyIDArray),
     Slots::counterparties(),
     Slots::dealers(),
     Slots::categories(),

@@ -80,6 +80,12 @@ constexpr FilterSlot pairs()
 {
     return {fcPairBox, nullptr, &QueryValues::Pair, &QueryValues::PairIDArray, Directory::Pairs, true, StoreCall::Pairs};
 }
+/// The currency box: the query's Pair, with the identifiers of the
+/// selection in ids (the reports keep them in one list or the other).
+constexpr FilterSlot currencies(QVariantList QueryValues::*ids)
+{
+    return {fcCcyBox, nullptr, &QueryValues::Pair, ids, Directory::Currencies, true, StoreCall::Currencies};
+}
 constexpr FilterSlot counterparties() { return {fcCptyBox, nullptr, &QueryValues::Bank, nullptr, Directory::None, false, StoreCall::Banks}; }
 constexpr FilterSlot dealers()
 {

@@ -44,19 +44,23 @@ class tst_ConcurrentRuns : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void twoControlsOfOneUserSeeOnlyTheirOwnFilter()
+    void initTestCase()
     {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QString db = dir.filePath(QStringLiteral("trading.db"));
+        QVERIFY(m_dir.isValid());
+        const QString db = m_dir.filePath(QStringLiteral("trading.db"));
         QString error;
         QVERIFY2(controltest::buildDemoDatabase(db, 3000, 5, Today, &error), qPrintable(error));
         Clock::setToday(Today);
-        QVERIFY(controltest::startFreshUser(dir.filePath(QStringLiteral("registry.sqlite")), db));
-        const QString connectionString = QStringLiteral("Provider=SQLite;Data Source=") + db;
-        const QStringList banks = reporttest::busiestBanks(connectionString, Today);
-        QVERIFY(banks.size() >= 2);
+        QVERIFY(controltest::startFreshUser(m_dir.filePath(QStringLiteral("registry.sqlite")), db));
+        m_banks = reporttest::busiestBanks(QStringLiteral("Provider=SQLite;Data Source=") + db, Today);
+        QVERIFY(m_banks.size() >= 2);
+    }
+    void cleanupTestCase() { SessionContext::resetInstance(); }
 
+    void twoControlsOfOneUserSeeOnlyTheirOwnFilter()
+    {
+        const QStringList &banks = m_banks;
+        QString error;
         Marvolt first, second;
         for (auto [control, bank] : {std::pair{&first, banks.at(0)}, std::pair{&second, banks.at(1)}}) {
             control->setWindowType(0);
@@ -79,22 +83,12 @@ private Q_SLOTS:
             QCOMPARE(first.report()->NumDeal, firstDeals);
             QCOMPARE(second.report()->NumDeal, secondDeals);
         }
-        SessionContext::resetInstance();
     }
 
     void aRunSeesNoneOfThePreviousRunsFilter()
     {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QString db = dir.filePath(QStringLiteral("trading.db"));
+        const QStringList &banks = m_banks;
         QString error;
-        QVERIFY2(controltest::buildDemoDatabase(db, 3000, 5, Today, &error), qPrintable(error));
-        Clock::setToday(Today);
-        QVERIFY(controltest::startFreshUser(dir.filePath(QStringLiteral("registry.sqlite")), db));
-        const QStringList banks =
-            reporttest::busiestBanks(QStringLiteral("Provider=SQLite;Data Source=") + db, Today);
-        QVERIFY(banks.size() >= 2);
-
         Marvolt control;
         control.setWindowType(0);
         const auto refresh = [&](const QString &filter) {
@@ -114,8 +108,11 @@ private Q_SLOTS:
             refresh(QStringLiteral("All"));
             QCOMPARE(banksShown(control), everyBank);
         }
-        SessionContext::resetInstance();
     }
+
+private:
+    QTemporaryDir m_dir;
+    QStringList m_banks;   // the two busiest counterparties of the day first
 };
 
 QTEST_MAIN(tst_ConcurrentRuns)
