@@ -66,14 +66,6 @@ public:
         : Report(QStringLiteral("Brokers Position"), NoQueryLogic<15>::instance(), parent) {}
 };
 
-class ProfitCurrency final : public Report
-{
-    Q_OBJECT
-public:
-    explicit ProfitCurrency(QObject *parent = nullptr)
-        : Report(QStringLiteral("Profit/Loss Currency"), NoQueryLogic<20>::instance(), parent) {}
-};
-
 class DepoReport final : public Report
 {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include "CurrencyPosition.h"
 #include "ForwardPosition.h"
 #include "OpenPosition.h"
+#include "ProfitCurrency.h"
 #include "Profit_Loss.h"
 #include "Profit_LossRange.h"
 #include "Profit_LossUSDRUB.h"
@@ -20,7 +21,7 @@ namespace {
 // The reports whose query and display are built. Each report joins the list
 // when it is; until then its class only holds its place.
 constexpr AppType AvailableReports[] = {dmOpenPosition, dmForwardPosition, dmSingleCurrency, dmCurrencyPosition,
-                                        dmProffit, dmPairCounterparty, dmProfitRange};
+                                        dmProffit, dmPairCounterparty, dmProfitRange, dmProfitCurrency};
 
 } // namespace
 

@@ -4,19 +4,24 @@
 // toolbar, and the report's life with the rate program (the window closed by
 // the user, the program released when the report is cleared), a run on a
 // database with its commission totals, the US dollar / rouble book on a day
-// without deals, and the range report's dealer rows with their total.
+// without deals, the range report's dealer rows with their total, and the
+// profit by currency report's days, filters, date ranges and totals.
 // The report's rows on a generated database are checked by
 // tst_profit_loss_demo and the golden files.
 
 #include "ReportHost.h"
 
+#include "ProfitCurrency.h"
 #include "ProfitLossLogic.h"
+#include "ProfitTotals.h"
 #include "Profit_Loss.h"
 #include "Profit_LossRange.h"
 #include "Profit_LossUSDRUB.h"
 #include "RateProgram.h"
 
+#include "Connection.h"
 #include "Currency.h"
+#include "FilterStore.h"
 #include "DateTime.h"
 #include "Recordset.h"
 
@@ -386,10 +391,66 @@ private Q_SLOTS:
 
         // The range's end is kept as "End Date", as the profit reports store it.
         const QString path = QueryKey(report.App_Name, QueryKey::currentQueryName()).path();
-        QVERIFY(RegistryAccess::instance().ReadValue(path, QueryKey::endDateName()).isValid());
+        QVERIFY(RegistryAccess::instance().ReadValue(path, QStringLiteral("End Date")).isValid());
         QVERIFY(!RegistryAccess::instance().ReadValue(path, QueryKey::valueDateName()).isValid());
         report.ClearUtil();
         QCOMPARE(host.toolbar.visible_.value(QStringLiteral("ID_DetailWIndow")), true);
+    }
+
+    void profitByCurrencyListsItsDaysAndTheServersTotals()
+    {
+        reporttest::Fixture db;
+        QVERIFY2(db.ok(), db.error());
+        reporttest::Deal sold;   // 500 EUR sold at 1.1 on 12-08
+        sold.tradeId = sold.ticket = 501;
+        sold.side = 2;
+        sold.volume1 = -500;
+        reporttest::Deal later = sold;   // and 1,000 more on 12-09
+        later.tradeId = later.ticket = 502;
+        later.volume1 = -1000;
+        later.valDate1 = QStringLiteral("2026-12-09");
+        QVERIFY2(db.add(sold) && db.add(later), db.error());
+        QVERIFY(reporttest::openReportSession(db.connectionString(), QStringLiteral("pl"),
+                                              QStringLiteral("Profit/Loss Currency")));
+        SessionContext::instance().setValueFormat(QStringLiteral("#,##0.00"));
+        Host host;
+        ProfitCurrency report;
+        host.wire(report);
+        QVERIFY(host.run(report));
+        QVERIFY2(MessageService::instance().messages().isEmpty(), qPrintable(MessageService::instance().lastMessage()));
+        const QStringList euro = rowTexts(*report.DisplayRecordset(), {"Caption", "Date", "Sell", "Buy", "Total",
+                                                                       "Deals", "NegSumm", "CurrentFilter"})
+                                     .filter(QRegularExpression(QStringLiteral("^2\\|")));
+        QCOMPARE(euro, (QStringList{"2|2026-12-08|-500|0|-500|1|False|TradeID = 501",
+                                    "2|2026-12-09|-1000|0|-1000|1|False|TradeID = 502",
+                                    "2|-|-1500|0|-1500|2|True|TradeID = 501 OR TradeID = 502"}));
+        // The server's totals: 1,500 EUR sold for 1,650 USD, at the latest
+        // administrator's rate (1.2, the range is open) -1,800 + 1,650; the
+        // central bank has no euro rate, so only the dollars count there.
+        QCOMPARE(host.toolbar.texts.value(QStringLiteral("ID_Profit")), QStringLiteral("-150.00"));
+        QCOMPARE(host.toolbar.colors.value(QStringLiteral("ID_Profit")), ProfitTotals::NegativeColor);
+        QCOMPARE(host.toolbar.texts.value(QStringLiteral("ID_ProffitWithCommission")), QStringLiteral("1,650.00"));
+
+        // The deal dates are kind 1 as the captions "Start Trade"/"End Trade"
+        // say, the value dates kind 2 ("Start Value"/"End Value").
+        QVERIFY(report.setQueryField(QStringLiteral("EndDate"), QDate(2026, 12, 4))
+                && report.setQueryField(QStringLiteral("EndLong"), 0)
+                && report.setQueryField(QStringLiteral("ValDate1"), QDate(2026, 12, 8))
+                && report.setQueryField(QStringLiteral("ValLong1"), 4));
+        data::Connection connection;
+        QVERIFY(connection.Open(db.connectionString()));
+        FilterStore store(connection, QStringLiteral("pl"), report.ownerNumber());
+        RunQuery run;
+        run.query = report.query();
+        run.today = Clock::today();
+        QVERIFY(store.createRunScope() && report.logic().storeDates(store, run));
+        QStringList ranges;
+        for (data::RecordsetPtr rs = connection.Execute(QStringLiteral(
+                 "SELECT Kind || '|' || COALESCE(DateFrom, '-') || '|' || COALESCE(DateTo, '-') FROM FilterDateRange "
+                 "ORDER BY Kind"));
+             rs && !rs->Eof(); rs->MoveNext())
+            ranges << rs->Fields(0).value().toString();
+        QCOMPARE(ranges, (QStringList{"1|2026-12-04|2026-12-04", "2|2026-12-08|-"}));
     }
 
 private:

@@ -1,9 +1,10 @@
 // The profit and loss report end to end on a generated demo database, at the
 // administrator's rates and at the rate program's, without and with the
-// carried positions: every row's amounts, rate
-// and revaluation, every summary row's sums and weighted rate, and the
-// report's three totals, against figures this test computes from Tickets,
-// Brokers, AdminRates, MarketRates and Currencies with SQL of its own.
+// carried positions: every row's amounts, rate and revaluation and the deals
+// the detail window lists for it, every summary row's sums and weighted
+// rate, and the report's three totals, against figures this test computes
+// from Tickets, Brokers, AdminRates, MarketRates and Currencies with SQL of
+// its own.
 
 #include "ReportHost.h"
 
@@ -13,6 +14,7 @@
 #include "DemoDatabase.h"
 
 #include <QHash>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -136,6 +138,8 @@ private Q_SLOTS:
         QVERIFY2(MessageService::instance().messages().isEmpty(), qPrintable(MessageService::instance().lastMessage()));
         data::RecordsetPtr rs = report.DisplayRecordset();
         QVERIFY(rs);
+        QVERIFY(report.DetRecordset);
+        const data::RecordsetPtr deals = report.DetRecordset->Clone();
 
         data::Connection db;
         QVERIFY(db.Open(m_connection));
@@ -185,6 +189,15 @@ private Q_SLOTS:
             const double value = dollars(open, e.rate, e.direct);
             QVERIFY2(std::abs(double(raw(f("ProfitLoss"))) - value) <= 0.5 + 1e-12 * std::abs(value), qPrintable(where));
             QCOMPARE(f("RateFound").toBool(), e.rate > 0 && f("StartRate").toDouble() > 0);
+            // The detail window's deals of the row: the day's deals with an
+            // amount on it (a commission of its own adds none).
+            QVERIFY2(deals->setFilter(f("CurrentFilter").toString()), qPrintable(where));
+            QSet<qint64> dealsOfRow;
+            for (deals->MoveFirst(); !deals->Eof(); deals->MoveNext()) {
+                if (raw(deals->Fields(QStringLiteral("Volume")).value()) != 0)
+                    dealsOfRow.insert(deals->Fields(QStringLiteral("TradeID")).value().toInt64());
+            }
+            QVERIFY2(dealsOfRow.size() == e.deals, qPrintable(where));
             rowsWithoutRate += e.rate == 0 ? 1 : 0;
             currencyProfit += raw(f("ProfitLoss"));
             sell += e.sell;
