@@ -5,7 +5,8 @@
 // the user, the program released when the report is cleared), a run on a
 // database with its commission totals, the US dollar / rouble book on a day
 // without deals, the range report's dealer rows with their total, and the
-// profit by currency report's days, filters, date ranges and totals.
+// profit by currency report's days, filters, date ranges and totals; a slow
+// run replaced by the next one.
 // The report's rows on a generated database are checked by
 // tst_profit_loss_demo and the golden files.
 
@@ -25,6 +26,7 @@
 #include "DateTime.h"
 #include "Recordset.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTest>
@@ -451,6 +453,45 @@ private Q_SLOTS:
              rs && !rs->Eof(); rs->MoveNext())
             ranges << rs->Fields(0).value().toString();
         QCOMPARE(ranges, (QStringList{"1|2026-12-04|2026-12-04", "2|2026-12-08|-"}));
+    }
+
+    // The first run is slow (its counterparty "SLOW" makes the procedure
+    // count for a long while); a second one replaces it. The first one's
+    // end, whenever it comes, neither clears the second's rows nor ends the
+    // busy state a second time.
+    void replacedSlowRunLeavesTheNewerResult()
+    {
+        reporttest::Fixture db;
+        QVERIFY2(db.ok(), db.error());
+        QVERIFY2(db.add(reporttest::Deal()), db.error());
+        QVERIFY2(db.exec(QStringLiteral(
+                     "UPDATE sys_procedures SET body = 'DROP TABLE IF EXISTS temp.slow; CREATE TEMP TABLE slow AS "
+                     "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < CASE WHEN EXISTS "
+                     "(SELECT 1 FROM FilterBank WHERE Bank1ID = ''SLOW'') THEN 100000000 ELSE 0 END) "
+                     "SELECT count(*) AS n FROM c; ' || body WHERE name = 'cnt_ProfitLoss'")),
+                 db.error());
+        QVERIFY(reporttest::openReportSession(db.connectionString(), QStringLiteral("pl"), QStringLiteral("Profit/Loss")));
+        Host host;
+        Profit_Loss report;
+        host.wire(report);
+        QSignalSpy ends(&host.events, &EventClass::UnActivProgress);
+        QVERIFY(report.setQueryField(QStringLiteral("Bank"), QStringList{"SLOW"}));
+        report.StartAnalyser();
+        QTest::qWait(200);   // the slow run is counting
+        QCOMPARE(ends.count(), 0);
+        QVERIFY(report.setQueryField(QStringLiteral("Bank"), QStringList{"All"}));
+        QElapsedTimer clock;
+        clock.start();
+        report.StartAnalyser();
+        QVERIFY(ends.wait(20000));
+        QVERIFY2(clock.elapsed() < 5000, "the second run waited for the first");
+        QCOMPARE(report.NumTable, 2);
+        const int endsOfTheNewer = ends.count();
+        QTest::qWait(500);   // the first run's cancelled end arrives and is dropped
+        QCOMPARE(ends.count(), endsOfTheNewer);
+        QCOMPARE(report.NumTable, 2);
+        QVERIFY(report.DisplayRecordset() && report.DisplayRecordset()->RecordCount() == 4);
+        QVERIFY(MessageService::instance().messages().isEmpty());
     }
 
 private:
