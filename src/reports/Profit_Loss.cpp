@@ -21,6 +21,9 @@ const QString RateSourceTool = QStringLiteral("ID_RateSource");
 /// its own thread whichever of them lets it go last.
 std::shared_ptr<services::RateProgram> shareProgram(std::unique_ptr<services::RateProgram> program)
 {
+    // A shared_ptr calls its deleter on a null pointer too.
+    if (!program)
+        return nullptr;
     return std::shared_ptr<services::RateProgram>(program.release(), [](services::RateProgram *p) {
         if (p->thread() == QThread::currentThread())
             delete p;

@@ -285,6 +285,22 @@ private Q_SLOTS:
         QTRY_VERIFY(!program);
     }
 
+    void withoutARateProgramItsToolsAreDisabled()
+    {
+        reporttest::Fixture db;
+        QVERIFY2(db.ok() && db.exec(QStringLiteral("DROP TABLE MarketRates")), db.error());
+        QVERIFY(reporttest::openReportSession(db.connectionString(), QStringLiteral("pl"), QStringLiteral("Profit/Loss")));
+        Host host;
+        auto report = std::make_unique<Profit_Loss>();
+        host.wire(*report);
+        QVERIFY(!report->ReutersRate);
+        QVERIFY(!host.toolbar.enabled(QStringLiteral("ID_ReutersRate")));
+        QVERIFY(!host.toolbar.enabled(QStringLiteral("ID_RateSource")));
+        report->ShowReutersRate();   // nothing to show, and no failure
+        report->ClearUtil();
+        report.reset();
+    }
+
     void runShowsTheTotalsWithAndWithoutCommission_data()
     {
         QTest::addColumn<bool>("withCommission");
