@@ -89,6 +89,12 @@ void ReportGridAdapter::addNegativeHighlight(const QString &name, const QString 
     condition->setForeColor(foreColor);
 }
 
+void ReportGridAdapter::setHighlightBold(const QString &name, bool bold)
+{
+    if (widgets::FormatCondition *condition = m_grid ? m_grid->FmtCondition(name) : nullptr)
+        condition->setFontBold(bold);
+}
+
 void ReportGridAdapter::setUncountedRows(const QString &columnKey, const QVariant &value)
 {
     if (m_grid)

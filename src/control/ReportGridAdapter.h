@@ -28,6 +28,7 @@ public:
     void addHighlight(const QString &name, const QString &columnKey, const QVariant &value,
                       quint32 foreColor, bool bold = true) override;
     void addNegativeHighlight(const QString &name, const QString &columnKey, quint32 foreColor) override;
+    void setHighlightBold(const QString &name, bool bold) override;
     void setUncountedRows(const QString &columnKey, const QVariant &value) override;
     void fitColumnsToContents() override;
     void setItemCount(int rows) override;

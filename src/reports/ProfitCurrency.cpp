@@ -265,6 +265,12 @@ void ProfitCurrency::ClearUtil()
     Report::ClearUtil();
 }
 
+void ProfitCurrency::RebindTable()
+{
+    Report::RebindTable();
+    boldSummariesBesideDetails();
+}
+
 void ProfitCurrency::AsConnect_ExecuteComplete(const ReportRun::Outcome &outcome)
 {
     Report::AsConnect_ExecuteComplete(outcome);

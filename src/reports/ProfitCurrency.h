@@ -36,4 +36,6 @@ public:
     /// As Report, and the two grand results on the toolbar (0 without a
     /// result); the detail window lists the procedure's deals.
     void AsConnect_ExecuteComplete(const ReportRun::Outcome &outcome) override;
+    /// As Report, the summaries bold only among the day rows.
+    void RebindTable() override;
 };

@@ -125,8 +125,10 @@ void Profit_Loss::completeRunQuery(RunQuery &run) const
 void Profit_Loss::RebindTable()
 {
     Report::RebindTable();
-    if (Main_Table)
-        Main_Table->setColumnVisible(QStringLiteral("StartPosition"), WithRecalc);
+    if (!Main_Table)
+        return;
+    Main_Table->setColumnVisible(QStringLiteral("StartPosition"), WithRecalc);
+    boldSummariesBesideDetails();
 }
 
 void Profit_Loss::AsConnect_ExecuteComplete(const ReportRun::Outcome &outcome)

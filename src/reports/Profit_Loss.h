@@ -69,7 +69,8 @@ public:
     /// it), then as Report.
     void ClearUtil() override;
     void AsConnect_ExecuteComplete(const ReportRun::Outcome &outcome) override;
-    /// As Report; the start position is shown exactly when WithRecalc is on.
+    /// As Report; the start position is shown exactly when WithRecalc is on,
+    /// and the summaries are bold only among the value-date rows.
     void RebindTable() override;
 
     Q_INVOKABLE void ShowReutersRate();

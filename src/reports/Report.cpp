@@ -680,6 +680,15 @@ void Report::Table_DblClick()
 
 // ---- helpers --------------------------------------------------------------------------------
 
+void Report::boldSummariesBesideDetails() const
+{
+    if (!Main_Table)
+        return;
+    const bool bold = m_settings.DisplaySetting != vwSummary;
+    Main_Table->setHighlightBold(QStringLiteral("Summ"), bold);
+    Main_Table->setHighlightBold(QStringLiteral("NegSumm"), bold);
+}
+
 void Report::setFilterRole(int index, const char *role, const QVariant &value) const
 {
     if (index < 0 || index >= FilterControlCount)

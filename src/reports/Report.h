@@ -195,6 +195,9 @@ protected:
     /// Offers the tool "ID_WithArchive" where the archive can be added and
     /// shows the switch on it (the position reports' SetUtil).
     void offerArchiveSwitch();
+    /// The summary rows ("Summ", "NegSumm") bold among the detail rows and
+    /// plain in the summary view, which shows nothing else.
+    void boldSummariesBesideDetails() const;
     /// The index of a column of the report's layout; -1 when it has none.
     int columnIndex(const char *key) const { return m_logic.layout().columnIndex(key); }
 

@@ -36,6 +36,9 @@ public:
     /// Windows colour value, 0x00BBGGRR), bold unless said otherwise.
     virtual void addHighlight(const QString &name, const QString &columnKey, const QVariant &value,
                               quint32 foreColor, bool bold = true) = 0;
+    /// Makes the rows of highlight `name` bold or not (a summary view, which
+    /// shows summaries only, draws them plain). A grid that cannot ignores it.
+    virtual void setHighlightBold(const QString &name, bool bold) { Q_UNUSED(name) Q_UNUSED(bold) }
     /// The cells of column columnKey whose value is below zero are shown in
     /// foreColor (not bold). A grid that cannot test values ignores it.
     virtual void addNegativeHighlight(const QString &name, const QString &columnKey, quint32 foreColor)

@@ -61,6 +61,7 @@ public:
     {
         highlights.append(name);
     }
+    void setHighlightBold(const QString &name, bool bold) override { boldHighlights[name] = bold; }
     void setUncountedRows(const QString &columnKey, const QVariant &) override { uncountedKey = columnKey; }
     void fitColumnsToContents() override { ++fits; }
     void setItemCount(int rows) override { itemCount = rows; }
@@ -68,6 +69,7 @@ public:
     QHash<QString, Column> columns;
     QHash<QString, ValueList> valueLists;
     QStringList highlights;
+    QHash<QString, bool> boldHighlights;
     int itemCount = -1;
     QString uncountedKey;
     int fits = 0;

@@ -285,6 +285,24 @@ private Q_SLOTS:
         QTRY_VERIFY(!program);
     }
 
+    void summariesArePlainInTheSummaryView()
+    {
+        reporttest::Fixture db;
+        QVERIFY2(db.ok(), db.error());
+        QVERIFY(reporttest::openReportSession(db.connectionString(), QStringLiteral("pl"), QStringLiteral("Profit/Loss")));
+        Host host;
+        Profit_Loss report;
+        host.wire(report, vwSummary);
+        QCOMPARE(host.grid.boldHighlights.value(QStringLiteral("Summ"), true), false);
+        QCOMPARE(host.grid.boldHighlights.value(QStringLiteral("NegSumm"), true), false);
+        AllSettings all;
+        all.DisplaySetting = vwAll;
+        report.setViewSetting(all);
+        report.RebindTable();
+        QCOMPARE(host.grid.boldHighlights.value(QStringLiteral("Summ")), true);
+        QCOMPARE(host.grid.boldHighlights.value(QStringLiteral("NegSumm")), true);
+    }
+
     void withoutARateProgramItsToolsAreDisabled()
     {
         reporttest::Fixture db;
