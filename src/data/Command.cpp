@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 #include "Driver.h"
+#include "ExecutionControl.h"
 
 namespace data {
 
@@ -56,6 +57,20 @@ RecordsetPtr Command::Execute(long *recordsAffected, int options)
         return nullptr;
     }
     return m_connection->runSync(this, recordsAffected);
+}
+
+RecordsetPtr Command::Execute(ExecutionControl &control, long *recordsAffected)
+{
+    m_lastError.reset();
+    if (recordsAffected)
+        *recordsAffected = 0;
+    if (!m_connection) {
+        m_lastError = makeError(Error::ObjectClosed,
+                                QStringLiteral("The command has no active connection"),
+                                QStringLiteral("Command"));
+        return nullptr;
+    }
+    return m_connection->runSync(this, recordsAffected, control);
 }
 
 } // namespace data

@@ -11,6 +11,7 @@
 namespace data {
 
 class Connection;
+class ExecutionControl;
 
 /// A statement or stored-procedure call on a Connection.
 ///
@@ -68,6 +69,14 @@ public:
     /// first result set (null on failure, lastError() set); *recordsAffected
     /// receives the rows changed by the statements.
     RecordsetPtr Execute(long *recordsAffected = nullptr, int options = adOptionUnspecified);
+    /// Runs the command synchronously, as Execute() does, but under the
+    /// caller's control instead of one of its own: a worker that runs the
+    /// command on a connection it owns can be stopped from another thread
+    /// through control.cancel(), which ends a running statement, the gap
+    /// between two statements of a procedure and a wait for a lock alike
+    /// (Connection::Interrupt() alone misses the last two). The time-out is
+    /// control's deadline; CommandTimeout() is not applied.
+    RecordsetPtr Execute(ExecutionControl &control, long *recordsAffected = nullptr);
 
     ErrorPtr lastError() const { return m_lastError; }
 

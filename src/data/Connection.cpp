@@ -177,6 +177,12 @@ RecordsetPtr Connection::Execute(const QString &sql, long *recordsAffected, int 
 
 RecordsetPtr Connection::runSync(Command *cmd, long *recordsAffected)
 {
+    ExecutionControl control(cmd->CommandTimeout());
+    return runSync(cmd, recordsAffected, control);
+}
+
+RecordsetPtr Connection::runSync(Command *cmd, long *recordsAffected, ExecutionControl &control)
+{
     m_lastError.reset();
     if (!m_driver) {
         cmd->m_lastError = closedError();
@@ -186,7 +192,6 @@ RecordsetPtr Connection::runSync(Command *cmd, long *recordsAffected)
     request.text = cmd->CommandText();
     request.commandType = cmd->CommandType();
     request.parameters = cmd->parameterList().items();
-    ExecutionControl control(cmd->CommandTimeout());
     ExecuteResult result = m_driver->execute(request, control);
     if (recordsAffected)
         *recordsAffected = result.recordsAffected;

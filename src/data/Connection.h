@@ -13,6 +13,7 @@ namespace data {
 
 class Command;
 class Driver;
+class ExecutionControl;
 struct ExecuteRequest;
 struct ExecuteResult;
 
@@ -102,6 +103,7 @@ private:
     class AsyncRun;
 
     RecordsetPtr runSync(Command *cmd, long *recordsAffected);
+    RecordsetPtr runSync(Command *cmd, long *recordsAffected, ExecutionControl &control);
     bool startAsync(Command *cmd);
     bool startAsync(const ExecuteRequest &request, Command *cmd, int timeoutSeconds);
     void finishAsync(const std::shared_ptr<AsyncRun> &run);
