@@ -11,22 +11,14 @@ namespace {
 
 constexpr const char *DealTypes[] = {"Spot", "Outright", "Swap"};
 
-/// A date slot whose bound may stay open.
-constexpr FilterSlot openableDate(int index, const char *caption)
-{
-    FilterSlot slot{index, caption};
-    slot.allowAll = true;
-    return slot;
-}
-
 // Slot 0 allows "All" only where the site allows an open start of the trade
 // dates (DayRangeReport::allowsAll); the ends are open by default, and an open
 // start of the value dates costs nothing while the trade dates bound the run.
 constexpr FilterSlot FilterSlots[] = {
     {fcDateReport0, "Start Trade"},
-    openableDate(fcDateReport1, "End Trade"),
-    openableDate(fcDateReport2, "Start Value"),
-    openableDate(fcDateReport3, "End Value"),
+    Slots::openDate(fcDateReport1, "End Trade"),
+    Slots::openDate(fcDateReport2, "Start Value"),
+    Slots::openDate(fcDateReport3, "End Value"),
     Slots::relative(),
     Slots::dealTypes(DealTypes),
     Slots::pairs(),

@@ -72,6 +72,13 @@ const DateSlotFields *dateSlotOfField(const QString &field);
 /// The slots most reports declare, as they declare them.
 namespace Slots {
 constexpr FilterSlot relative() { return {fcCombo1}; }
+/// A date slot whose bound may stay open ("All").
+constexpr FilterSlot openDate(int index, const char *caption)
+{
+    FilterSlot slot{index, caption};
+    slot.allowAll = true;
+    return slot;
+}
 constexpr FilterSlot dealTypes(std::span<const char *const> offered)
 {
     return {fcDealBox, nullptr, &QueryValues::Deal, nullptr, Directory::None, true, StoreCall::DealTypes, offered};

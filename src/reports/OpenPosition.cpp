@@ -19,7 +19,7 @@ constexpr const char *DealTypes[] = {"Spot", "Outright", "Swap"};
 
 constexpr FilterSlot FilterSlots[] = {
     {fcDateReport0, "Deal Date"},
-    {fcDateReport1, "Value Date", nullptr, nullptr, Directory::None, false, StoreCall::None, {}, true},
+    Slots::openDate(fcDateReport1, "Value Date"),
     Slots::relative(),
     Slots::dealTypes(DealTypes),
     Slots::pairs(),

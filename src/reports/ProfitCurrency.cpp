@@ -18,21 +18,13 @@ using C = ReportColumn;
 
 constexpr const char *DealTypes[] = {"Spot", "Outright", "Swap"};
 
-/// A date slot whose bound may stay open.
-constexpr FilterSlot openableDate(int index, const char *caption)
-{
-    FilterSlot slot{index, caption};
-    slot.allowAll = true;
-    return slot;
-}
-
 // The deal-date start bounds every run; the value dates are a further
 // restriction of the amounts, open unless the user sets them.
 constexpr FilterSlot FilterSlots[] = {
     {fcDateReport0, "Start Trade"},
-    openableDate(fcDateReport1, "End Trade"),
-    openableDate(fcDateReport2, "Start Value"),
-    openableDate(fcDateReport3, "End Value"),
+    Slots::openDate(fcDateReport1, "End Trade"),
+    Slots::openDate(fcDateReport2, "Start Value"),
+    Slots::openDate(fcDateReport3, "End Value"),
     Slots::relative(),
     Slots::dealTypes(DealTypes),
     Slots::currencies(&QueryValues::CcyIDArray),

@@ -22,7 +22,7 @@ const char *const RecalcSwitch = "WithRecalc";
 const char *const AdminRateSwitch = "WithAdminRate";
 
 constexpr FilterSlot FilterSlots[] = {
-    {fcDateReport0, "Date of Report", nullptr, nullptr, Directory::None, false, StoreCall::None, {}, true},
+    Slots::openDate(fcDateReport0, "Date of Report"),
     Slots::relative(),
     Slots::dealTypes(DealTypes),
     Slots::currencies(&QueryValues::PairIDArray),

@@ -12,17 +12,9 @@ namespace {
 using T = data::DataType;
 using C = ReportColumn;
 
-/// A date slot whose bound may stay open.
-constexpr FilterSlot openableDate(int index, const char *caption)
-{
-    FilterSlot slot{index, caption};
-    slot.allowAll = true;
-    return slot;
-}
-
 constexpr FilterSlot FilterSlots[] = {
-    openableDate(fcDateReport0, "Start Report Date"),
-    openableDate(fcDateReport1, "End Report Date"),
+    Slots::openDate(fcDateReport0, "Start Report Date"),
+    Slots::openDate(fcDateReport1, "End Report Date"),
     Slots::relative(),
     Slots::dealers(),
     Slots::clients(),

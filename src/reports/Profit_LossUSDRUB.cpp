@@ -7,7 +7,7 @@ namespace {
 constexpr const char *DealTypes[] = {"Spot", "Outright", "Swap"};
 
 constexpr FilterSlot FilterSlots[] = {
-    {fcDateReport0, "Date", nullptr, nullptr, Directory::None, false, StoreCall::None, {}, true},
+    Slots::openDate(fcDateReport0, "Date"),
     Slots::relative(),
     Slots::dealTypes(DealTypes),
     Slots::counterparties(),
