@@ -39,7 +39,7 @@ bool Command::Parameters_::Refresh()
     return true;
 }
 
-RecordsetPtr Command::Execute(long *recordsAffected, int options)
+bool Command::readyToExecute(long *recordsAffected)
 {
     m_lastError.reset();
     if (recordsAffected)
@@ -48,8 +48,15 @@ RecordsetPtr Command::Execute(long *recordsAffected, int options)
         m_lastError = makeError(Error::ObjectClosed,
                                 QStringLiteral("The command has no active connection"),
                                 QStringLiteral("Command"));
-        return nullptr;
+        return false;
     }
+    return true;
+}
+
+RecordsetPtr Command::Execute(long *recordsAffected, int options)
+{
+    if (!readyToExecute(recordsAffected))
+        return nullptr;
     // -1 (unspecified) has every bit set, so it must not count as asynchronous.
     if (options != adOptionUnspecified && (options & adAsyncExecute)) {
         if (!m_connection->startAsync(this))
@@ -61,15 +68,8 @@ RecordsetPtr Command::Execute(long *recordsAffected, int options)
 
 RecordsetPtr Command::Execute(ExecutionControl &control, long *recordsAffected)
 {
-    m_lastError.reset();
-    if (recordsAffected)
-        *recordsAffected = 0;
-    if (!m_connection) {
-        m_lastError = makeError(Error::ObjectClosed,
-                                QStringLiteral("The command has no active connection"),
-                                QStringLiteral("Command"));
+    if (!readyToExecute(recordsAffected))
         return nullptr;
-    }
     return m_connection->runSync(this, recordsAffected, control);
 }
 

@@ -82,6 +82,9 @@ public:
 
 private:
     friend class Connection;
+    /// Clears the last error and *recordsAffected; false (ObjectClosed) without a connection.
+    bool readyToExecute(long *recordsAffected);
+
     QPointer<Connection> m_connection;
     QString m_text;
     int m_type = adCmdText;

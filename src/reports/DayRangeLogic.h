@@ -72,12 +72,6 @@ public:
     /// row to the end. Counts the groups and the deals of every day.
     static DisplayCounts walkDays(data::Recordset &result, const char *groupField, DayRows &rows);
 
-    /// A field of a recordset by name (an invalid handle when it has none).
-    static data::Field field(data::Recordset &rs, const char *name)
-    {
-        return rs.Fields(QString::fromLatin1(name));
-    }
-
 protected:
     /// The directory that names the groups (pairs or currencies).
     virtual Directory groupDirectory() const = 0;

@@ -2,7 +2,6 @@
 #include "ProfitTotals.h"
 #include "ReportGrid.h"
 
-#include "Directories.h"
 #include "FilterStore.h"
 #include "QueryKey.h"
 #include "ValueListFillers.h"
@@ -85,11 +84,6 @@ struct Sums
     data::Currency total() const { return sell + buy; }
 };
 
-data::Field field(data::Recordset &rs, const char *name)
-{
-    return rs.Fields(QString::fromLatin1(name));
-}
-
 /// "TradeID = 1 OR TradeID = 2": the deals of a row in the deal result. The
 /// recordset filter compiles such a list into one set lookup.
 QString tradeCriteria(const QList<qint64> &deals)
@@ -128,19 +122,7 @@ public:
     }
 
     /// "EUR (2026-12-08)" on a day row, the currency alone on its summary.
-    QString detailCaption(data::Recordset &display) const override
-    {
-        if (display.Eof() || display.Bof())
-            return {};
-        const TwoRowTable &names = Directories::current().Currencies;
-        const data::Value currency = field(display, "Caption").value();
-        const int index = names.indexOfId(currency.toInt());
-        QString caption = index >= 0 ? names.text(index) : currency.toString();
-        const data::Value day = field(display, "Date").value();
-        if (!day.isNull())
-            caption += QStringLiteral(" (") + day.toDate().date().toString(Qt::ISODate) + QLatin1Char(')');
-        return caption;
-    }
+    QString detailCaption(data::Recordset &display) const override { return currencyCaption(display, "Date"); }
 
     DisplayCounts buildDisplay(data::Recordset &in, data::Recordset &out) const override;
 };

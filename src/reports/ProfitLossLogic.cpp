@@ -1,6 +1,5 @@
 #include "ProfitLossLogic.h"
 
-#include "Directories.h"
 #include "FilterStore.h"
 #include "RateProgram.h"
 #include "ValueListFillers.h"
@@ -151,23 +150,13 @@ data::Currency ProfitLossLogic::revalue(data::Currency open, double rate, bool d
 
 QString ProfitLossLogic::detailCaption(data::Recordset &display) const
 {
-    if (display.Eof() || display.Bof())
-        return {};
-    const data::Value id = display.Fields(QStringLiteral("Caption")).value();
-    const TwoRowTable &currencies = Directories::current().Currencies;
-    const int index = currencies.indexOfId(id.toInt());
-    QString caption = index >= 0 ? currencies.text(index) : id.toString();
-    const data::Value day = display.Fields(QStringLiteral("ValDate")).value();
-    if (!day.isNull())
-        caption += QStringLiteral(" (") + day.toDate().date().toString(Qt::ISODate) + QLatin1Char(')');
-    return caption;
+    return currencyCaption(display, "ValDate");
 }
 
 DisplayCounts ProfitLossLogic::buildRunDisplay(data::Recordset &in, data::Recordset &out, const RunQuery &run) const
 {
     const bool recalc = switchOn(run, RecalcSwitch);
     const bool adminRate = switchOn(run, AdminRateSwitch, true);
-    const auto field = [](data::Recordset &rs, const char *name) { return rs.Fields(QString::fromLatin1(name)); };
     (void)in.setSort(QStringLiteral("Caption, ValDate"));
     in.MoveFirst();
     const data::Field caption = field(in, "Caption"), valDate = field(in, "ValDate"), sell = field(in, "Sell"),

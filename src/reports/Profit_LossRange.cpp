@@ -65,11 +65,6 @@ const QStringList HiddenCommonTools = {
 /// The run's figure: the grand result of every dealer.
 constexpr const char *ProfitFigure = "TotalProfit";
 
-data::Field field(data::Recordset &rs, const char *name)
-{
-    return rs.Fields(QString::fromLatin1(name));
-}
-
 class ProfitLossRangeLogic final : public ReportLogic
 {
 public:

@@ -1,11 +1,13 @@
 #include "ReportLogic.h"
 
 #include "DealVocabulary.h"
+#include "Directories.h"
 #include "FilterStore.h"
 #include "SessionContext.h"
 
 #include "Command.h"
 #include "DateTime.h"
+#include "Recordset.h"
 
 namespace {
 
@@ -128,6 +130,25 @@ void ReportLogic::setParameters(data::Command &command, const RunQuery &run) con
 QString ReportLogic::dateLiteral(QDate day)
 {
     return QLatin1Char('#') + data::DateTime::fromDate(day).toUsString() + QLatin1Char('#');
+}
+
+data::Field ReportLogic::field(data::Recordset &rs, const char *name)
+{
+    return rs.Fields(QString::fromLatin1(name));
+}
+
+QString ReportLogic::currencyCaption(data::Recordset &display, const char *dayField)
+{
+    if (display.Eof() || display.Bof())
+        return {};
+    const TwoRowTable &currencies = Directories::current().Currencies;
+    const data::Value id = field(display, "Caption").value();
+    const int index = currencies.indexOfId(id.toInt());
+    QString caption = index >= 0 ? currencies.text(index) : id.toString();
+    const data::Value day = field(display, dayField).value();
+    if (!day.isNull())
+        caption += QStringLiteral(" (") + day.toDate().date().toString(Qt::ISODate) + QLatin1Char(')');
+    return caption;
 }
 
 QString ReportLogic::detailCaption(data::Recordset &) const

@@ -23,6 +23,7 @@ class RateProgram;
 }
 namespace data {
 class Command;
+class Field;
 class Recordset;
 } // namespace data
 
@@ -106,6 +107,12 @@ public:
 
     /// A day as a date in a recordset filter's criteria: "#12/4/2026#".
     static QString dateLiteral(QDate day);
+    /// A field of a recordset by name (an invalid handle when it has none).
+    static data::Field field(data::Recordset &rs, const char *name);
+    /// The detail window's title of a display row grouped by currency
+    /// ("Caption"): the currency's code and, on a row with a day in
+    /// dayField, the day: "EUR (2026-12-08)".
+    static QString currencyCaption(data::Recordset &display, const char *dayField);
 
     // ---- worker --------------------------------------------------------------------
     /// The date bounds, then every slot's selection; stops at the first
