@@ -431,8 +431,10 @@ private Q_SLOTS:
         QVERIFY(!a && !b);
         QCoreApplication::processEvents();
         QCOMPARE(done.count(), 0);
+        // No worker outlives the manager (an idle pool thread of an earlier
+        // case may end meanwhile, so the count may also drop below).
         if (threadsBefore > 0)
-            QTRY_COMPARE_WITH_TIMEOUT(processThreads(), threadsBefore, 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(processThreads() <= threadsBefore, 5000);
     }
 };
 
