@@ -36,11 +36,24 @@ FROM (SELECT 1) LEFT JOIN FilterDateRange r ON r.UserName = @UserName AND r.Owne
 -- The candidates: the deals of the report date and, for the start position,
 -- the deals done before it with a first or second value date from a week
 -- before it on (the two currencies of one leg settle within days of each
--- other, each amount is checked exactly below). Each part is one index range,
--- without a report date the second part reads the table once in its own
--- order rather than every row through the deal-time index.
+-- other, each amount is checked exactly below). The day's deals are one range
+-- of the deal-time index, without a report date one pass over the table in
+-- its own order. The carried deals are found per value date: near and far
+-- step through the distinct first and second value dates from a week before
+-- the report date on, one index seek each, and each date's deals done before
+-- the report date are picked from the value-date index by their deal time
+-- and type, so only the rows that count are read from the table.
 DROP TABLE IF EXISTS temp.pl_cand;
 CREATE TEMP TABLE pl_cand AS
+WITH RECURSIVE
+near(d) AS (
+    SELECT MIN(ValDateP1C1) FROM Tickets WHERE ValDateP1C1 >= (SELECT date(lo, '-7 days') FROM pl_range)
+    UNION ALL
+    SELECT (SELECT MIN(ValDateP1C1) FROM Tickets WHERE ValDateP1C1 > near.d) FROM near WHERE near.d IS NOT NULL),
+far(d) AS (
+    SELECT MIN(ValDateP2C1) FROM Tickets WHERE ValDateP2C1 >= (SELECT date(lo, '-7 days') FROM pl_range)
+    UNION ALL
+    SELECT (SELECT MIN(ValDateP2C1) FROM Tickets WHERE ValDateP2C1 > far.d) FROM far WHERE far.d IS NOT NULL)
 SELECT 0 AS Carried, t.TradeID, t.PureDealType, t.Ccy1, t.Ccy2, t.Volume1, t.VolumeP1C2, t.VolumeP2C1, t.VolumeP2C2,
        t.ValDateP1C1, COALESCE(t.ValDateP1C2, t.ValDateP1C1) AS ValDateP1C2,
        t.ValDateP2C1, COALESCE(t.ValDateP2C2, t.ValDateP2C1) AS ValDateP2C2,
@@ -66,9 +79,8 @@ SELECT 1, t.TradeID, t.PureDealType, t.Ccy1, t.Ccy2, t.Volume1, t.VolumeP1C2, t.
        t.ValDateP2C1, COALESCE(t.ValDateP2C2, t.ValDateP2C1) AS ValDateP2C2,
        t.Commission, t.CommissionCcy, t.BrokerID,
        t.ExchRate1, t.ExchRate2, t.Status, t.StaffID, t.DealerID, t.ClDeal, t.AttributeID, t.Bank1ID, t.CPID
-FROM Tickets t
-WHERE t.ValDateP1C1 >= (SELECT date(lo, '-7 days') FROM pl_range)
-  AND t.DealTime < (SELECT lo FROM pl_range)
+FROM near CROSS JOIN Tickets t ON t.ValDateP1C1 = near.d
+WHERE t.DealTime < (SELECT lo FROM pl_range)
   AND t.PureDealType IN (2, 4, 8)
 UNION ALL
 SELECT 1, t.TradeID, t.PureDealType, t.Ccy1, t.Ccy2, t.Volume1, t.VolumeP1C2, t.VolumeP2C1, t.VolumeP2C2,
@@ -76,9 +88,8 @@ SELECT 1, t.TradeID, t.PureDealType, t.Ccy1, t.Ccy2, t.Volume1, t.VolumeP1C2, t.
        t.ValDateP2C1, COALESCE(t.ValDateP2C2, t.ValDateP2C1) AS ValDateP2C2,
        t.Commission, t.CommissionCcy, t.BrokerID,
        t.ExchRate1, t.ExchRate2, t.Status, t.StaffID, t.DealerID, t.ClDeal, t.AttributeID, t.Bank1ID, t.CPID
-FROM Tickets t
-WHERE t.ValDateP2C1 >= (SELECT date(lo, '-7 days') FROM pl_range)
-  AND t.ValDateP1C1 < (SELECT date(lo, '-7 days') FROM pl_range)
+FROM far CROSS JOIN Tickets t ON t.ValDateP2C1 = far.d
+WHERE t.ValDateP1C1 < (SELECT date(lo, '-7 days') FROM pl_range)
   AND t.DealTime < (SELECT lo FROM pl_range)
   AND t.PureDealType IN (2, 4, 8);
 
@@ -180,17 +191,18 @@ FROM pl_flow f JOIN Tickets t ON t.TradeID = f.TradeID
 WHERE f.Carried = 0
 ORDER BY f.Ccy, f.ValDate, f.TradeID, f.Leg;
 
-SELECT f.Ccy AS Caption, f.ValDate,
-       SUM(CASE WHEN f.Carried = 0 AND f.Volume < 0 THEN f.Volume ELSE 0 END) AS Sell,
-       SUM(CASE WHEN f.Carried = 0 AND f.Volume > 0 THEN f.Volume ELSE 0 END) AS Buy,
-       SUM(CASE WHEN f.Carried = 0 THEN f.Com ELSE 0 END) AS Comission,
-       SUM(CASE WHEN f.Carried = 1 THEN f.Volume ELSE 0 END) AS moveOVP,
-       r.StartRate, r.CurrentRate,
-       SUM(CASE WHEN f.Carried = 0 THEN f.Cnt ELSE 0 END) AS Deals,
+SELECT g.Ccy AS Caption, g.ValDate, g.Sell, g.Buy, g.Comission, g.moveOVP, r.StartRate, r.CurrentRate, g.Deals,
        k.Ccy AS CcyCode, k.DirectQuote
-FROM pl_flow f JOIN pl_rate r ON r.Ccy = f.Ccy JOIN Currencies k ON k.CcyID = f.Ccy
-GROUP BY f.Ccy, f.ValDate
-ORDER BY f.Ccy, f.ValDate;
+FROM (SELECT f.Ccy, f.ValDate,
+             SUM(CASE WHEN f.Carried = 0 AND f.Volume < 0 THEN f.Volume ELSE 0 END) AS Sell,
+             SUM(CASE WHEN f.Carried = 0 AND f.Volume > 0 THEN f.Volume ELSE 0 END) AS Buy,
+             SUM(CASE WHEN f.Carried = 0 THEN f.Com ELSE 0 END) AS Comission,
+             SUM(CASE WHEN f.Carried = 1 THEN f.Volume ELSE 0 END) AS moveOVP,
+             SUM(CASE WHEN f.Carried = 0 THEN f.Cnt ELSE 0 END) AS Deals
+      FROM pl_flow f
+      GROUP BY f.Ccy, f.ValDate) g
+JOIN pl_rate r ON r.Ccy = g.Ccy JOIN Currencies k ON k.CcyID = g.Ccy
+ORDER BY g.Ccy, g.ValDate;
 
 -- The brokers' tariff commission of the broker deals booked without one
 -- (CommissionRate per million of the first-currency amount, in the broker's

@@ -3,10 +3,11 @@
 
 -- one day's deals (open position) and trade-date ranges
 CREATE INDEX IX_Tickets_DealTime ON Tickets (DealTime);
--- value-date ranges of the first leg (cash flow, profit and loss)
-CREATE INDEX IX_Tickets_ValDate ON Tickets (ValDateP1C1);
+-- value-date ranges of the first leg (cash flow, profit and loss); the deal
+-- time and type let the deals carried into a day be picked from the index
+CREATE INDEX IX_Tickets_ValDate ON Tickets (ValDateP1C1, DealTime, PureDealType);
 -- second legs: swap far legs and deposit maturities
-CREATE INDEX IX_Tickets_ValDate2 ON Tickets (ValDateP2C1);
+CREATE INDEX IX_Tickets_ValDate2 ON Tickets (ValDateP2C1, ValDateP1C1, DealTime, PureDealType);
 -- a pair's deals in time order (position history)
 CREATE INDEX IX_Tickets_Pair ON Tickets (PairID, DealTime);
 -- a currency's flows by value date (single currency, cash flow)
@@ -19,8 +20,8 @@ CREATE INDEX IX_Tickets_Counterparty ON Tickets (CPID);
 CREATE INDEX IX_Tickets_Ticket ON Tickets (TCID, TicketNum);
 
 CREATE INDEX IX_Archive_DealTime ON Archive (DealTime);
-CREATE INDEX IX_Archive_ValDate ON Archive (ValDateP1C1);
-CREATE INDEX IX_Archive_ValDate2 ON Archive (ValDateP2C1);
+CREATE INDEX IX_Archive_ValDate ON Archive (ValDateP1C1, DealTime, PureDealType);
+CREATE INDEX IX_Archive_ValDate2 ON Archive (ValDateP2C1, ValDateP1C1, DealTime, PureDealType);
 CREATE INDEX IX_Archive_Pair ON Archive (PairID, DealTime);
 CREATE INDEX IX_Archive_Ccy1 ON Archive (Ccy1, ValDateP1C1);
 CREATE INDEX IX_Archive_Ccy2 ON Archive (Ccy2, ValDateP1C2);
