@@ -430,6 +430,8 @@ void Report::StartAnalyser()
         m_run->cancel();
         m_retired.emplace(m_runId, std::move(m_run));
     }
+    stopQuery();
+    m_pendingId = 0;
     if (m_logic.procedure().isEmpty()) {
         // A report without a query of its own shows an empty grid.
         MainRecordset.reset();
@@ -444,19 +446,35 @@ void Report::StartAnalyser()
     m_runQuery = run.query;
     // The completion names its run, so that the one of a replaced run is told apart.
     const quint64 id = ++m_runCount;
+    m_runId = id;
+    m_pendingId = id;
+    startQuery(std::move(run), id);
+}
+
+void Report::startQuery(RunQuery run, quint64 id)
+{
     m_run = std::make_unique<ReportRun>(
         m_logic, std::move(run), SessionContext::instance().ConnectionString(), m_connections, this,
         [this, id](const ReportRun::Outcome &outcome) { runFinished(id, outcome); });
-    m_runId = id;
+}
+
+void Report::buildFromResults(quint64 id, RunQuery run, std::vector<data::RecordsetPtr> results,
+                              QVariantMap outputs)
+{
+    if (id != m_pendingId)
+        return;
+    m_run = std::make_unique<ReportRun>(m_logic, std::move(run), std::move(results), std::move(outputs), this,
+                                        [this, id](const ReportRun::Outcome &outcome) { runFinished(id, outcome); });
 }
 
 void Report::runFinished(quint64 id, const ReportRun::Outcome &outcome)
 {
-    if (id != m_runId || !m_run) {
+    if (id != m_pendingId) {
         m_retired.erase(id);
         return;
     }
     m_run.reset();
+    m_pendingId = 0;
     AsConnect_ExecuteComplete(outcome);
 }
 

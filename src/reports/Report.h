@@ -164,7 +164,7 @@ public:
     /// The built rows, filtered by the display mode; what the grid shows.
     data::RecordsetPtr DisplayRecordset() const { return m_display; }
     /// Whether a run is going.
-    bool isRunning() const { return m_run != nullptr; }
+    bool isRunning() const { return m_pendingId != 0; }
     /// Reads display row `row` into one value per grid column, then
     /// UnboundChangeData: the grid's unbound row request.
     void readRow(int row, QVector<QVariant> &values);
@@ -182,6 +182,24 @@ protected:
     /// Adds what the report's own runs take beyond the query and the
     /// switches (the profit reports' rate program); nothing by default.
     virtual void completeRunQuery(RunQuery &run) const { Q_UNUSED(run) }
+    /// Starts the procedure of run `id` (StartAnalyser made the run's copy of
+    /// the query). By default a ReportRun on a connection of the report's
+    /// pool, which completes the run itself. A report whose procedure runs
+    /// elsewhere (the execution library) starts it here and, when it has
+    /// ended, hands its result sets to buildFromResults, or its failure to
+    /// runFinished.
+    virtual void startQuery(RunQuery run, quint64 id);
+    /// Stops what startQuery started and has not finished yet; called when a
+    /// new run replaces it. The default run is stopped by the base.
+    virtual void stopQuery() {}
+    /// Builds the display of run `id` from the result sets of its procedure
+    /// (in procedure order) on a worker, then completes the run as the
+    /// default run completes. Nothing when `id` is no longer the run awaited.
+    void buildFromResults(quint64 id, RunQuery run, std::vector<data::RecordsetPtr> results, QVariantMap outputs);
+    /// Completes run `id` with its outcome (keeps the result, binds the
+    /// display, or shows the failure); ignored when `id` is no longer the run
+    /// awaited.
+    void runFinished(quint64 id, const ReportRun::Outcome &outcome);
     /// Whether a date slot may stay open ("All"): its declaration by
     /// default; a report whose rule depends on the site says so here.
     virtual bool allowsAll(const FilterSlot &slot) const { return slot.allowAll; }
@@ -204,7 +222,6 @@ protected:
     EventClass *util() const { return m_util; }
 
 private:
-    void runFinished(quint64 id, const ReportRun::Outcome &outcome);
     void displayUpdate(const DisplayCounts &counts);
     void showRunError(const ReportRun::Outcome &outcome);
     /// The run's copy of the query, with the identifiers of every slot's
@@ -228,6 +245,7 @@ private:
     std::unique_ptr<ReportRun> m_run;
     quint64 m_runId = 0;
     quint64 m_runCount = 0;
+    quint64 m_pendingId = 0;   // the run awaited, 0 when none
     /// Cancelled runs whose workers have not ended yet, by id.
     std::map<quint64, std::unique_ptr<ReportRun>> m_retired;
     data::RecordsetPtr m_display;

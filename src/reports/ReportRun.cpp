@@ -75,17 +75,32 @@ ReportRun::ReportRun(const ReportLogic &logic, RunQuery run, const QString &conn
 {
     m_thread = std::thread([&logic, run = std::move(run), connectionString, connections = std::move(connections),
                             state = m_state, receiver = QPointer<QObject>(receiver), done = std::move(done)] {
-        Outcome outcome = execute(logic, run, connectionString, *connections, *state);
-        if (state->cancelled) {
-            outcome = Outcome();
-            outcome.cancelled = true;
-        }
-        // Posted to the receiver: run on its thread, and dropped with its
-        // other posted events if it is destroyed first.
-        if (receiver)
-            QMetaObject::invokeMethod(receiver.data(), [done, outcome] { done(outcome); },
-                                      Qt::QueuedConnection);
+        deliver(execute(logic, run, connectionString, *connections, *state), *state, receiver, done);
     });
+}
+
+ReportRun::ReportRun(const ReportLogic &logic, RunQuery run, std::vector<data::RecordsetPtr> results,
+                     QVariantMap outputs, QObject *receiver, Done done)
+    : m_state(std::make_shared<State>())
+{
+    m_thread = std::thread([&logic, run = std::move(run), results = std::move(results), outputs = std::move(outputs),
+                            state = m_state, receiver = QPointer<QObject>(receiver), done = std::move(done)]() mutable {
+        Outcome outcome;
+        build(logic, run, std::move(results), std::move(outputs), outcome);
+        deliver(std::move(outcome), *state, receiver, done);
+    });
+}
+
+void ReportRun::deliver(Outcome outcome, const State &state, const QPointer<QObject> &receiver, const Done &done)
+{
+    if (state.cancelled) {
+        outcome = Outcome();
+        outcome.cancelled = true;
+    }
+    // Posted to the receiver: run on its thread, and dropped with its other
+    // posted events if it is destroyed first.
+    if (receiver)
+        QMetaObject::invokeMethod(receiver.data(), [done, outcome] { done(outcome); }, Qt::QueuedConnection);
 }
 
 ReportRun::~ReportRun()
@@ -176,16 +191,24 @@ ReportRun::Outcome ReportRun::execute(const ReportLogic &logic, const RunQuery &
     if (command.lastError())
         return fail(logic.procedure(), command.lastError());
 
-    std::vector<data::RecordsetPtr> results = detachedResults(std::move(first));
-    const size_t source = size_t(logic.displayResultSet());
-    data::RecordsetPtr result = source < results.size() ? results[source] : nullptr;
-    if (!result || (result->Eof() && result->Bof()))
-        return outcome;
+    QVariantMap outputs;
     for (int i = 0; i < command.Parameters().Count(); ++i) {
         const data::Parameter *parameter = command.Parameters().Item(i);
         if (parameter->Direction() == data::adParamOutput || parameter->Direction() == data::adParamInputOutput)
-            outcome.outputs.insert(parameter->Name(), FieldReader::cellValue(parameter->value()));
+            outputs.insert(parameter->Name(), FieldReader::cellValue(parameter->value()));
     }
+    build(logic, run, detachedResults(std::move(first)), std::move(outputs), outcome);
+    return outcome;
+}
+
+void ReportRun::build(const ReportLogic &logic, const RunQuery &run, std::vector<data::RecordsetPtr> results,
+                      QVariantMap outputs, Outcome &outcome)
+{
+    const size_t source = size_t(logic.displayResultSet());
+    data::RecordsetPtr result = source < results.size() ? results[source] : nullptr;
+    if (!result || (result->Eof() && result->Bof()))
+        return;
+    outcome.outputs = std::move(outputs);
 
     auto display = std::make_shared<data::Recordset>();
     display->setCursorLocation(data::adUseClient);
@@ -201,5 +224,4 @@ ReportRun::Outcome ReportRun::execute(const ReportLogic &logic, const RunQuery &
     }
     outcome.result = results.front();
     outcome.results = std::move(results);
-    return outcome;
 }

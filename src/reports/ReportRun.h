@@ -67,6 +67,12 @@ public:
     /// Starts a run. The logic must outlive it (report logics are static).
     ReportRun(const ReportLogic &logic, RunQuery run, const QString &connectionString,
               std::shared_ptr<RunConnectionPool> connections, QObject *receiver, Done done);
+    /// Builds the display of a procedure that ran elsewhere (a report that
+    /// runs its query through the execution library): only the display build
+    /// and the arrangement of its rows, from results (the result sets in
+    /// procedure order) and outputs, on the run's worker.
+    ReportRun(const ReportLogic &logic, RunQuery run, std::vector<data::RecordsetPtr> results, QVariantMap outputs,
+              QObject *receiver, Done done);
     ~ReportRun();
     ReportRun(const ReportRun &) = delete;
     ReportRun &operator=(const ReportRun &) = delete;
@@ -85,6 +91,13 @@ private:
     struct State;
     static Outcome execute(const ReportLogic &logic, const RunQuery &run, const QString &connectionString,
                            RunConnectionPool &connections, State &state);
+    /// Hands the outcome to done on the receiver's thread (a cancelled run's
+    /// as cancelled), unless the receiver is gone.
+    static void deliver(Outcome outcome, const State &state, const QPointer<QObject> &receiver, const Done &done);
+    /// The outcome of a procedure's result sets: the display built from the
+    /// one the logic names, unless it returned no rows.
+    static void build(const ReportLogic &logic, const RunQuery &run, std::vector<data::RecordsetPtr> results,
+                      QVariantMap outputs, Outcome &outcome);
     /// The pool's connection for connectionString, or a newly opened one;
     /// null with *error when it does not open.
     static std::unique_ptr<data::Connection> connect(const QString &connectionString,
