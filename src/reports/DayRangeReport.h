@@ -22,6 +22,8 @@ protected:
     using Report::Report;
     /// The trade-date start as the site allows it; the other bounds as declared.
     bool allowsAll(const FilterSlot &slot) const override;
+    /// Whether the site allows an open start of a date range.
+    bool siteAllowsOpenStart() const { return m_openTradeStart; }
 
 private:
     bool m_openTradeStart = false;   // read once, when the report is bound

@@ -27,6 +27,7 @@ enum class StoreCall : quint8 {
     Pairs,       ///< StorePairF with the pair identifiers
     Currencies,  ///< StoreCcyF with the currency identifiers
     Client,      ///< the client condition
+    LoroNostro,  ///< StoreNostroF with the account codes (LORO 2, NOSTRO 1, none 0)
 };
 
 /// One filter slot a report uses: which panel slot, what it shows and feeds,
@@ -119,6 +120,13 @@ constexpr FilterSlot attributes()
                     Directory::Attributes, false, StoreCall::Attributes};
     slot.available = hasDealAttributes;
     return slot;
+}
+/// The accounts offered by the LORO/NOSTRO box.
+inline constexpr const char *LoroNostroItems[] = {"LORO", "NOSTRO", "NONE"};
+constexpr FilterSlot loroNostro()
+{
+    return {fcLoroNostro, nullptr, &QueryValues::LoroNostro, nullptr, Directory::None, true, StoreCall::LoroNostro,
+            LoroNostroItems};
 }
 constexpr FilterSlot clients() { return {fcClientBox, nullptr, &QueryValues::Client, nullptr, Directory::None, false, StoreCall::Client}; }
 } // namespace Slots

@@ -75,6 +75,15 @@ bool hasSecondPairList(const ReportLogic &logic)
                        [](const FilterSlot &slot) { return slot.names == &QueryValues::Pair2; });
 }
 
+bool hasLoroNostro(const ReportLogic &logic)
+{
+    const auto slots = logic.filterSlots();
+    return std::any_of(slots.begin(), slots.end(),
+                       [](const FilterSlot &slot) { return slot.store == StoreCall::LoroNostro; });
+}
+
+const QString LoroNostroName = QStringLiteral("LORO NOSTRO");
+
 bool hasSlot(const ReportLogic &logic, int index)
 {
     const auto slots = logic.filterSlots();
@@ -253,6 +262,8 @@ void Report::ReadQueryPar(const QString &FilterName)
     key.read(&m_query, m_logic.storedBounds());
     if (hasSecondPairList(m_logic))
         m_query.Pair2 = key.readList(QueryKey::pair2Name());
+    if (hasLoroNostro(m_logic))
+        m_query.LoroNostro = key.readList(LoroNostroName);
     // The setters show the switches on their tools.
     for (const StoredSwitch &stored : m_logic.storedSwitches())
         setProperty(stored.property, key.readBool(QString::fromLatin1(stored.valueName), false));
@@ -273,6 +284,8 @@ void Report::WriteQueryPar(const QString &FilterName)
     bool written = key.write(m_query, m_logic.storedBounds());
     if (written && hasSecondPairList(m_logic))
         written = key.writeList(QueryKey::pair2Name(), m_query.Pair2);
+    if (written && hasLoroNostro(m_logic))
+        written = key.writeList(LoroNostroName, m_query.LoroNostro);
     for (const StoredSwitch &stored : m_logic.storedSwitches()) {
         if (written)
             written = key.writeBool(QString::fromLatin1(stored.valueName), property(stored.property).toBool());

@@ -27,13 +27,6 @@ public:
     explicit DepoPosition(QObject *parent = nullptr) : Report(QStringLiteral("Depo Position"), NoQueryLogic<5>::instance(), parent) {}
 };
 
-class CashFlow final : public Report
-{
-    Q_OBJECT
-public:
-    explicit CashFlow(QObject *parent = nullptr) : Report(QStringLiteral("Cash Flow"), NoQueryLogic<6>::instance(), parent) {}
-};
-
 class Netting final : public Report
 {
     Q_OBJECT
@@ -79,12 +72,4 @@ class ConversionReport final : public Report
 public:
     explicit ConversionReport(QObject *parent = nullptr)
         : Report(QStringLiteral("Conversion Report"), NoQueryLogic<0>::instance(), parent) {}
-};
-
-class DealersReport final : public Report
-{
-    Q_OBJECT
-public:
-    explicit DealersReport(QObject *parent = nullptr)
-        : Report(QStringLiteral("Dealers Report"), NoQueryLogic<72>::instance(), parent) {}
 };

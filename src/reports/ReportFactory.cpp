@@ -1,5 +1,6 @@
 #include "ReportFactory.h"
 
+#include "CashFlow.h"
 #include "CurrencyPosition.h"
 #include "ForwardPosition.h"
 #include "OpenPosition.h"
@@ -21,7 +22,7 @@ namespace {
 // The reports whose query and display are built. Each report joins the list
 // when it is; until then its class only holds its place.
 constexpr AppType AvailableReports[] = {dmOpenPosition, dmForwardPosition, dmSingleCurrency, dmCurrencyPosition,
-                                        dmProffit, dmPairCounterparty, dmProfitRange, dmProfitCurrency};
+                                        dmProffit, dmPairCounterparty, dmProfitRange, dmProfitCurrency, dmCashFlow};
 
 } // namespace
 

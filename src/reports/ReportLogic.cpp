@@ -110,6 +110,13 @@ bool ReportLogic::storeSlot(FilterStore &store, const FilterSlot &slot, const Ru
         return ids.isEmpty() || store.StorePairF(ids);
     case StoreCall::Currencies:
         return ids.isEmpty() || store.StoreCcyF(ids);
+    case StoreCall::LoroNostro: {
+        QList<int> codes;
+        if (!QueryValues::isAll(names))
+            for (const QString &account : names)
+                codes.append(DealVocabulary::LoroNostroCode(account));
+        return codes.isEmpty() || store.StoreNostroF(codes);
+    }
     case StoreCall::Client:
         return store.StoreCondition(clientCondition(names), 5);
     }
