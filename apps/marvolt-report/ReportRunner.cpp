@@ -76,7 +76,8 @@ int ReportRunner::run()
     // A report class that is still a shell has no query: its refresh would end
     // at once with nothing to print, which a script would take for an empty
     // result. A value with no report class at all is a bad argument, below.
-    if (!ReportFactory::isReportAvailable(m_options.windowType) && ReportFactory::createReport(m_options.windowType))
+    if (m_options.reportClass.isEmpty() && !ReportFactory::isReportAvailable(m_options.windowType)
+        && ReportFactory::createReport(m_options.windowType))
         return fail(1, QStringLiteral("report %1 is not available").arg(m_options.windowType));
     if (!openSession())
         return 1;
@@ -92,7 +93,10 @@ int ReportRunner::run()
     control.setFormatRate(DefaultRateFormat);
     control.setFormatValue(DefaultValueFormat);
     control.setUserName(user);
-    control.setWindowType(m_options.windowType);
+    if (m_options.reportClass.isEmpty())
+        control.setWindowType(m_options.windowType);
+    else
+        control.installReport(ReportFactory::createReportByClass(m_options.reportClass));
     if (!control.report())
         return fail(2, QStringLiteral("report %1 has no report class").arg(m_options.windowType));
 

@@ -18,7 +18,8 @@ QString RunnerOptions::usage()
         "  --db FILE            the SQLite trading database (required)\n"
         "  --report N|NAME      the report: a WindowType value (0-14), its name such as\n"
         "                       dmOpenPosition, or the report's settings name such as\n"
-        "                       \"Currency Pairs\" (default 0, the open position report)\n"
+        "                       \"Currency Pairs\", or a class no WindowType creates:\n"
+        "                       DealersReport (default 0, the open position report)\n"
         "  --user NAME          the working user (default: $USER)\n"
         "  --today YYYY-MM-DD   the date the report takes as today (default: the system date)\n"
         "  --table Tickets|Archive  the deal table the host works on (default Tickets)\n"
@@ -71,9 +72,12 @@ bool RunnerOptions::parse(const QStringList &arguments, QString *error)
             database = value;
         } else if (option == QLatin1String("--report")) {
             const std::optional<int> type = ReportFactory::windowTypeFromText(value);
-            if (!type)
+            if (type)
+                windowType = *type;
+            else if (ReportFactory::isReportClass(value))
+                reportClass = value;
+            else
                 return fail(QStringLiteral("--report: no report \"%1\"").arg(value));
-            windowType = *type;
         } else if (option == QLatin1String("--user")) {
             userName = value;
         } else if (option == QLatin1String("--today")) {

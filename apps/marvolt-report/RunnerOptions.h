@@ -13,6 +13,8 @@ struct RunnerOptions
 
     QString database;
     int windowType = 0;
+    /// A report no WindowType creates, by class name ("DealersReport"); empty for a WindowType.
+    QString reportClass;
     QString userName;
     QDate today;
     QString table = QStringLiteral("Tickets");

@@ -2,6 +2,7 @@
 
 #include "CashFlow.h"
 #include "CurrencyPosition.h"
+#include "DealersReport.h"
 #include "ForwardPosition.h"
 #include "OpenPosition.h"
 #include "ProfitCurrency.h"
@@ -45,6 +46,18 @@ std::unique_ptr<Report> createReport(int windowType)
     case dmProfitCurrency: return std::make_unique<ProfitCurrency>();
     default: return nullptr;
     }
+}
+
+std::unique_ptr<Report> createReportByClass(const QString &className)
+{
+    if (className.compare(QLatin1String("DealersReport"), Qt::CaseInsensitive) == 0)
+        return std::make_unique<DealersReport>();
+    return nullptr;
+}
+
+bool isReportClass(const QString &className)
+{
+    return createReportByClass(className) != nullptr;
 }
 
 bool isReportAvailable(int windowType)

@@ -37,6 +37,12 @@ Q_ENUM_NS(AppType)
 /// loss report although its enumerator is named dmPairCounterparty.
 std::unique_ptr<Report> createReport(int windowType);
 
+/// A report that no WindowType value creates, by its class name
+/// ("DealersReport"), compared without regard to case; null for any other.
+std::unique_ptr<Report> createReportByClass(const QString &className);
+/// Whether createReportByClass() knows the class name.
+bool isReportClass(const QString &className);
+
 /// Whether the report of a WindowType value is built, with its query and its
 /// display. False where createReport() gives a class that is still a shell
 /// (a refresh ends at once with no rows) and where it gives nothing.
