@@ -8,6 +8,7 @@
 #include "../db/ReportProcedureFixture.h"
 
 #include "Clock.h"
+#include "DemoDatabase.h"
 #include "EventClass.h"
 #include "FilterControl.h"
 #include "MessageService.h"
@@ -116,6 +117,21 @@ inline void startReportTests(const QTemporaryDir &dir)
 
 /// Before each test: a session on the database for `user`, no messages, and
 /// the report's last query gone, so that it starts from its first-run query.
+/// Builds dir/demo.db, a demo database of `deals` deals from seed 6 with
+/// `today` as its last day, and returns its connection string; empty, with
+/// the reason in *error, when the build fails.
+inline QString buildDemoDatabase(const QTemporaryDir &dir, int deals, QDate today, QString *error)
+{
+    db::DemoDatabase::Options options;
+    options.out = dir.filePath(QStringLiteral("demo.db"));
+    options.deals = deals;
+    options.seed = 6;
+    options.today = today;
+    if (!db::DemoDatabase::build(options, nullptr, error))
+        return {};
+    return QStringLiteral("Provider=SQLite;Data Source=") + options.out;
+}
+
 inline bool openReportSession(const QString &connectionString, const QString &user, const QString &appName)
 {
     if (!SessionContext::instance().OpenSession(connectionString))

@@ -15,7 +15,6 @@
 #include "Connection.h"
 #include "DateTime.h"
 #include "DealVocabulary.h"
-#include "DemoDatabase.h"
 
 #include <QFile>
 #include <QSet>
@@ -81,14 +80,9 @@ private Q_SLOTS:
     {
         QVERIFY(m_dir.isValid());
         reporttest::startReportTests(m_dir);
-        db::DemoDatabase::Options options;
-        options.out = m_dir.filePath(QStringLiteral("demo.db"));
-        options.deals = 2500;
-        options.seed = 6;
-        options.today = Today;
         QString error;
-        QVERIFY2(db::DemoDatabase::build(options, nullptr, &error), qPrintable(error));
-        m_connectionString = QStringLiteral("Provider=SQLite;Data Source=") + options.out;
+        m_connectionString = reporttest::buildDemoDatabase(m_dir, 2500, Today, &error);
+        QVERIFY2(!m_connectionString.isEmpty(), qPrintable(error));
         QVERIFY(reporttest::openReportSession(m_connectionString, QStringLiteral("demo"), QStringLiteral("Cash Flow")));
     }
 

@@ -10,7 +10,6 @@
 
 #include "Command.h"
 #include "Connection.h"
-#include "DemoDatabase.h"
 
 #include <QSet>
 #include <QTemporaryDir>
@@ -91,14 +90,9 @@ private Q_SLOTS:
     {
         QVERIFY(m_dir.isValid());
         reporttest::startReportTests(m_dir);
-        db::DemoDatabase::Options options;
-        options.out = m_dir.filePath(QStringLiteral("demo.db"));
-        options.deals = 2500;
-        options.seed = 6;
-        options.today = Today;
         QString error;
-        QVERIFY2(db::DemoDatabase::build(options, nullptr, &error), qPrintable(error));
-        m_connectionString = QStringLiteral("Provider=SQLite;Data Source=") + options.out;
+        m_connectionString = reporttest::buildDemoDatabase(m_dir, 2500, Today, &error);
+        QVERIFY2(!m_connectionString.isEmpty(), qPrintable(error));
         QVERIFY(reporttest::openReportSession(m_connectionString, QStringLiteral("demo"), QStringLiteral("Position History")));
     }
 

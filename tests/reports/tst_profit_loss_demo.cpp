@@ -11,7 +11,6 @@
 #include "Profit_Loss.h"
 
 #include "Connection.h"
-#include "DemoDatabase.h"
 
 #include <QHash>
 #include <QSet>
@@ -105,14 +104,9 @@ private Q_SLOTS:
     {
         QVERIFY(m_dir.isValid());
         reporttest::startReportTests(m_dir);
-        db::DemoDatabase::Options options;
-        options.out = m_dir.filePath(QStringLiteral("demo.db"));
-        options.deals = 20000;   // about 80 deals a day
-        options.seed = 6;
-        options.today = Today;
         QString error;
-        QVERIFY2(db::DemoDatabase::build(options, nullptr, &error), qPrintable(error));
-        m_connection = QStringLiteral("Provider=SQLite;Data Source=") + options.out;
+        m_connection = reporttest::buildDemoDatabase(m_dir, 20000, Today, &error);   // about 80 deals a day
+        QVERIFY2(!m_connection.isEmpty(), qPrintable(error));
     }
 
     void demoDayEqualsFiguresFromTheDealTables_data()
