@@ -176,6 +176,17 @@ bool ReportRunner::applyQuery(Marvolt &control)
             return false;
         }
     }
+    for (const QString &id : m_options.checkedTools) {
+        widgets::Tool *tool = control.mainMenu()->Tools(id);
+        if (!tool || tool->kind() != widgets::Tool::CheckButton || !tool->Visible() || !tool->Enabled()) {
+            fail(2, QStringLiteral("--check: the report offers no check button %1").arg(id));
+            return false;
+        }
+        if (tool->State() != 1) {
+            tool->setState(1);
+            Q_EMIT control.mainMenu()->ToolClick(tool);
+        }
+    }
     if (!m_options.view.isEmpty()) {
         const View view = m_options.view == QLatin1String("summary") ? vwSummary
                           : m_options.view == QLatin1String("detail") ? vwDetail

@@ -27,6 +27,8 @@ QString RunnerOptions::usage()
         "  --filter NAME        load a stored filter of the report first\n"
         "  --set Field=Value    set a query field, e.g. --set Dealer=JSM|KLT --set ValDate=2026-12-04\n"
         "                       (lists separated by |; dates yyyy-MM-dd, a day count or All); repeatable\n"
+        "  --check TOOL         check a check button of the toolbar before the run, as a click\n"
+        "                       would: --check ID_CurrencyPair, --check ID_WithNetting; repeatable\n"
         "  --lang en|de|ru      the language of the texts (default: the process locale)\n"
         "  --format csv|grid    csv: every field of every display row, raw values (default);\n"
         "                       grid: the visible columns with their captions and formatted texts\n"
@@ -99,6 +101,8 @@ bool RunnerOptions::parse(const QStringList &arguments, QString *error)
             if (equals <= 0)
                 return fail(QStringLiteral("--set: \"%1\" is not Field=Value").arg(value));
             fields.append({value.left(equals).trimmed(), value.mid(equals + 1)});
+        } else if (option == QLatin1String("--check")) {
+            checkedTools.append(value);
         } else if (option == QLatin1String("--lang")) {
             if (!Languages.contains(value.toLower()))
                 return fail(QStringLiteral("--lang: \"%1\" is not en, de or ru").arg(value));

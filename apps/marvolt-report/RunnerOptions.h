@@ -21,6 +21,7 @@ struct RunnerOptions
     QString view;                  ///< "all", "summary", "detail" or empty (the stored view)
     QString storedFilter;
     QList<QPair<QString, QString>> fields;   ///< --set Field=Value, in order
+    QStringList checkedTools;      ///< --check ID: check buttons the user checks before the run, in order
     QString language;              ///< "en", "de", "ru" or empty (the process locale)
     Format format = Format::Csv;
     QString outFile;               ///< empty: standard output

@@ -1,6 +1,7 @@
 -- procedure: cnt_NettingPair
 -- param: @UserName VarWChar 50
 -- param: @DateReport Date
+-- param: @WithArchive Boolean
 -- result 1: CounterpartyID Integer, PairCcy Integer, Volume Currency, Volume2 Currency, NETTING Integer, TradeID BigInt, TicketNum BigInt, Bank1ID VarWChar, DealerID VarWChar, PureDealType Integer, DealType Integer, DealTime Date, Ccy1 Integer, Ccy2 Integer, Volume1 Currency, ExchRate1 Double, ValDateP1C1 Date, ValDateP2C1 Date, Status Integer
 -- What each counterparty has dealt per currency pair: the FX deals (spot,
 -- outright, swap) of the stored selections for owner 10. One row per deal:
@@ -9,6 +10,8 @@
 -- (kind 2). The pair selection applies; a stored currency selection belongs
 -- to the currency view and is not applied here. Rows ordered by
 -- counterparty, pair, deal.
+-- With @WithArchive set the settled deals of Archive are read beside Tickets
+-- (both tables have the same columns); unset or 0, Tickets only.
 WITH
     v AS (SELECT COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 10 AND r.Kind = 2), '') AS lo,
                COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 10 AND r.Kind = 2), '9999-12-31') AS hi),
@@ -18,7 +21,9 @@ WITH
                t.TradeID, t.TicketNum, t.Bank1ID, t.DealerID, t.PureDealType, t.DealType, t.DealTime, t.Ccy1, t.Ccy2,
                t.Volume1, t.VolumeP1C2, t.VolumeP2C1, t.VolumeP2C2, t.ExchRate1,
                t.ValDateP1C1, t.ValDateP1C2, t.ValDateP2C1, t.ValDateP2C2, t.Status
-        FROM Tickets t
+        FROM (SELECT * FROM Tickets
+              UNION ALL
+              SELECT * FROM Archive WHERE COALESCE(@WithArchive, 0) <> 0) t
         WHERE (t.ValDateP1C1 BETWEEN date(COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 10 AND r.Kind = 2), '0001-01-01'), '-7 days') AND date(COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 10 AND r.Kind = 2), '9999-12-24'), '+7 days')
            OR t.ValDateP2C1 BETWEEN date(COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 10 AND r.Kind = 2), '0001-01-01'), '-7 days') AND date(COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 10 AND r.Kind = 2), '9999-12-24'), '+7 days'))
           AND +t.DealTime >= COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 10 AND r.Kind = 1), '')

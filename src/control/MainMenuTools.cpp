@@ -148,6 +148,14 @@ void build(widgets::ToolBar &bar)
     }
 }
 
+void showStartTools(widgets::ToolBar &bar)
+{
+    for (const ToolEntry &entry : ToolTable) {
+        if (widgets::Tool *tool = entry.onBand ? bar.Tools(QString::fromLatin1(entry.id)) : nullptr)
+            tool->setVisible(entry.shownAtStart);
+    }
+}
+
 void localise(widgets::ToolBar &bar)
 {
     bar.localise([](int id) { return TextTable::LoadText(id); });

@@ -37,6 +37,10 @@ const QList<ToolEntry> &tools();
 /// "ID_FilterMenu") and places the band. Icons come from the widget style.
 void build(widgets::ToolBar &bar);
 
+/// Shows the band's tools as at start: the ones a report brings with it
+/// hidden again, the common ones shown.
+void showStartTools(widgets::ToolBar &bar);
+
 /// Sets caption, tool tip and description of every tool whose tag is a
 /// number from the text table in the current language.
 void localise(widgets::ToolBar &bar);

@@ -179,6 +179,7 @@ void Marvolt::buildFilters()
     Combo1 = makeList(QStringLiteral("Combo1"));
     Combo1->addItems({QStringLiteral("True"), QStringLiteral("False")});
     ComboNetting = makeList(QStringLiteral("ComboNetting"));
+    ComboNetting->addItems({QStringLiteral("All"), QStringLiteral("Yes"), QStringLiteral("No")});
     TypeDate = makeList(QStringLiteral("TypeDate"));
     DealBox = makeCheckCombo(QStringLiteral("DealBox"));
     PairBox = makeCheckCombo(QStringLiteral("PairBox"));
@@ -430,6 +431,15 @@ void Marvolt::installReport(std::unique_ptr<Report> created)
     connect(m_currentActiv.get(), &EventClass::ReSelectTabl, this, &Marvolt::onReSelectTabl);
     connect(m_currentActiv.get(), &EventClass::SetDetCaption, this, &Marvolt::onSetDetCaption);
 
+    // Each report shows the tools it brings and disables the filters its
+    // view does not use; what the previous report showed or disabled goes.
+    MainMenuTools::showStartTools(*m_mainMenu);
+    for (const FilterControl &slot : m_filterControls) {
+        for (QObject *part : {slot.Common.data(), slot.lbCaption.data()}) {
+            if (part)
+                part->setProperty("enabled", true);
+        }
+    }
     m_report->Main_Menu = m_toolbarAdapter.get();
     m_report->Main_Table = m_gridAdapter.get();
     for (int index = 0; index < FilterControlCount; ++index)

@@ -95,6 +95,12 @@ void ReportGridAdapter::setHighlightBold(const QString &name, bool bold)
         condition->setFontBold(bold);
 }
 
+void ReportGridAdapter::setHighlightColor(const QString &name, quint32 foreColor)
+{
+    if (widgets::FormatCondition *condition = m_grid ? m_grid->FmtCondition(name) : nullptr)
+        condition->setForeColor(foreColor);
+}
+
 void ReportGridAdapter::setUncountedRows(const QString &columnKey, const QVariant &value)
 {
     if (m_grid)

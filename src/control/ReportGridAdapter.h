@@ -29,6 +29,7 @@ public:
                       quint32 foreColor, bool bold = true) override;
     void addNegativeHighlight(const QString &name, const QString &columnKey, quint32 foreColor) override;
     void setHighlightBold(const QString &name, bool bold) override;
+    void setHighlightColor(const QString &name, quint32 foreColor) override;
     void setUncountedRows(const QString &columnKey, const QVariant &value) override;
     void fitColumnsToContents() override;
     void setItemCount(int rows) override;

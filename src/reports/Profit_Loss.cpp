@@ -116,7 +116,7 @@ void Profit_Loss::ReutersRate_RateClose()
     setToolState(ReutersRateTool, 0);
 }
 
-void Profit_Loss::completeRunQuery(RunQuery &run) const
+void Profit_Loss::completeRunQuery(RunQuery &run)
 {
     if (!WithAdminRate)
         run.rates = ReutersRate;

@@ -84,7 +84,7 @@ public:
 
 protected:
     Profit_Loss(const QString &appName, const ProfitLossLogic &logic, QObject *parent);
-    void completeRunQuery(RunQuery &run) const override;
+    void completeRunQuery(RunQuery &run) override;
 
 private:
     void showFigures();

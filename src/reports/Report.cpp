@@ -123,7 +123,7 @@ QStringList itemTexts(std::span<const char *const> items)
 } // namespace
 
 Report::Report(const QString &appName, const ReportLogic &logic, QObject *parent)
-    : QObject(parent), App_Name(appName), m_logic(logic)
+    : QObject(parent), App_Name(appName), m_logic(&logic)
 {
     m_committed = m_query;
     m_runQuery = m_query;
@@ -200,10 +200,10 @@ bool Report::event(QEvent *event)
 
 void Report::RefreshDirectory()
 {
-    if (m_logic.filterSlots().empty())
+    if (m_logic->filterSlots().empty())
         return;
     Directories::LoadDirectories();
-    for (const FilterSlot &slot : m_logic.filterSlots()) {
+    for (const FilterSlot &slot : m_logic->filterSlots()) {
         if (const TwoRowTable *table = directoryList(slot.directory)) {
             if (slot.typedList)
                 setFilterRole(slot.index, "TypeData", 2);
@@ -226,7 +226,7 @@ void Report::InitQuPar(const QString &NameFilter)
 void Report::showQueryInPanel()
 {
     const QueryValues &q = m_query;
-    for (const FilterSlot &slot : m_logic.filterSlots()) {
+    for (const FilterSlot &slot : m_logic->filterSlots()) {
         const int i = slot.index;
         if (slot.caption && m_controls[size_t(i)].lbCaption)
             m_controls[size_t(i)].lbCaption->setProperty("text", QString::fromLatin1(slot.caption));
@@ -259,13 +259,13 @@ void Report::showQueryInPanel()
 void Report::ReadQueryPar(const QString &FilterName)
 {
     const QueryKey key(App_Name, FilterName);
-    key.read(&m_query, m_logic.storedBounds());
-    if (hasSecondPairList(m_logic))
+    key.read(&m_query, m_logic->storedBounds());
+    if (hasSecondPairList(*m_logic))
         m_query.Pair2 = key.readList(QueryKey::pair2Name());
-    if (hasLoroNostro(m_logic))
+    if (hasLoroNostro(*m_logic))
         m_query.LoroNostro = key.readList(LoroNostroName);
     // The setters show the switches on their tools.
-    for (const StoredSwitch &stored : m_logic.storedSwitches())
+    for (const StoredSwitch &stored : m_logic->storedSwitches())
         setProperty(stored.property, key.readBool(QString::fromLatin1(stored.valueName), false));
     if (FilterName == QueryName)
         m_committed = m_query;
@@ -281,12 +281,12 @@ void Report::WriteQueryPar(const QString &FilterName)
     const QueryKey key(App_Name, FilterName);
     // One batch: another process reads the whole query or none of it.
     RegistryAccess::Batch batch(RegistryAccess::instance());
-    bool written = key.write(m_query, m_logic.storedBounds());
-    if (written && hasSecondPairList(m_logic))
+    bool written = key.write(m_query, m_logic->storedBounds());
+    if (written && hasSecondPairList(*m_logic))
         written = key.writeList(QueryKey::pair2Name(), m_query.Pair2);
-    if (written && hasLoroNostro(m_logic))
+    if (written && hasLoroNostro(*m_logic))
         written = key.writeList(LoroNostroName, m_query.LoroNostro);
-    for (const StoredSwitch &stored : m_logic.storedSwitches()) {
+    for (const StoredSwitch &stored : m_logic->storedSwitches()) {
         if (written)
             written = key.writeBool(QString::fromLatin1(stored.valueName), property(stored.property).toBool());
     }
@@ -317,18 +317,15 @@ void Report::SetUtil(EventClass *Util)
 {
     SessionContext::instance().Trace(QStringLiteral("Start Set Util"));
     m_util = Util;
-    if (hasSlot(m_logic, fcPairBox)) {
+    if (hasSlot(*m_logic, fcPairBox)) {
         if (data::RecordsetPtr pairs = PairList::PairRecordset()) {
             setFilterRole(fcPairBox, "TypeData", 2);
             setFilterRole(fcPairBox, "SArrayData", PairList::BuildPairList(*pairs));
         }
     }
-    const DisplayLayout layout = m_logic.layout();
-    if (Main_Table && !layout.columns.empty()) {
-        Main_Table->setColumns(layout);
+    if (Main_Table && !m_logic->layout().columns.empty()) {
         const QList<ColumnLayoutEntry> stored = RegistrySettings::LoadColumnLayout(App_Name);
-        for (const ColumnLayoutEntry &entry : stored)
-            Main_Table->applyColumnLayout(entry);
+        createColumns(stored);
         // Without a stored layout the first result sizes the columns.
         m_fitColumns = stored.isEmpty();
     }
@@ -348,7 +345,7 @@ void Report::SetUtil(EventClass *Util)
 void Report::ClearUtil()
 {
     RegistrySettings::SaveViewSetting(App_Name, m_settings);
-    if (Main_Table && !m_logic.layout().columns.empty())
+    if (Main_Table && !m_logic->layout().columns.empty())
         RegistrySettings::SaveColumnLayout(App_Name, Main_Table->columnLayout());
     m_util = nullptr;
     Main_Menu = nullptr;
@@ -385,7 +382,7 @@ QVariant Report::GetAllControl() const
 void Report::ReNewFControl()
 {
     std::array<bool, FilterControlCount> used{};
-    for (const FilterSlot &slot : m_logic.filterSlots())
+    for (const FilterSlot &slot : m_logic->filterSlots())
         used[size_t(slot.index)] = !slot.available || slot.available();
     for (int i = 0; i < FilterControlCount; ++i) {
         FilterControl &control = m_controls[size_t(i)];
@@ -402,7 +399,7 @@ void Report::ReNewFControl()
 RunQuery Report::makeRunQuery()
 {
     RunQuery run;
-    for (const FilterSlot &slot : m_logic.filterSlots()) {
+    for (const FilterSlot &slot : m_logic->filterSlots()) {
         const TwoRowTable *table = directoryList(slot.directory);
         if (!table || !slot.names)
             continue;
@@ -445,7 +442,7 @@ void Report::StartAnalyser()
     }
     stopQuery();
     m_pendingId = 0;
-    if (m_logic.procedure().isEmpty()) {
+    if (m_logic->procedure().isEmpty()) {
         // A report without a query of its own shows an empty grid.
         MainRecordset.reset();
         DetRecordset.reset();
@@ -467,7 +464,7 @@ void Report::StartAnalyser()
 void Report::startQuery(RunQuery run, quint64 id)
 {
     m_run = std::make_unique<ReportRun>(
-        m_logic, std::move(run), SessionContext::instance().ConnectionString(), m_connections, this,
+        *m_logic, std::move(run), SessionContext::instance().ConnectionString(), m_connections, this,
         [this, id](const ReportRun::Outcome &outcome) { runFinished(id, outcome); });
 }
 
@@ -476,7 +473,7 @@ void Report::buildFromResults(quint64 id, RunQuery run, std::vector<data::Record
 {
     if (id != m_pendingId)
         return;
-    m_run = std::make_unique<ReportRun>(m_logic, std::move(run), std::move(results), std::move(outputs), this,
+    m_run = std::make_unique<ReportRun>(*m_logic, std::move(run), std::move(results), std::move(outputs), this,
                                         [this, id](const ReportRun::Outcome &outcome) { runFinished(id, outcome); });
 }
 
@@ -494,8 +491,8 @@ void Report::runFinished(quint64 id, const ReportRun::Outcome &outcome)
 void Report::AsConnect_ExecuteComplete(const ReportRun::Outcome &outcome)
 {
     MainRecordset = outcome.result;
-    const size_t detailSet = size_t(m_logic.detailResultSet());
-    DetRecordset = m_logic.detailView() && detailSet < outcome.results.size() && outcome.results[detailSet]
+    const size_t detailSet = size_t(m_logic->detailResultSet());
+    DetRecordset = m_logic->detailView() && detailSet < outcome.results.size() && outcome.results[detailSet]
                        ? outcome.results[detailSet]->Clone()
                        : nullptr;
     m_display = outcome.display;
@@ -571,7 +568,7 @@ void Report::RenewRecordset()
     m_display->setCursorLocation(data::adUseClient);
     m_display->setCursorType(data::adOpenStatic);
     auto fields = m_display->Fields();
-    for (const DisplayField &field : m_logic.layout().fields)
+    for (const DisplayField &field : m_logic->layout().fields)
         fields.Append(QString::fromLatin1(field.name), field.type, field.size);
     if (m_display->Fields().Count() == 0 || !m_display->Open())
         m_display.reset();
@@ -607,7 +604,7 @@ void Report::RebindTable()
         Main_Table->setRows(rows, *arranged);
     else
         Main_Table->setItemCount(rows);
-    for (const ReportColumn &column : m_logic.layout().columns) {
+    for (const ReportColumn &column : m_logic->layout().columns) {
         if (column.valueList)
             column.valueList(Main_Table->valueList(QString::fromLatin1(column.key)));
         const OnView onView = column.views[size_t(mode)];
@@ -621,7 +618,7 @@ void Report::FormatValue()
     if (!Main_Table)
         return;
     const QString format = SessionContext::instance().ValueFormat();
-    for (const ReportColumn &column : m_logic.layout().columns) {
+    for (const ReportColumn &column : m_logic->layout().columns) {
         if (column.format == ColumnFormat::Amount)
             Main_Table->setColumnFormat(QString::fromLatin1(column.key), format);
     }
@@ -632,7 +629,7 @@ void Report::FormatRate()
     if (!Main_Table)
         return;
     const QString format = SessionContext::instance().RateFormat();
-    for (const ReportColumn &column : m_logic.layout().columns) {
+    for (const ReportColumn &column : m_logic->layout().columns) {
         if (column.format == ColumnFormat::Rate)
             Main_Table->setColumnFormat(QString::fromLatin1(column.key), format);
     }
@@ -647,7 +644,7 @@ QVariant Report::FitchData(int ColIndex, int RowBookmark)
     // field handle follows the current row).
     if (m_columnFieldsOf.lock() != m_display) {
         m_columnFields.clear();
-        for (const ReportColumn &column : m_logic.layout().columns)
+        for (const ReportColumn &column : m_logic->layout().columns)
             m_columnFields.push_back(m_display->Fields(QString::fromLatin1(column.field)));
         m_columnFieldsOf = m_display;
     }
@@ -658,7 +655,7 @@ QVariant Report::FitchData(int ColIndex, int RowBookmark)
 
 void Report::readRow(int row, QVector<QVariant> &values)
 {
-    values.resize(qsizetype(m_logic.layout().columns.size()));
+    values.resize(qsizetype(m_logic->layout().columns.size()));
     for (int i = 0; i < values.size(); ++i)
         values[i] = FitchData(i, row);
     if (m_display && m_display->AbsolutePosition() == qint64(row) + 1)
@@ -669,13 +666,13 @@ void Report::UnboundChangeData(QVector<QVariant> &) {}
 
 int Report::CurrentDet() const
 {
-    const std::optional<DetailView> view = m_logic.detailView();
+    const std::optional<DetailView> view = m_logic->detailView();
     return view ? int(*view) : -1;
 }
 
 void Report::RowChange()
 {
-    if (!m_logic.detailView() || !Main_Menu || !Main_Table
+    if (!m_logic->detailView() || !Main_Menu || !Main_Table
         || Main_Menu->toolState(QStringLiteral("ID_DetailWIndow")) != 1)
         return;
     QString caption;
@@ -686,7 +683,7 @@ void Report::RowChange()
         const int row = Main_Table->currentDisplayRow();
         if (row >= 0 && m_display && m_display->setAbsolutePosition(qint64(row) + 1)) {
             criteria = m_display->Fields(QStringLiteral("CurrentFilter")).value().toString().trimmed();
-            caption = m_logic.detailCaption(*m_display);
+            caption = detailCaption(*m_display);
         }
     }
     if (DetRecordset && DetRecordset->State() == data::adStateOpen && DetRecordset->Fields().Count() > 0) {
@@ -710,6 +707,20 @@ void Report::Table_DblClick()
 }
 
 // ---- helpers --------------------------------------------------------------------------------
+
+void Report::setLogic(const ReportLogic &logic)
+{
+    m_logic = &logic;
+}
+
+void Report::createColumns(const QList<ColumnLayoutEntry> &layout)
+{
+    if (!Main_Table)
+        return;
+    Main_Table->setColumns(m_logic->layout());
+    for (const ColumnLayoutEntry &entry : layout)
+        Main_Table->applyColumnLayout(entry);
+}
 
 void Report::boldSummariesBesideDetails() const
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AllSettings.h"
+#include "ColumnLayout.h"
 #include "EventClass.h"
 #include "FilterControl.h"
 #include "QuerySettings.h"
@@ -159,8 +160,8 @@ public:
     void setQPSettings(const QuerySettings &settings);
 
     // ---- for the control and tests -------------------------------------------
-    const ReportLogic &logic() const { return m_logic; }
-    int ownerNumber() const { return m_logic.owner(); }
+    const ReportLogic &logic() const { return *m_logic; }
+    int ownerNumber() const { return m_logic->owner(); }
     /// The built rows, filtered by the display mode; what the grid shows.
     data::RecordsetPtr DisplayRecordset() const { return m_display; }
     /// Whether a run is going.
@@ -181,7 +182,7 @@ protected:
     virtual bool confirmRun() { return true; }
     /// Adds what the report's own runs take beyond the query and the
     /// switches (the profit reports' rate program); nothing by default.
-    virtual void completeRunQuery(RunQuery &run) const { Q_UNUSED(run) }
+    virtual void completeRunQuery(RunQuery &run) { Q_UNUSED(run) }
     /// Starts the procedure of run `id` (StartAnalyser made the run's copy of
     /// the query). By default a ReportRun on a connection of the report's
     /// pool, which completes the run itself. A report whose procedure runs
@@ -200,6 +201,9 @@ protected:
     /// display, or shows the failure); ignored when `id` is no longer the run
     /// awaited.
     void runFinished(quint64 id, const ReportRun::Outcome &outcome);
+    /// The detail window's title for the display row `display` stands on:
+    /// the logic's by default.
+    virtual QString detailCaption(data::Recordset &display) const { return m_logic->detailCaption(display); }
     /// Whether a date slot may stay open ("All"): its declaration by
     /// default; a report whose rule depends on the site says so here.
     virtual bool allowsAll(const FilterSlot &slot) const { return slot.allowAll; }
@@ -217,7 +221,15 @@ protected:
     /// plain in the summary view, which shows nothing else.
     void boldSummariesBesideDetails() const;
     /// The index of a column of the report's layout; -1 when it has none.
-    int columnIndex(const char *key) const { return m_logic.layout().columnIndex(key); }
+    int columnIndex(const char *key) const { return m_logic->layout().columnIndex(key); }
+    /// Makes `logic` the report's logic from now on: the next run, binding
+    /// and columns follow it; a run going ends under the logic it began with.
+    /// For a report whose views differ in their procedure and display (the
+    /// counterparty position per currency or per pair).
+    void setLogic(const ReportLogic &logic);
+    /// Replaces the grid's columns by the logic's and gives them `layout`
+    /// (a stored layout, or the one the grid had).
+    void createColumns(const QList<ColumnLayoutEntry> &layout);
 
     EventClass *util() const { return m_util; }
 
@@ -230,7 +242,7 @@ private:
     /// Mirrors the query to the Qt properties of its fields.
     void publishQuery();
 
-    const ReportLogic &m_logic;
+    const ReportLogic *m_logic;
     QueryValues m_query;
     QueryValues m_committed;
     QueryValues m_runQuery;   // the query of the run going or last finished

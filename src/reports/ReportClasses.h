@@ -27,14 +27,6 @@ public:
     explicit DepoPosition(QObject *parent = nullptr) : Report(QStringLiteral("Depo Position"), NoQueryLogic<5>::instance(), parent) {}
 };
 
-class Netting final : public Report
-{
-    Q_OBJECT
-public:
-    explicit Netting(QObject *parent = nullptr)
-        : Report(QStringLiteral("Counterparty Position"), NoQueryLogic<10>::instance(), parent) {}
-};
-
 class Profit_LossDepo final : public Report
 {
     Q_OBJECT

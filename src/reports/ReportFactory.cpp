@@ -4,6 +4,7 @@
 #include "CurrencyPosition.h"
 #include "DealersReport.h"
 #include "ForwardPosition.h"
+#include "Netting.h"
 #include "OpenPosition.h"
 #include "ProfitCurrency.h"
 #include "Profit_Loss.h"
@@ -23,7 +24,8 @@ namespace {
 // The reports whose query and display are built. Each report joins the list
 // when it is; until then its class only holds its place.
 constexpr AppType AvailableReports[] = {dmOpenPosition, dmForwardPosition, dmSingleCurrency, dmCurrencyPosition,
-                                        dmProffit, dmPairCounterparty, dmProfitRange, dmProfitCurrency, dmCashFlow};
+                                        dmProffit, dmPairCounterparty, dmProfitRange, dmProfitCurrency, dmCashFlow,
+                                        dmNetting};
 
 } // namespace
 

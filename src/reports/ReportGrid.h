@@ -39,6 +39,8 @@ public:
     /// Makes the rows of highlight `name` bold or not (a summary view, which
     /// shows summaries only, draws them plain). A grid that cannot ignores it.
     virtual void setHighlightBold(const QString &name, bool bold) { Q_UNUSED(name) Q_UNUSED(bold) }
+    /// Gives the rows or cells of highlight `name` another fore colour.
+    virtual void setHighlightColor(const QString &name, quint32 foreColor) { Q_UNUSED(name) Q_UNUSED(foreColor) }
     /// The cells of column columnKey whose value is below zero are shown in
     /// foreColor (not bold). A grid that cannot test values ignores it.
     virtual void addNegativeHighlight(const QString &name, const QString &columnKey, quint32 foreColor)

@@ -58,7 +58,7 @@ bool ReportLogic::storeSelections(FilterStore &store, const RunQuery &run) const
         if (appliesSlot(slot, run) && !storeSlot(store, slot, run))
             return false;
     }
-    return true;
+    return storeConditions(store, run);
 }
 
 bool ReportLogic::appliesSlot(const FilterSlot &, const RunQuery &) const
@@ -67,6 +67,11 @@ bool ReportLogic::appliesSlot(const FilterSlot &, const RunQuery &) const
 }
 
 bool ReportLogic::storeDates(FilterStore &, const RunQuery &) const
+{
+    return true;
+}
+
+bool ReportLogic::storeConditions(FilterStore &, const RunQuery &) const
 {
     return true;
 }

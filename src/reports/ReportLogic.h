@@ -115,8 +115,9 @@ public:
     static QString currencyCaption(data::Recordset &display, const char *dayField);
 
     // ---- worker --------------------------------------------------------------------
-    /// The date bounds, then every slot's selection; stops at the first
-    /// failing call (the store keeps its reason).
+    /// The date bounds, every slot's selection, then the report's own
+    /// conditions; stops at the first failing call (the store keeps its
+    /// reason).
     bool storeSelections(FilterStore &store, const RunQuery &run) const;
     /// Whether a slot's selection goes to the server on this run; a report
     /// whose switch sets some selections aside (a recalculated position
@@ -124,6 +125,9 @@ public:
     virtual bool appliesSlot(const FilterSlot &slot, const RunQuery &run) const;
     /// Stores the report's date bounds (each report has its own rule).
     virtual bool storeDates(FilterStore &store, const RunQuery &run) const;
+    /// Stores what the report restricts beyond its dates and slots (the
+    /// netting condition of the counterparty position); nothing by default.
+    virtual bool storeConditions(FilterStore &store, const RunQuery &run) const;
     /// Sets the procedure's parameters: "@UserName", "@DateReport" and, where
     /// the procedure has it, "@WithArchive" from the switch of that name.
     virtual void setParameters(data::Command &command, const RunQuery &run) const;
