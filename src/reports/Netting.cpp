@@ -103,7 +103,9 @@ void Netting::enableViewControls()
 
 void Netting::completeRunQuery(RunQuery &run)
 {
-    if (const std::optional<QString> condition = NettingLogic::conditionOf(query().Netting))
+    if (pairView() == 1)
+        m_nettingCondition.clear();
+    else if (const std::optional<QString> condition = NettingLogic::conditionOf(query().Netting))
         m_nettingCondition = *condition;
     run.switches.insert(QString::fromLatin1(NettingLogic::ConditionSwitch), m_nettingCondition);
 }

@@ -26,7 +26,7 @@ public:
     /// 0 the currency view, 1 the pair view.
     int pairView() const;
     /// The netting condition of the last run: "", "NETTING = 2" or
-    /// "NETTING <> 2".
+    /// "NETTING <> 2"; "" in the pair view.
     QString nettingCondition() const { return m_nettingCondition; }
 
     /// 1 the pair view, 0 the currency view; any other value changes no
@@ -41,7 +41,8 @@ public:
 
 protected:
     /// The netting condition from the netting filter's text; a text that is
-    /// none of "All", "Yes", "No" keeps the previous condition.
+    /// none of "All", "Yes", "No" keeps the previous condition. None in the
+    /// pair view.
     void completeRunQuery(RunQuery &run) override;
     /// The counterparty and the currency or pair as the grid shows them:
     /// "Northbank plc (EUR)".

@@ -21,6 +21,10 @@
 #include "SharedValues.h"
 #include "ValueListSink.h"
 
+#include "Command.h"
+#include "Connection.h"
+#include "Recordset.h"
+
 #include <QHash>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -63,6 +67,12 @@ public:
         highlights.append(name);
     }
     void setHighlightBold(const QString &name, bool bold) override { boldHighlights[name] = bold; }
+    void addNegativeHighlight(const QString &name, const QString &, quint32 foreColor) override
+    {
+        highlights.append(name);
+        highlightColors[name] = foreColor;
+    }
+    void setHighlightColor(const QString &name, quint32 foreColor) override { highlightColors[name] = foreColor; }
     void setUncountedRows(const QString &columnKey, const QVariant &) override { uncountedKey = columnKey; }
     void fitColumnsToContents() override { ++fits; }
     void setItemCount(int rows) override { itemCount = rows; }
@@ -71,6 +81,7 @@ public:
     QHash<QString, ValueList> valueLists;
     QStringList highlights;
     QHash<QString, bool> boldHighlights;
+    QHash<QString, quint32> highlightColors;
     int itemCount = -1;
     QString uncountedKey;
     int fits = 0;
@@ -130,6 +141,27 @@ inline QString buildDemoDatabase(const QTemporaryDir &dir, int deals, QDate toda
     if (!db::DemoDatabase::build(options, nullptr, error))
         return {};
     return QStringLiteral("Provider=SQLite;Data Source=") + options.out;
+}
+
+/// Runs `sql` with text parameters on a connection of its own to the
+/// database; null (with the reason as a warning) when it fails. The test's
+/// own computation of what a report must show.
+inline data::RecordsetPtr query(const QString &connectionString, const QString &sql,
+                                const QList<QPair<QString, QString>> &params = {})
+{
+    data::Connection connection;
+    if (!connection.Open(connectionString))
+        return nullptr;
+    data::Command command;
+    command.setActiveConnection(&connection);
+    command.setCommandText(sql);
+    for (const auto &[name, value] : params)
+        command.Parameters().Append(
+            data::Parameter(name, data::DataType::VarWChar, data::adParamInput, 100, data::Value(value)));
+    data::RecordsetPtr rs = command.Execute();
+    if (!rs)
+        qWarning() << (command.lastError() ? command.lastError()->Description : QString());
+    return rs;
 }
 
 inline bool openReportSession(const QString &connectionString, const QString &user, const QString &appName)

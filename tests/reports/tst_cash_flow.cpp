@@ -146,8 +146,8 @@ private Q_SLOTS:
             {QStringLiteral("@From"), from.toString(Qt::ISODate)},
             {QStringLiteral("@To"), to.isValid() ? to.toString(Qt::ISODate) : QStringLiteral("9999-12-31")},
             {QStringLiteral("@Kinds"), QLatin1Char('[') + kinds.join(u',') + QLatin1Char(']')}};
-        data::RecordsetPtr days = query(Days, params);
-        data::RecordsetPtr currencyDeals = query(CurrencyDeals, params);
+        data::RecordsetPtr days = reporttest::query(m_connectionString, Days, params);
+        data::RecordsetPtr currencyDeals = reporttest::query(m_connectionString, CurrencyDeals, params);
         QVERIFY(days && currencyDeals && days->RecordCount() > 0);
         QHash<int, qint64> dealsOf;
         for (currencyDeals->MoveFirst(); !currencyDeals->Eof(); currencyDeals->MoveNext())
@@ -321,26 +321,8 @@ private Q_SLOTS:
     }
 
 private:
-    data::RecordsetPtr query(const QString &sql, const QList<QPair<QString, QString>> &params)
-    {
-        m_connection = std::make_unique<data::Connection>();
-        if (!m_connection->Open(m_connectionString))
-            return nullptr;
-        data::Command command;
-        command.setActiveConnection(m_connection.get());
-        command.setCommandText(sql);
-        for (const auto &[name, value] : params)
-            command.Parameters().Append(
-                data::Parameter(name, data::DataType::VarWChar, data::adParamInput, 100, data::Value(value)));
-        data::RecordsetPtr rs = command.Execute();
-        if (!rs)
-            qWarning() << (command.lastError() ? command.lastError()->Description : QString());
-        return rs;
-    }
-
     QTemporaryDir m_dir;
     QString m_connectionString;
-    std::unique_ptr<data::Connection> m_connection;
 };
 
 QTEST_MAIN(TestCashFlow)
