@@ -481,7 +481,8 @@ class Generator final
 {
 public:
     Generator(const DemoDatabase::Options &options, Database &db)
-        : m_options(options), m_db(db), m_rng(options.seed), m_rateRng(options.seed ^ 0x5241544553ull)
+        : m_options(options), m_db(db), m_rng(options.seed), m_rateRng(options.seed ^ 0x5241544553ull),
+          m_bookingRng(options.seed ^ 0x424F4F4Bull)
     {
     }
 
@@ -531,6 +532,9 @@ private:
     DemoRandom m_rng;
     /// The rate gaps' own stream: drawing from it leaves the deals unchanged.
     DemoRandom m_rateRng;
+    // Whether a broker's commission is booked on the deal: a stream of its
+    // own, so that the deals of a seed stay what they were.
+    DemoRandom m_bookingRng;
 
     std::vector<QDate> m_ticketDays;
     std::vector<QDate> m_archiveDays;
@@ -1150,12 +1154,17 @@ bool Generator::writeDeal(sqlite3_stmt *s, QDate day, int seconds, int rateDay, 
 
     if (broker >= 0) {
         const BrokerDef &b = kBrokers[broker];
-        const int commCcy = ccyIndex(b.ccy);
-        const double commission = usdAmount / 1e6 * b.ratePerMillion / usdValue(commCcy, rateDay);
         bindInt(s, cBrokerID, broker + 1);
         bindText(s, cBrokerName, b.code);
-        bindInt(s, cCommission, moneyRaw(commission, 2));
-        bindText(s, cCommissionCcy, b.ccy);
+        // A broker's statement books the commission on its deals; about a
+        // quarter of them are not booked yet, and the broker's tariff gives
+        // their commission.
+        if (m_bookingRng.chance(0.75)) {
+            const int commCcy = ccyIndex(b.ccy);
+            const double commission = usdAmount / 1e6 * b.ratePerMillion / usdValue(commCcy, rateDay);
+            bindInt(s, cCommission, moneyRaw(commission, 2));
+            bindText(s, cCommissionCcy, b.ccy);
+        }
     }
 
     if (tcid == TcReuters1 || tcid == TcReuters2 || tcid == TcMoneyMarket) {

@@ -26,6 +26,8 @@ void ReportGridAdapter::setColumns(const DisplayLayout &layout)
     }
     if (layout.groupKey)
         m_grid->addGroup(QString::fromLatin1(layout.groupKey), true);
+    if (layout.subGroupKey)
+        m_grid->addGroup(QString::fromLatin1(layout.subGroupKey), true);
     if (layout.sortKey)
         m_grid->addSortKey(QString::fromLatin1(layout.sortKey), true);
 }

@@ -1,8 +1,8 @@
 #include "CashFlowLogic.h"
 
-#include "FilterStore.h"
 #include "ValueListFillers.h"
 
+#include "Connection.h"
 #include "Command.h"
 #include "DateTime.h"
 #include "Recordset.h"
@@ -12,10 +12,10 @@ namespace {
 using T = data::DataType;
 using C = ReportColumn;
 
-// Both starts may be "All" only where the site allows an open start
-// (CashFlowReport::allowsAll); the ends may always be.
+// Both starts may be "All" only where the site allows an open start; the
+// ends may always be.
 constexpr FilterSlot FilterSlots[] = {
-    {fcDateReport0, "Start Value"},
+    Slots::siteOpenDate(fcDateReport0, "Start Value"),
     Slots::openDate(fcDateReport1, "End Value"),
     Slots::relative(),
     Slots::dealTypes(CashFlowLogic::DealTypes),
@@ -26,7 +26,7 @@ constexpr FilterSlot FilterSlots[] = {
     Slots::statuses(),
     Slots::loroNostro(),
     Slots::attributes(),
-    {fcDateReport2, "Start Trade"},
+    Slots::siteOpenDate(fcDateReport2, "Start Trade"),
     Slots::openDate(fcDateReport3, "End Trade"),
 };
 
@@ -118,11 +118,7 @@ QString CashFlowLogic::detailCaption(data::Recordset &display) const
 
 bool CashFlowLogic::storeDates(FilterStore &store, const RunQuery &run) const
 {
-    const QueryValues &q = run.query;
-    const QDate today = run.today;
-    return store.StoreDateRange(q.boundDate(q.ValDate, q.ValLong, today), q.boundDate(q.EndDate, q.EndLong, today), 2)
-           && store.StoreDateRange(q.boundDate(q.ValDate1, q.ValLong1, today),
-                                   q.boundDate(q.EndDate1, q.EndLong1, today), 1);
+    return storeFirstRange(store, run, 2) && storeSecondRange(store, run, 1);
 }
 
 QList<QPair<QString, data::Value>> CashFlowLogic::parameterValues(const RunQuery &run) const

@@ -90,9 +90,3 @@ void CashFlowReport::AsConnect_ExecuteComplete(const ReportRun::Outcome &outcome
     DayRangeReport::AsConnect_ExecuteComplete(counted);
 }
 
-bool CashFlowReport::allowsAll(const FilterSlot &slot) const
-{
-    if (slot.index == fcDateReport0 || slot.index == fcDateReport2)
-        return siteAllowsOpenStart();
-    return Report::allowsAll(slot);
-}

@@ -6,9 +6,6 @@
 /// beyond their logic (CashFlowLogic): the tools, the format conditions, the
 /// deal-type columns that follow the deal-type selection, and the summary
 /// rows, which sort after every value date and show "Summary" as their date.
-///
-/// Both value-date and trade-date starts may be "All" only where the site
-/// allows an open start (DatabaseLookups::GetCustomEditValue).
 class CashFlowReport : public DayRangeReport
 {
     Q_OBJECT
@@ -32,7 +29,6 @@ public:
 
 protected:
     using DayRangeReport::DayRangeReport;
-    bool allowsAll(const FilterSlot &slot) const override;
 
 private:
     /// Whether display row `row` (0 first, among the rows the grid shows) is a summary row.

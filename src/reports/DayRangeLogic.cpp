@@ -1,7 +1,6 @@
 #include "DayRangeLogic.h"
 
 #include "Directories.h"
-#include "FilterStore.h"
 
 #include "DateTime.h"
 
@@ -12,10 +11,10 @@ namespace {
 constexpr const char *DealTypes[] = {"Spot", "Outright", "Swap"};
 
 // Slot 0 allows "All" only where the site allows an open start of the trade
-// dates (DayRangeReport::allowsAll); the ends are open by default, and an open
-// start of the value dates costs nothing while the trade dates bound the run.
+// dates; the ends are open by default, and an open start of the value dates
+// costs nothing while the trade dates bound the run.
 constexpr FilterSlot FilterSlots[] = {
-    {fcDateReport0, "Start Trade"},
+    Slots::siteOpenDate(fcDateReport0, "Start Trade"),
     Slots::openDate(fcDateReport1, "End Trade"),
     Slots::openDate(fcDateReport2, "Start Value"),
     Slots::openDate(fcDateReport3, "End Value"),
@@ -48,11 +47,7 @@ std::span<const QueryKey::Bound> DayRangeLogic::storedBounds() const
 
 bool DayRangeLogic::storeDates(FilterStore &store, const RunQuery &run) const
 {
-    const QueryValues &q = run.query;
-    const QDate today = run.today;
-    return store.StoreDateRange(q.boundDate(q.ValDate, q.ValLong, today), q.boundDate(q.EndDate, q.EndLong, today), 1)
-           && store.StoreDateRange(q.boundDate(q.ValDate1, q.ValLong1, today),
-                                   q.boundDate(q.EndDate1, q.EndLong1, today), 2);
+    return storeFirstRange(store, run, 1) && storeSecondRange(store, run, 2);
 }
 
 QString DayRangeLogic::dayCriteria(QDate day)

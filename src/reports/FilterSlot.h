@@ -11,7 +11,7 @@
 
 /// The directory list a filter slot offers (DirectoryProvider's lists, loaded
 /// by Directories::LoadDirectories).
-enum class Directory : quint8 { None, Dealers, Currencies, Pairs, TCIDs, Statuses, Attributes };
+enum class Directory : quint8 { None, Dealers, Currencies, Pairs, TCIDs, Statuses, Attributes, Brokers };
 
 /// How a slot's selection reaches the server before the report's procedure
 /// runs (the filter store procedure that carries it).
@@ -28,6 +28,7 @@ enum class StoreCall : quint8 {
     Currencies,  ///< StoreCcyF with the currency identifiers
     Client,      ///< the client condition
     LoroNostro,  ///< StoreNostroF with the account codes (LORO 2, NOSTRO 1, none 0)
+    Brokers,     ///< StoreDealerF with the brokers' numbers (BrID), without a dealer condition
 };
 
 /// One filter slot a report uses: which panel slot, what it shows and feeds,
@@ -47,6 +48,9 @@ struct FilterSlot
     /// A fixed list of items the slot offers instead of a directory (deal types).
     std::span<const char *const> items = {};
     bool allowAll = false;                      ///< a date slot that may stay unbounded
+    /// A date slot that may stay unbounded where the site allows an open
+    /// start of a range (DatabaseLookups::GetCustomEditValue).
+    bool allowAllBySite = false;
     /// The slot is shown only when this says so (null: always).
     bool (*available)() = nullptr;
 
@@ -78,6 +82,13 @@ constexpr FilterSlot openDate(int index, const char *caption)
 {
     FilterSlot slot{index, caption};
     slot.allowAll = true;
+    return slot;
+}
+/// A date slot whose bound may stay open where the site allows it.
+constexpr FilterSlot siteOpenDate(int index, const char *caption)
+{
+    FilterSlot slot{index, caption};
+    slot.allowAllBySite = true;
     return slot;
 }
 constexpr FilterSlot dealTypes(std::span<const char *const> offered)

@@ -90,9 +90,7 @@ bool NettingLogic::appliesSlot(const FilterSlot &slot, const RunQuery &) const
 
 bool NettingLogic::storeDates(FilterStore &store, const RunQuery &run) const
 {
-    const QueryValues &q = run.query;
-    return store.StoreDateRange(q.boundDate(q.ValDate, q.ValLong, run.today),
-                                q.boundDate(q.EndDate, q.EndLong, run.today), 2);
+    return storeFirstRange(store, run, 2);
 }
 
 bool NettingLogic::storeConditions(FilterStore &store, const RunQuery &run) const

@@ -2,7 +2,6 @@
 #include "ProfitTotals.h"
 #include "ReportGrid.h"
 
-#include "FilterStore.h"
 #include "QueryKey.h"
 #include "ValueListFillers.h"
 
@@ -113,12 +112,7 @@ public:
     /// dates as kind 2: each range goes under the kind its captions name.
     bool storeDates(FilterStore &store, const RunQuery &run) const override
     {
-        const QueryValues &q = run.query;
-        const QDate today = run.today;
-        return store.StoreDateRange(q.boundDate(q.ValDate, q.ValLong, today),
-                                    q.boundDate(q.EndDate, q.EndLong, today), 1)
-               && store.StoreDateRange(q.boundDate(q.ValDate1, q.ValLong1, today),
-                                       q.boundDate(q.EndDate1, q.EndLong1, today), 2);
+        return storeFirstRange(store, run, 1) && storeSecondRange(store, run, 2);
     }
 
     /// "EUR (2026-12-08)" on a day row, the currency alone on its summary.

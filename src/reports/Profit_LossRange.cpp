@@ -4,7 +4,6 @@
 #include "ReportToolbar.h"
 
 #include "DirectoryProvider.h"
-#include "FilterStore.h"
 #include "ValueListSink.h"
 
 namespace {
@@ -78,9 +77,7 @@ public:
     /// their first value date. An "All" bound is open.
     bool storeDates(FilterStore &store, const RunQuery &run) const override
     {
-        const QueryValues &q = run.query;
-        return store.StoreDateRange(q.boundDate(q.ValDate, q.ValLong, run.today),
-                                    q.boundDate(q.EndDate, q.EndLong, run.today), 2);
+        return storeFirstRange(store, run, 2);
     }
 
     DisplayCounts buildDisplay(data::Recordset &in, data::Recordset &out) const override;

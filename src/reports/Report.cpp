@@ -1,4 +1,6 @@
 #include "Report.h"
+
+#include "DatabaseLookups.h"
 #include "ReportGrid.h"
 #include "ReportToolbar.h"
 
@@ -44,6 +46,7 @@ const TwoRowTable *directoryList(Directory directory)
     case Directory::TCIDs: return &lists.TCIDs;
     case Directory::Statuses: return &lists.Statuses;
     case Directory::Attributes: return &lists.Attributes;
+    case Directory::Brokers: return &lists.Brokers;
     }
     return nullptr;
 }
@@ -317,6 +320,10 @@ void Report::SetUtil(EventClass *Util)
 {
     SessionContext::instance().Trace(QStringLiteral("Start Set Util"));
     m_util = Util;
+    // Before the query is shown, which sets what each date control allows.
+    const auto slots = m_logic->filterSlots();
+    m_siteAllowsOpenStart = std::any_of(slots.begin(), slots.end(), [](const FilterSlot &slot) { return slot.allowAllBySite; })
+                            && DatabaseLookups::GetCustomEditValue();
     if (hasSlot(*m_logic, fcPairBox)) {
         if (data::RecordsetPtr pairs = PairList::PairRecordset()) {
             setFilterRole(fcPairBox, "TypeData", 2);

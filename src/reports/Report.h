@@ -204,9 +204,6 @@ protected:
     /// The detail window's title for the display row `display` stands on:
     /// the logic's by default.
     virtual QString detailCaption(data::Recordset &display) const { return m_logic->detailCaption(display); }
-    /// Whether a date slot may stay open ("All"): its declaration by
-    /// default; a report whose rule depends on the site says so here.
-    virtual bool allowsAll(const FilterSlot &slot) const { return slot.allowAll; }
 
     // ---- helpers for report classes ---------------------------------------------
     /// Sets a role (a Qt property) of filter control `index`; skipped quietly
@@ -241,6 +238,11 @@ private:
     RunQuery makeRunQuery();
     /// Mirrors the query to the Qt properties of its fields.
     void publishQuery();
+    /// Whether a date slot may stay open ("All"), as declared and as the site allows.
+    bool allowsAll(const FilterSlot &slot) const
+    {
+        return slot.allowAll || (slot.allowAllBySite && m_siteAllowsOpenStart);
+    }
 
     const ReportLogic *m_logic;
     QueryValues m_query;
@@ -251,6 +253,7 @@ private:
     std::array<FilterControl, FilterControlCount> m_controls;
     AllSettings m_settings;
     const AllSettings m_defaultSettings;
+    bool m_siteAllowsOpenStart = false;   // read once, when the report is bound
     bool m_fitColumns = false;   // no stored column layout: the first result sizes them
     /// The connections the runs leave for the next; shared with them.
     const std::shared_ptr<RunConnectionPool> m_connections = std::make_shared<RunConnectionPool>();

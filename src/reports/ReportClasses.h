@@ -43,14 +43,6 @@ public:
         : Report(QStringLiteral("Profit/Loss Depo Range"), NoQueryLogic<14>::instance(), parent) {}
 };
 
-class BrokersPosition final : public Report
-{
-    Q_OBJECT
-public:
-    explicit BrokersPosition(QObject *parent = nullptr)
-        : Report(QStringLiteral("Brokers Position"), NoQueryLogic<15>::instance(), parent) {}
-};
-
 class DepoReport final : public Report
 {
     Q_OBJECT

@@ -76,14 +76,16 @@ struct ReportColumn
 };
 
 /// Everything a report declares about its display: the fields of its display
-/// recordset, its grid columns, and the column the rows are grouped by and
-/// the one they are sorted by within a group (both ascending; none when null).
+/// recordset, its grid columns, the column the rows are grouped by and the
+/// one they are sorted by within a group, and a second group within the
+/// first (all ascending; none when null).
 struct DisplayLayout
 {
     std::span<const DisplayField> fields;
     std::span<const ReportColumn> columns;
     const char *groupKey = nullptr;
     const char *sortKey = nullptr;
+    const char *subGroupKey = nullptr;
 
     /// The column of a key; null when the report has none.
     const ReportColumn *column(const char *key) const;

@@ -1,5 +1,6 @@
 #include "ReportFactory.h"
 
+#include "BrokersPosition.h"
 #include "CashFlow.h"
 #include "CurrencyPosition.h"
 #include "DealersReport.h"
@@ -25,7 +26,7 @@ namespace {
 // when it is; until then its class only holds its place.
 constexpr AppType AvailableReports[] = {dmOpenPosition, dmForwardPosition, dmSingleCurrency, dmCurrencyPosition,
                                         dmProffit, dmPairCounterparty, dmProfitRange, dmProfitCurrency, dmCashFlow,
-                                        dmNetting};
+                                        dmNetting, dmBrokerPosition};
 
 } // namespace
 

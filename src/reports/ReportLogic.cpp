@@ -71,6 +71,20 @@ bool ReportLogic::storeDates(FilterStore &, const RunQuery &) const
     return true;
 }
 
+bool ReportLogic::storeFirstRange(FilterStore &store, const RunQuery &run, int kind)
+{
+    const QueryValues &q = run.query;
+    return store.StoreDateRange(q.boundDate(q.ValDate, q.ValLong, run.today), q.boundDate(q.EndDate, q.EndLong, run.today),
+                                kind);
+}
+
+bool ReportLogic::storeSecondRange(FilterStore &store, const RunQuery &run, int kind)
+{
+    const QueryValues &q = run.query;
+    return store.StoreDateRange(q.boundDate(q.ValDate1, q.ValLong1, run.today),
+                                q.boundDate(q.EndDate1, q.EndLong1, run.today), kind);
+}
+
 bool ReportLogic::storeConditions(FilterStore &, const RunQuery &) const
 {
     return true;
@@ -124,6 +138,8 @@ bool ReportLogic::storeSlot(FilterStore &store, const FilterSlot &slot, const Ru
     }
     case StoreCall::Client:
         return store.StoreCondition(clientCondition(names), 5);
+    case StoreCall::Brokers:
+        return store.StoreDealerF(ids, names);
     }
     return true;
 }

@@ -140,6 +140,13 @@ public:
     virtual DisplayCounts buildRunDisplay(data::Recordset &result, data::Recordset &display,
                                           const RunQuery &run) const;
 
+protected:
+    /// Stores the range of slots 0 and 1 (ValDate to EndDate), or of slots
+    /// 15 and 16 (ValDate1 to EndDate1), as `kind` (1 trade dates, 2 value
+    /// dates); a bound of "All" is open.
+    static bool storeFirstRange(FilterStore &store, const RunQuery &run, int kind);
+    static bool storeSecondRange(FilterStore &store, const RunQuery &run, int kind);
+
 private:
     bool storeSlot(FilterStore &store, const FilterSlot &slot, const RunQuery &run) const;
 };

@@ -465,7 +465,7 @@ void tst_MarvoltReport::badInputGivesOneLineReason_data()
     QTest::newRow("report-without-class") << QStringList{QStringLiteral("--report"), QStringLiteral("6")} << 2
                                           << "has no report class";
     QTest::newRow("report-not-built-yet") << QStringList{QStringLiteral("--report"), QStringLiteral("dmDepoPosition")}
-                                          << 1 << "report 5 is not available";
+                                          << 1 << "report 3 is not available";
     QTest::newRow("unknown-report-name") << QStringList{QStringLiteral("--report"), QStringLiteral("dmNothing")} << 2
                                          << "no report";
     QTest::newRow("unknown-query-field") << QStringList{QStringLiteral("--set"), QStringLiteral("Colour=Red")} << 2

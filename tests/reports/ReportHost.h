@@ -21,8 +21,8 @@
 #include "SharedValues.h"
 #include "ValueListSink.h"
 
-#include "Command.h"
 #include "Connection.h"
+#include "Command.h"
 #include "Recordset.h"
 
 #include <QHash>

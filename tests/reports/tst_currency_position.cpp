@@ -466,7 +466,7 @@ private Q_SLOTS:
         QVERIFY(!host.role(fcCcyBox, "SArrayData").toList().isEmpty());
         QVERIFY(!host.toolbar.enabled(QStringLiteral("ID_ShowTicket")));
         // The negative total's red comes after the summary rows' blue, so it wins.
-        QCOMPARE(host.grid.highlights, (QStringList{"Summ", "NegSumm"}));
+        QCOMPARE(host.grid.highlights, (QStringList{"Summ", "NegSumm", "Negative"}));
         QCOMPARE(host.grid.columns.size(), 13);
         QCOMPARE(host.grid.columns["Total"].format, SessionContext::instance().ValueFormat());
         QVERIFY(host.grid.valueLists[QStringLiteral("DealType")].entries == 3);
