@@ -39,6 +39,7 @@
 #include "Command.h"
 #include "Connection.h"
 #include "DemoDatabase.h"
+#include "ProcedureCatalog.h"
 #include "Recordset.h"
 
 #include <QApplication>
@@ -119,11 +120,7 @@ double runProcedure(const QString &connection, const Report &report, QDate day, 
     cmd.setCommandType(data::adCmdStoredProc);
     cmd.setCommandText(report.logic().procedure());
     cmd.Parameters().Refresh();
-    cmd.Parameters().Item(QStringLiteral("@UserName"))->setValue(User);
-    if (data::Parameter *date = cmd.Parameters().Item(QStringLiteral("@DateReport")))
-        date->setValue(data::DateTime::fromDate(day));
-    if (data::Parameter *archive = cmd.Parameters().Item(QStringLiteral("@WithArchive")))
-        archive->setValue(false);
+    report.logic().setParameters(cmd, run);
     data::RecordsetPtr rs = cmd.Execute();
     if (!rs)
         return -1;
@@ -274,6 +271,21 @@ int main(int argc, char *argv[])
         return 1;
     }
     const QString procedureName = control.report()->logic().procedure();
+    // A database built earlier may hold an older text of the procedure.
+    {
+        data::Connection writer;
+        writer.setMode(data::adModeReadWrite);
+        data::ErrorPtr installError;
+        if (!writer.Open(connection)
+            || !data::ProcedureCatalog::installFile(
+                writer, QStringLiteral(MARVOLT_SOURCE_DIR "/db/procedures/") + procedureName + QStringLiteral(".sql"),
+                &installError)) {
+            out << "cannot install " << procedureName << ": "
+                << (installError ? installError->Description : QStringLiteral("the database cannot be written"))
+                << Qt::endl;
+            return 1;
+        }
+    }
     QString error;
     if (!control.setQueryField(QStringLiteral("EndDate"), QStringLiteral("All"), &error)) {
         out << "cannot open the value date: " << error << Qt::endl;

@@ -501,6 +501,9 @@ private:
                     QDate settleBefore, bool archive);
     bool writeDeal(sqlite3_stmt *stmt, QDate day, int seconds, int rateDay, QDate settleBefore,
                    bool archive, int ageDays);
+    /// Gives some current deals the counterparty of another deal, so that
+    /// the data holds what netting and rollover settle.
+    bool linkCounterparties();
 
     int ccyIndex(const char *code) const
     {
@@ -1266,7 +1269,7 @@ bool Generator::run(DemoDatabase::Summary *summary)
         return false;
     const std::int64_t archived = m_options.deals / 5;
     if (!writeDeals(archive, m_archiveDays, archived, m_ticketDays.front(), true)
-        || !writeDeals(tickets, m_ticketDays, m_options.deals, QDate(), false))
+        || !writeDeals(tickets, m_ticketDays, m_options.deals, QDate(), false) || !linkCounterparties())
         return false;
 
     if (summary) {
@@ -1281,6 +1284,57 @@ bool Generator::run(DemoDatabase::Summary *summary)
         summary->lastDay = m_ticketDays.back();
     }
     return true;
+}
+
+bool Generator::linkCounterparties()
+{
+    // A counterparty with a netting agreement pays and receives the same
+    // currency on the same day (an FX deal with it and an opposite one with
+    // another bank, which becomes its), and deposits roll over: a deposit in
+    // the currency and direction of one that matures starts on its maturity
+    // with the same counterparty. Only deals of the days before the last
+    // week change, so that today's positions stay as they were; each deal
+    // changes once, and the choice follows the deals, not the random stream.
+    const std::size_t days = m_ticketDays.size();
+    const QString cutoff = QString::fromStdString(dateText(m_ticketDays[days > 6 ? days - 6 : 0]));
+    const QString sql = QStringLiteral(R"(
+CREATE TEMP TABLE Linked AS
+WITH netting AS (
+    SELECT a.TradeID AS A, MIN(b.TradeID) AS B
+    FROM Tickets a JOIN Counterparties c ON c.CPID = a.CPID AND c.Netting = 2
+    JOIN Tickets b ON b.Ccy1 = a.Ccy1 AND b.ValDateP1C1 = a.ValDateP1C1 AND b.CPID <> a.CPID
+         AND b.ClDeal = a.ClDeal AND (a.Volume1 > 0) <> (b.Volume1 > 0) AND b.PureDealType IN (2, 4)
+         AND b.Status >= 0 AND b.DealTime < '%1' AND b.TradeID > a.TradeID
+         AND (SELECT n.Netting FROM Counterparties n WHERE n.CPID = b.CPID) <> 2
+    WHERE a.PureDealType IN (2, 4) AND a.Status >= 0 AND a.DealTime < '%1'
+    GROUP BY a.TradeID),
+rollover AS (
+    SELECT a.TradeID AS A, MIN(b.TradeID) AS B
+    FROM Tickets a
+    JOIN Tickets b ON b.PureDealType = 16 AND b.Ccy1 = a.Ccy1 AND b.ValDateP1C1 = a.ValDateP2C1
+         AND b.CPID <> a.CPID AND b.ClDeal = a.ClDeal AND (a.Volume1 > 0) = (b.Volume1 > 0)
+         AND b.Status >= 0 AND b.DealTime < '%1'
+    WHERE a.PureDealType = 16 AND a.Status >= 0
+    GROUP BY a.TradeID),
+picked AS (
+    SELECT * FROM (SELECT n.A, n.B FROM netting n
+                   WHERE n.A = (SELECT MIN(m.A) FROM netting m WHERE m.B = n.B)
+                     AND n.B NOT IN (SELECT A FROM netting)
+                   ORDER BY (SELECT ValDateP1C1 FROM Tickets WHERE TradeID = n.A) DESC, n.A LIMIT 12)
+    UNION ALL
+    SELECT * FROM (SELECT r.A, r.B FROM rollover r
+                   WHERE r.A = (SELECT MIN(m.A) FROM rollover m WHERE m.B = r.B)
+                     AND r.B NOT IN (SELECT A FROM rollover)
+                   ORDER BY (SELECT ValDateP2C1 FROM Tickets WHERE TradeID = r.A) DESC, r.A LIMIT 8))
+SELECT B, MIN(A) AS A FROM picked GROUP BY B;
+UPDATE Tickets SET
+    CPID = (SELECT a.CPID FROM Linked l JOIN Tickets a ON a.TradeID = l.A WHERE l.B = Tickets.TradeID),
+    Bank1ID = (SELECT a.Bank1ID FROM Linked l JOIN Tickets a ON a.TradeID = l.A WHERE l.B = Tickets.TradeID),
+    Bank1Name = (SELECT a.Bank1Name FROM Linked l JOIN Tickets a ON a.TradeID = l.A WHERE l.B = Tickets.TradeID)
+WHERE TradeID IN (SELECT B FROM Linked);
+DROP TABLE temp.Linked;
+)");
+    return m_db.exec(sql.arg(cutoff));
 }
 
 void setError(QString *error, const QString &text)

@@ -1,6 +1,7 @@
 #include "HostWindow.h"
 
 #include "Marvolt.h"
+#include "Report.h"
 #include "ReportFactory.h"
 
 #include <QCloseEvent>
@@ -31,9 +32,17 @@ HostWindow::HostWindow(const QString &userName, QWidget *parent)
     for (int i = 0; i < kinds.keyCount(); ++i)
         m_reportChooser->addItem(QStringLiteral("%1  %2").arg(kinds.value(i)).arg(QLatin1String(kinds.key(i))),
                                  kinds.value(i));
+    // The reports no window type creates, by their class names.
+    for (const QString &className : ReportFactory::reportClasses())
+        m_reportChooser->addItem(className, className);
     hostBar->addWidget(m_reportChooser);
-    connect(m_reportChooser, &QComboBox::activated, this,
-            [this](int index) { chooseReport(m_reportChooser->itemData(index).toInt()); });
+    connect(m_reportChooser, &QComboBox::activated, this, [this](int index) {
+        const QVariant chosen = m_reportChooser->itemData(index);
+        if (chosen.typeId() == QMetaType::QString)
+            chooseReportClass(chosen.toString());
+        else
+            chooseReport(chosen.toInt());
+    });
     hostBar->addSeparator();
     QAction *print = hostBar->addAction(QStringLiteral("Print..."), this, &HostWindow::printToPrinter);
     print->setShortcut(QKeySequence::Print);
@@ -64,6 +73,15 @@ void HostWindow::chooseReport(int windowType)
     if (index >= 0)
         m_reportChooser->setCurrentIndex(index);
     m_control->setProperty("WindowType", windowType);
+    QMetaObject::invokeMethod(m_control, "RefreshData");
+}
+
+void HostWindow::chooseReportClass(const QString &className)
+{
+    const int index = m_reportChooser->findData(className);
+    if (index >= 0)
+        m_reportChooser->setCurrentIndex(index);
+    m_control->installReport(ReportFactory::createReportByClass(className));
     QMetaObject::invokeMethod(m_control, "RefreshData");
 }
 

@@ -25,6 +25,8 @@ public:
 
     /// Shows the report of this WindowType value and runs it.
     void chooseReport(int windowType);
+    /// Shows a report no WindowType creates ("DealersReport") and runs it.
+    void chooseReportClass(const QString &className);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -66,7 +66,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption dbOption(QStringLiteral("db"), QStringLiteral("The SQLite trading database."),
                                       QStringLiteral("FILE"));
     const QCommandLineOption reportOption(QStringLiteral("report"),
-                                          QStringLiteral("The report to open (WindowType value or name)."),
+                                          QStringLiteral("The report to open (WindowType value or name, "
+                                                         "or a class no WindowType creates: DealersReport)."),
                                           QStringLiteral("N|NAME"), QStringLiteral("0"));
     const QCommandLineOption userOption(QStringLiteral("user"), QStringLiteral("The working user."),
                                         QStringLiteral("NAME"), qEnvironmentVariable("USER", QStringLiteral("marvolt")));
@@ -88,7 +89,9 @@ int main(int argc, char *argv[])
         }
         Clock::setToday(today);
     }
-    const std::optional<int> report = ReportFactory::windowTypeFromText(parser.value(reportOption));
+    const QString reportText = parser.value(reportOption);
+    const bool byClass = ReportFactory::isReportClass(reportText);
+    const std::optional<int> report = byClass ? std::optional<int>(0) : ReportFactory::windowTypeFromText(reportText);
     if (!report) {
         printLine(QStringLiteral("marvolt-host: --report: no report \"%1\"").arg(parser.value(reportOption)));
         return 2;
@@ -106,7 +109,10 @@ int main(int argc, char *argv[])
     HostWindow window(parser.value(userOption));
     MessageService::instance().setSink(std::make_unique<MessageBoxSink>(&window));
     window.show();
-    window.chooseReport(*report);
+    if (byClass)
+        window.chooseReportClass(reportText);
+    else
+        window.chooseReport(*report);
     const int status = app.exec();
     MessageService::instance().setSink(nullptr);
     return status;

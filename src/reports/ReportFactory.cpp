@@ -58,6 +58,11 @@ std::unique_ptr<Report> createReportByClass(const QString &className)
     return nullptr;
 }
 
+QStringList reportClasses()
+{
+    return {QStringLiteral("DealersReport")};
+}
+
 bool isReportClass(const QString &className)
 {
     return createReportByClass(className) != nullptr;

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -42,6 +43,8 @@ std::unique_ptr<Report> createReport(int windowType);
 std::unique_ptr<Report> createReportByClass(const QString &className);
 /// Whether createReportByClass() knows the class name.
 bool isReportClass(const QString &className);
+/// Every class name createReportByClass() knows.
+QStringList reportClasses();
 
 /// Whether the report of a WindowType value is built, with its query and its
 /// display. False where createReport() gives a class that is still a shell

@@ -351,7 +351,7 @@ void tst_CashProcedures::brokerPositionSumsCommissionPerBrokerDayAndCurrency()
     euro.tradeId = 2;
     euro.commission = QStringLiteral("30");
     euro.commissionCcy = QStringLiteral("EUR");
-    Deal tariff = booked;           // 3: EBS, nothing booked: 20 USD per million of 2M
+    Deal tariff = booked;           // 3: EBS, nothing booked: 20 USD per million US dollars of 2M EUR at 1.1
     tariff.tradeId = 3;
     tariff.volume1 = -2000000;
     tariff.commission = QStringLiteral("NULL");
@@ -374,7 +374,7 @@ void tst_CashProcedures::brokerPositionSumsCommissionPerBrokerDayAndCurrency()
     // A broker-day with two currencies gives two rows; the euro converts at
     // the last rate on or before the report date (1.1 of 12-03).
     const QStringList expected = {
-        "1|2026-12-04|1|50|40|90|90|1",
+        "1|2026-12-04|1|50|44|94|94|1",
         "1|2026-12-04|2|30|0|30|33|1.1",
         "1|2026-12-05|1|50|0|50|50|1",
         "2|2026-12-04|4|12|0|12|0|0",

@@ -29,27 +29,48 @@ const QDate Today(2026, 12, 4);
 
 // Every flow of the deals with a value date in [@From, @To]: an FX leg's two
 // currency amounts, a deposit's principal on its start (Kind 16) and back
-// on its maturity, and its interest there (Kind 17).
+// on its maturity, and its interest there (Kind 17); each with the
+// counterparty and whether it has a netting agreement.
 const QString Flows = QStringLiteral(R"(
 WITH d AS (
-    SELECT * FROM Tickets WHERE PureDealType IN (2, 4, 8, 16) AND Status >= 0),
+    SELECT t.*, (SELECT c.Netting FROM Counterparties c WHERE c.CPID = t.CPID) = 2 AS Nets
+    FROM Tickets t WHERE PureDealType IN (2, 4, 8, 16) AND Status >= 0),
 f AS (
-    SELECT TradeID, PureDealType AS Kind, Ccy1 AS Ccy, ValDateP1C1 AS ValDate, Volume1 AS Amount FROM d
-    UNION ALL SELECT TradeID, PureDealType, Ccy2, COALESCE(ValDateP1C2, ValDateP1C1), VolumeP1C2 FROM d WHERE PureDealType < 16
-    UNION ALL SELECT TradeID, 8, Ccy1, ValDateP2C1, VolumeP2C1 FROM d WHERE PureDealType = 8
-    UNION ALL SELECT TradeID, 8, Ccy2, COALESCE(ValDateP2C2, ValDateP2C1), VolumeP2C2 FROM d WHERE PureDealType = 8
-    UNION ALL SELECT TradeID, 16, Ccy1, ValDateP2C1, -Volume1 FROM d WHERE PureDealType = 16
-    UNION ALL SELECT TradeID, 17, Ccy1, ValDateP2C1, VolumeP2C1 + Volume1 FROM d WHERE PureDealType = 16),
-r AS (SELECT * FROM f WHERE ValDate BETWEEN @From AND @To AND Kind IN (SELECT value FROM json_each(@Kinds)))
+    SELECT TradeID, CPID, Nets, PureDealType AS Kind, Ccy1 AS Ccy, ValDateP1C1 AS ValDate, Volume1 AS Amount FROM d
+    UNION ALL SELECT TradeID, CPID, Nets, PureDealType, Ccy2, COALESCE(ValDateP1C2, ValDateP1C1), VolumeP1C2
+              FROM d WHERE PureDealType < 16
+    UNION ALL SELECT TradeID, CPID, Nets, 8, Ccy1, ValDateP2C1, VolumeP2C1 FROM d WHERE PureDealType = 8
+    UNION ALL SELECT TradeID, CPID, Nets, 8, Ccy2, COALESCE(ValDateP2C2, ValDateP2C1), VolumeP2C2 FROM d WHERE PureDealType = 8
+    UNION ALL SELECT TradeID, CPID, Nets, 16, Ccy1, ValDateP2C1, -Volume1 FROM d WHERE PureDealType = 16
+    UNION ALL SELECT TradeID, CPID, Nets, 17, Ccy1, ValDateP2C1, VolumeP2C1 + Volume1 FROM d WHERE PureDealType = 16),
+r AS (SELECT ROW_NUMBER() OVER () AS Flow, * FROM f
+      WHERE ValDate BETWEEN @From AND @To AND Kind IN (SELECT value FROM json_each(@Kinds)))
 )");
 
-const QString Days = Flows + QStringLiteral(R"(
-SELECT Ccy, ValDate, SUM(Amount) AS Daily, SUM(MIN(Amount, 0)) AS Pay, SUM(MAX(Amount, 0)) AS Receive,
-       SUM(CASE WHEN Kind = 8 THEN Amount ELSE 0 END) AS Swap,
-       SUM(CASE WHEN Kind = 16 THEN Amount ELSE 0 END) AS Deposit,
-       SUM(CASE WHEN Kind = 17 THEN Amount ELSE 0 END) AS Interest,
-       COUNT(DISTINCT TradeID) AS Deals
-FROM r GROUP BY Ccy, ValDate ORDER BY Ccy, ValDate
+// Per currency and day; with @Net 1 what a counterparty with a netting
+// agreement pays and receives is settled net before the day's pay and
+// receive are summed, with @Roll 1 a counterparty's principal given and
+// taken back on one day.
+const QString Days = Flows + QStringLiteral(R"(,
+settled AS (SELECT Ccy, ValDate, SUM(Amount) AS Amount FROM r
+            GROUP BY Ccy, ValDate, CASE WHEN @Net = '1' AND Nets THEN -CPID ELSE Flow END),
+principal AS (SELECT Ccy, ValDate, SUM(Amount) AS Amount FROM r WHERE Kind = 16
+              GROUP BY Ccy, ValDate, CASE WHEN @Roll = '1' THEN -CPID ELSE Flow END),
+sides AS (
+    SELECT Ccy, ValDate, SUM(MIN(Amount, 0)) AS Pay, SUM(MAX(Amount, 0)) AS Receive, 0 AS Give, 0 AS Take FROM settled
+    GROUP BY Ccy, ValDate
+    UNION ALL
+    SELECT Ccy, ValDate, 0, 0, SUM(MIN(Amount, 0)), SUM(MAX(Amount, 0)) FROM principal GROUP BY Ccy, ValDate),
+totals AS (
+    SELECT Ccy, ValDate, SUM(Amount) AS Daily,
+           SUM(CASE WHEN Kind = 8 THEN Amount ELSE 0 END) AS Swap,
+           SUM(CASE WHEN Kind = 16 THEN Amount ELSE 0 END) AS Deposit,
+           SUM(CASE WHEN Kind = 17 THEN Amount ELSE 0 END) AS Interest,
+           COUNT(DISTINCT TradeID) AS Deals
+    FROM r GROUP BY Ccy, ValDate)
+SELECT t.*, SUM(s.Pay) AS Pay, SUM(s.Receive) AS Receive, SUM(s.Give) AS Give, SUM(s.Take) AS Take
+FROM totals t JOIN sides s ON s.Ccy = t.Ccy AND s.ValDate = t.ValDate
+GROUP BY t.Ccy, t.ValDate ORDER BY t.Ccy, t.ValDate
 )");
 
 const QString CurrencyDeals = Flows + QStringLiteral("SELECT Ccy, COUNT(DISTINCT TradeID) AS Deals FROM r GROUP BY Ccy");
@@ -79,11 +100,9 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        reporttest::startReportTests(m_dir);
         QString error;
-        m_connectionString = reporttest::buildDemoDatabase(m_dir, 2500, Today, &error);
+        m_connectionString = reporttest::startDemoReportTests(m_dir, 2500, Today, QStringLiteral("Cash Flow"), &error);
         QVERIFY2(!m_connectionString.isEmpty(), qPrintable(error));
-        QVERIFY(reporttest::openReportSession(m_connectionString, QStringLiteral("demo"), QStringLiteral("Cash Flow")));
     }
 
     void cleanupTestCase()
@@ -92,7 +111,12 @@ private Q_SLOTS:
         Clock::reset();
     }
 
-    void init() { MessageService::instance().clearMessages(); }
+    void init()
+    {
+        // Each case starts from the first-run query: no switch a case before stored.
+        MessageService::instance().clearMessages();
+        RegistryAccess::instance().DeleteKey(QueryKey(QStringLiteral("Cash Flow"), QStringLiteral("Query")).path());
+    }
 
     void rowsEqualFlowsFromTickets_data()
     {
@@ -100,11 +124,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("dealTypes");
         QTest::addColumn<QDate>("from");
         QTest::addColumn<QDate>("to");   // null: open
-        QTest::newRow("every-value-date-from-today") << false << QStringLiteral("All") << Today << QDate();
+        QTest::addColumn<QString>("turnedOn");   // the cash flow's switch turned on, if any
+        QTest::newRow("every-value-date-from-today") << false << QStringLiteral("All") << Today << QDate() << QString();
         QTest::newRow("swaps-and-deposits-of-december")
-            << false << QStringLiteral("Swap|Deposit") << QDate(2026, 12, 1) << QDate(2026, 12, 31);
+            << false << QStringLiteral("Swap|Deposit") << QDate(2026, 12, 1) << QDate(2026, 12, 31) << QString();
         QTest::newRow("dealers-report-spot-next-month")
-            << true << QStringLiteral("Spot") << QDate(2026, 12, 7) << QDate(2027, 1, 6);
+            << true << QStringLiteral("Spot") << QDate(2026, 12, 7) << QDate(2027, 1, 6) << QString();
+        QTest::newRow("november-with-netting")
+            << false << QStringLiteral("All") << QDate(2026, 11, 1) << QDate(2026, 11, 30) << QStringLiteral("WithNetting");
+        QTest::newRow("november-with-rollover")
+            << false << QStringLiteral("All") << QDate(2026, 11, 1) << QDate(2026, 11, 30) << QStringLiteral("WithRollower");
     }
     void rowsEqualFlowsFromTickets()
     {
@@ -112,6 +141,7 @@ private Q_SLOTS:
         QFETCH(QString, dealTypes);
         QFETCH(QDate, from);
         QFETCH(QDate, to);
+        QFETCH(QString, turnedOn);
         std::unique_ptr<Report> report;
         if (dealers)
             report = std::make_unique<DealersReport>();
@@ -119,6 +149,8 @@ private Q_SLOTS:
             report = std::make_unique<CashFlow>();
         Host host;
         host.wire(*report, vwAll);
+        if (!turnedOn.isEmpty())
+            QVERIFY(report->setProperty(qPrintable(turnedOn), true));
         QVERIFY(report->setQueryField(QStringLiteral("Relative"), false));
         const QVariant end = to.isValid() ? QVariant(to) : QVariant(QStringLiteral("All"));
         QVERIFY(report->setQueryField(QStringLiteral("ValDate"), from)
@@ -145,7 +177,9 @@ private Q_SLOTS:
         const QList<QPair<QString, QString>> params = {
             {QStringLiteral("@From"), from.toString(Qt::ISODate)},
             {QStringLiteral("@To"), to.isValid() ? to.toString(Qt::ISODate) : QStringLiteral("9999-12-31")},
-            {QStringLiteral("@Kinds"), QLatin1Char('[') + kinds.join(u',') + QLatin1Char(']')}};
+            {QStringLiteral("@Kinds"), QLatin1Char('[') + kinds.join(u',') + QLatin1Char(']')},
+            {QStringLiteral("@Net"), turnedOn == QLatin1String("WithNetting") ? QStringLiteral("1") : QStringLiteral("0")},
+            {QStringLiteral("@Roll"), turnedOn == QLatin1String("WithRollower") ? QStringLiteral("1") : QStringLiteral("0")}};
         data::RecordsetPtr days = reporttest::query(m_connectionString, Days, params);
         data::RecordsetPtr currencyDeals = reporttest::query(m_connectionString, CurrencyDeals, params);
         QVERIFY(days && currencyDeals && days->RecordCount() > 0);
@@ -163,14 +197,15 @@ private Q_SLOTS:
                 const QString shown =
                     QStringList{f(rows, "Caption").toString(), f(rows, "Date").toDate().toIsoString(),
                                 money(f(rows, "Daily")), money(f(rows, "Daily_Sell")), money(f(rows, "Daily_Buy")),
-                                money(f(rows, "Swap")), money(f(rows, "Deposit")), money(f(rows, "Interest")),
-                                f(rows, "Deals").toString()}
+                                money(f(rows, "Swap")), money(f(rows, "Deposit")), money(f(rows, "Deposit_Give")),
+                                money(f(rows, "Deposit_Take")), money(f(rows, "Interest")), f(rows, "Deals").toString()}
                         .join(u'|');
                 const QString computed =
                     QStringList{f(days, "Ccy").toString(), f(days, "ValDate").toString(),
                                 money(f(days, "Daily").toInt64()), money(f(days, "Pay").toInt64()),
                                 money(f(days, "Receive").toInt64()), money(f(days, "Swap").toInt64()),
-                                money(f(days, "Deposit").toInt64()), money(f(days, "Interest").toInt64()),
+                                money(f(days, "Deposit").toInt64()), money(f(days, "Give").toInt64()),
+                                money(f(days, "Take").toInt64()), money(f(days, "Interest").toInt64()),
                                 f(days, "Deals").toString()}
                         .join(u'|');
                 QCOMPARE(shown, computed);
