@@ -27,9 +27,7 @@ constexpr FilterSlot FilterSlots[] = {
     {fcDateReport0, "Value Date"},
     Slots::relative(),
     Slots::dealTypes(DealTypes),
-    // Beside the currency box the pair box feeds the second pair list; the
-    // currency box holds Pair.
-    {fcPairBox, nullptr, &QueryValues::Pair2, &QueryValues::PairIDArray, Directory::Pairs, true, StoreCall::Pairs},
+    Slots::pairsBesideCurrencies(),
     Slots::currencies(&QueryValues::CcyIDArray),
     Slots::counterparties(),
     Slots::dealers(),

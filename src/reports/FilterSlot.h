@@ -99,6 +99,12 @@ constexpr FilterSlot pairs()
 {
     return {fcPairBox, nullptr, &QueryValues::Pair, &QueryValues::PairIDArray, Directory::Pairs, true, StoreCall::Pairs};
 }
+/// The pair box beside a currency box: the second pair list (Pair2), since
+/// the currency box holds Pair.
+constexpr FilterSlot pairsBesideCurrencies()
+{
+    return {fcPairBox, nullptr, &QueryValues::Pair2, &QueryValues::PairIDArray, Directory::Pairs, true, StoreCall::Pairs};
+}
 /// The currency box: the query's Pair, with the identifiers of the
 /// selection in ids (the reports keep them in one list or the other).
 constexpr FilterSlot currencies(QVariantList QueryValues::*ids)

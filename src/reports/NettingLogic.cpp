@@ -17,9 +17,7 @@ constexpr FilterSlot FilterSlots[] = {
     Slots::relative(),
     {fcComboNetting},
     Slots::dealTypes(DealTypes),
-    // As in the currency position: the pair box feeds the second pair list
-    // and the currency box holds Pair.
-    {fcPairBox, nullptr, &QueryValues::Pair2, &QueryValues::PairIDArray, Directory::Pairs, true, StoreCall::Pairs},
+    Slots::pairsBesideCurrencies(),
     Slots::currencies(&QueryValues::CcyIDArray),
     Slots::counterparties(),
     Slots::dealers(),

@@ -164,6 +164,26 @@ inline data::RecordsetPtr query(const QString &connectionString, const QString &
     return rs;
 }
 
+inline bool openReportSession(const QString &connectionString, const QString &user, const QString &appName);
+
+/// Once per test program of a report on a demo database: startReportTests,
+/// then dir/demo.db of `deals` deals (buildDemoDatabase) and a session on it
+/// for the user "demo" with the report's last query gone. Returns the
+/// database's connection string; empty, with the reason in *error, on failure.
+inline QString startDemoReportTests(const QTemporaryDir &dir, int deals, QDate today, const QString &appName,
+                                    QString *error)
+{
+    startReportTests(dir);
+    const QString connectionString = buildDemoDatabase(dir, deals, today, error);
+    if (connectionString.isEmpty())
+        return {};
+    if (!openReportSession(connectionString, QStringLiteral("demo"), appName)) {
+        *error = QStringLiteral("no session on the demo database");
+        return {};
+    }
+    return connectionString;
+}
+
 inline bool openReportSession(const QString &connectionString, const QString &user, const QString &appName)
 {
     if (!SessionContext::instance().OpenSession(connectionString))

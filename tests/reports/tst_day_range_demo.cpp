@@ -89,11 +89,9 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        reporttest::startReportTests(m_dir);
         QString error;
-        m_connectionString = reporttest::buildDemoDatabase(m_dir, 2500, Today, &error);
+        m_connectionString = reporttest::startDemoReportTests(m_dir, 2500, Today, QStringLiteral("Position History"), &error);
         QVERIFY2(!m_connectionString.isEmpty(), qPrintable(error));
-        QVERIFY(reporttest::openReportSession(m_connectionString, QStringLiteral("demo"), QStringLiteral("Position History")));
     }
 
     void cleanupTestCase()
