@@ -85,6 +85,7 @@ private Q_SLOTS:
     void shouldStartWithFirstRunDefaults();
     void shouldWireReportBeforeSetUtil();
     void shouldReplaceReportWithoutClearUtil();
+    void shouldNotLeaveThePreviousReportsToolsAndDisabledFilters();
     void shouldLeaveNoReportForValuesWithoutClass_data();
     void shouldLeaveNoReportForValuesWithoutClass();
     void shouldCreateUsdRubReportForWindowType7();
@@ -260,6 +261,25 @@ void tst_Marvolt::shouldReplaceReportWithoutClearUtil()
     // ClearUtil would have saved the first report's view and column layout.
     QVERIFY(RegistrySettings::LoadColumnLayout(Pairs).isEmpty());
     QVERIFY(RegistryAccess::instance().ReadValues(RegistrySettings::PropertyKey(Pairs)).isEmpty());
+}
+
+void tst_Marvolt::shouldNotLeaveThePreviousReportsToolsAndDisabledFilters()
+{
+    Marvolt control;
+    const auto shown = [&control](const char *id) { return control.mainMenu()->Tools(QString::fromLatin1(id))->Visible(); };
+    // The cash flow brings its switches; the counterparty position in its
+    // pair view disables the currency box.
+    control.setWindowType(4);
+    QVERIFY(shown("ID_WithNetting") && shown("ID_WithRollower"));
+    control.setWindowType(8);
+    QVERIFY(!shown("ID_WithNetting") && !shown("ID_WithRollower"));
+    QVERIFY(shown("ID_CurrencyPair"));
+    QVERIFY(QMetaObject::invokeMethod(control.report(), "SetNewPair", Q_ARG(int, 1)));
+    QVERIFY(!control.filterWidget(fcCcyBox)->isEnabled());
+    control.setWindowType(5);
+    QVERIFY(!shown("ID_CurrencyPair"));
+    QVERIFY(control.filterWidget(fcCcyBox)->isEnabled());
+    QVERIFY(!control.filterWidget(fcCcyBox)->isHidden());
 }
 
 void tst_Marvolt::shouldLeaveNoReportForValuesWithoutClass_data()
