@@ -45,7 +45,8 @@ constexpr auto Right = C::AlignRight;
 
 // Broker and day are the grid's groups, so their columns are hidden.
 constexpr ReportColumn Columns[] = {
-    {"Caption", "Broker", "Caption", false, C::AlignLeft, 120, Plain, Views::Keep, ValueListFillers::FillBrokerValueList},
+    {"Caption", "Broker", "Caption", false, C::AlignLeft, 120, Plain, Views::Keep,
+     ValueListFillers::FillBrokerValueList},
     {"DateCom", "Date", "DateCom", false, C::AlignCenter, 90},
     {"CcyID", "Currency", "CcyID", true, C::AlignLeft, 100, Plain, Views::Keep, fillCurrencyAndSummaryList},
     {"DealsCom", "Deals Comission", "DealsCom", true, Right, 130, Amount},
@@ -81,7 +82,8 @@ public:
     /// dollars as the figure TotalFigure.
     DisplayCounts buildDisplay(data::Recordset &result, data::Recordset &display) const override
     {
-        const data::Field broker = field(result, "BrID"), tradeDay = field(result, "TTDate"), ccy = field(result, "Ccy"),
+        const data::Field broker = field(result, "BrID"), tradeDay = field(result, "TTDate"),
+                          ccy = field(result, "Ccy"),
                           dealsVolume = field(result, "DealsVolume"), dailyVolume = field(result, "DailyVolume"),
                           sumVolume = field(result, "SumVolume"), usdSum = field(result, "USDSum"),
                           recRate = field(result, "RecRate");

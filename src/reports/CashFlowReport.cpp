@@ -89,4 +89,3 @@ void CashFlowReport::AsConnect_ExecuteComplete(const ReportRun::Outcome &outcome
     counted.counts.deals = deals ? int(deals->RecordCount()) : 0;
     DayRangeReport::AsConnect_ExecuteComplete(counted);
 }
-

@@ -322,8 +322,9 @@ void Report::SetUtil(EventClass *Util)
     m_util = Util;
     // Before the query is shown, which sets what each date control allows.
     const auto slots = m_logic->filterSlots();
-    m_siteAllowsOpenStart = std::any_of(slots.begin(), slots.end(), [](const FilterSlot &slot) { return slot.allowAllBySite; })
-                            && DatabaseLookups::GetCustomEditValue();
+    m_siteAllowsOpenStart =
+        std::any_of(slots.begin(), slots.end(), [](const FilterSlot &slot) { return slot.allowAllBySite; })
+        && DatabaseLookups::GetCustomEditValue();
     if (hasSlot(*m_logic, fcPairBox)) {
         if (data::RecordsetPtr pairs = PairList::PairRecordset()) {
             setFilterRole(fcPairBox, "TypeData", 2);

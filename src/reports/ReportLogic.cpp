@@ -74,8 +74,8 @@ bool ReportLogic::storeDates(FilterStore &, const RunQuery &) const
 bool ReportLogic::storeFirstRange(FilterStore &store, const RunQuery &run, int kind)
 {
     const QueryValues &q = run.query;
-    return store.StoreDateRange(q.boundDate(q.ValDate, q.ValLong, run.today), q.boundDate(q.EndDate, q.EndLong, run.today),
-                                kind);
+    return store.StoreDateRange(q.boundDate(q.ValDate, q.ValLong, run.today),
+                                q.boundDate(q.EndDate, q.EndLong, run.today), kind);
 }
 
 bool ReportLogic::storeSecondRange(FilterStore &store, const RunQuery &run, int kind)
