@@ -1,6 +1,7 @@
 -- procedure: cnt_DepoPosition
 -- param: @UserName VarWChar 50
 -- param: @DateReport Date
+-- param: @WithArchive Boolean
 -- result 1: Ccy Integer, ValDate Date, Volume Currency, Rate Double, Duration Integer, DepoType Integer, Interest Currency, TradeID BigInt, TicketNum BigInt, Bank1ID VarWChar, DealType Integer, DealTime Date, DealerID VarWChar, Volume1 Currency, DepoRate Double, ValDateP1C1 Date, ValDateP2C1 Date, Tax Currency, RateTax Double, Status Integer
 -- The deposits (PureDealType 16) of the stored selections for owner 5 whose
 -- start date (ValDateP1C1) lies in the value-date range (kind 2), with the
@@ -13,11 +14,15 @@
 -- 2 long deposit (a term of more than 366 days), 1 any other deposit. Tax is
 -- the interest tax at the rate of custom setting 1020 (per cent, none when
 -- absent) and RateTax the rate net of that tax.
--- One row per deposit, ordered by currency, start date and ticket.
+-- One row per deposit, ordered by currency, start date and ticket. With
+-- @WithArchive set the settled deposits of Archive are read beside Tickets
+-- (both tables have the same columns); unset or 0, Tickets only.
 WITH
     matured AS MATERIALIZED (
         SELECT p.ValDateP2C1 AS Day, p.Ccy1, p.Bank1ID, p.Volume1 < 0 AS Given, p.TradeID
-        FROM Tickets p
+        FROM (SELECT * FROM Tickets
+              UNION ALL
+              SELECT * FROM Archive WHERE COALESCE(@WithArchive, 0) <> 0) p
         WHERE p.ValDateP2C1 >= COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 5 AND r.Kind = 2), '')
           AND p.ValDateP2C1 <= COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 5 AND r.Kind = 2), '9999-12-31')
           AND p.PureDealType = 16 AND p.Status >= 0)
@@ -33,7 +38,9 @@ SELECT t.Ccy1 AS Ccy, t.ValDateP1C1 AS ValDate, t.Volume1 AS Volume, t.DepoRate 
        t.ValDateP1C1, t.ValDateP2C1,
        ROUND(COALESCE(t.VolumeP2C1 + t.Volume1, 0) * COALESCE((SELECT s.CustomValue FROM CustomSettings s WHERE s.CustomID = 1020), 0) / 100.0) AS Tax,
        t.DepoRate * (1 - COALESCE((SELECT s.CustomValue FROM CustomSettings s WHERE s.CustomID = 1020), 0) / 100.0) AS RateTax, t.Status
-FROM Tickets t
+FROM (SELECT * FROM Tickets
+      UNION ALL
+      SELECT * FROM Archive WHERE COALESCE(@WithArchive, 0) <> 0) t
 WHERE t.ValDateP1C1 >= COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 5 AND r.Kind = 2), '')
   AND t.ValDateP1C1 <= COALESCE((SELECT r.DateTo FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 5 AND r.Kind = 2), '9999-12-31')
   AND t.DealTime >= COALESCE((SELECT r.DateFrom FROM FilterDateRange r WHERE r.UserName = @UserName AND r.OwnerID = 5 AND r.Kind = 1), '')

@@ -1,12 +1,6 @@
 #include "CashFlowReport.h"
 
-#include "CashFlowLogic.h"
 #include "ReportGrid.h"
-#include "ReportToolbar.h"
-
-#include "DateTime.h"
-
-#include <QSet>
 
 namespace {
 
@@ -24,29 +18,11 @@ const TypeColumns DealTypeColumns[] = {
     {"Deposit", {"Deposit", "Deposit_Give", "Deposit_Take", "Interest", "Take", "Return"}},
 };
 
-const QDate SummarySortDate(5000, 1, 1);
-
 } // namespace
-
-void CashFlowReport::SetUtil(EventClass *Util)
-{
-    DayRangeReport::SetUtil(Util);
-    if (Main_Menu) {
-        Main_Menu->setToolVisible(QStringLiteral("ID_DetailWIndow"), true);
-        Main_Menu->setToolVisible(QStringLiteral("ID_Recalculate"), false);
-    }
-    if (Main_Table) {
-        // After the base's "Summ": a negative summary is red, not blue.
-        Main_Table->addHighlight(QStringLiteral("NegSumm"), QStringLiteral("NegSumm"), true, 0x0000FF, true);
-        Main_Table->addNegativeHighlight(QStringLiteral("Negative"), QStringLiteral("Daily"), 0x0000FF);
-    }
-    boldSummariesBesideDetails();
-}
 
 void CashFlowReport::RebindTable()
 {
-    DayRangeReport::RebindTable();
-    boldSummariesBesideDetails();
+    CurrencyDaysReport::RebindTable();
     if (!Main_Table)
         return;
     const QStringList &selected = query().Deal;
@@ -58,34 +34,10 @@ void CashFlowReport::RebindTable()
     }
 }
 
-bool CashFlowReport::isSummaryRow(int row) const
-{
-    const data::RecordsetPtr display = DisplayRecordset();
-    return display && display->setAbsolutePosition(qint64(row) + 1)
-           && display->Fields(QStringLiteral("Summary")).value().toBool();
-}
-
-QVariant CashFlowReport::FitchData(int ColIndex, int RowBookmark)
-{
-    QVariant value = DayRangeReport::FitchData(ColIndex, RowBookmark);
-    if (ColIndex == columnIndex("Date") && isSummaryRow(RowBookmark))
-        value = gridCellValue(data::Value(data::DateTime::fromDate(SummarySortDate)));
-    return value;
-}
-
-void CashFlowReport::UnboundChangeData(QVector<QVariant> &Values)
-{
-    const data::RecordsetPtr display = DisplayRecordset();
-    const int date = columnIndex("Date");
-    if (display && !display->Eof() && !display->Bof() && date >= 0 && date < Values.size()
-        && display->Fields(QStringLiteral("Summary")).value().toBool())
-        Values[date] = QStringLiteral("Summary");
-}
-
 void CashFlowReport::AsConnect_ExecuteComplete(const ReportRun::Outcome &outcome)
 {
     ReportRun::Outcome counted = outcome;
     const data::RecordsetPtr deals = outcome.results.size() > 1 ? outcome.results[1] : nullptr;
     counted.counts.deals = deals ? int(deals->RecordCount()) : 0;
-    DayRangeReport::AsConnect_ExecuteComplete(counted);
+    CurrencyDaysReport::AsConnect_ExecuteComplete(counted);
 }

@@ -20,13 +20,6 @@ public:
     }
 };
 
-class DepoPosition final : public Report
-{
-    Q_OBJECT
-public:
-    explicit DepoPosition(QObject *parent = nullptr) : Report(QStringLiteral("Depo Position"), NoQueryLogic<5>::instance(), parent) {}
-};
-
 class Profit_LossDepo final : public Report
 {
     Q_OBJECT

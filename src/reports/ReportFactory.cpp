@@ -4,6 +4,7 @@
 #include "CashFlow.h"
 #include "CurrencyPosition.h"
 #include "DealersReport.h"
+#include "DepoPosition.h"
 #include "ForwardPosition.h"
 #include "Netting.h"
 #include "OpenPosition.h"
@@ -26,7 +27,7 @@ namespace {
 // when it is; until then its class only holds its place.
 constexpr AppType AvailableReports[] = {dmOpenPosition, dmForwardPosition, dmSingleCurrency, dmCurrencyPosition,
                                         dmProffit, dmPairCounterparty, dmProfitRange, dmProfitCurrency, dmCashFlow,
-                                        dmNetting, dmBrokerPosition};
+                                        dmNetting, dmBrokerPosition, dmDepoPosition};
 
 } // namespace
 

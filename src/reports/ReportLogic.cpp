@@ -174,7 +174,9 @@ QString ReportLogic::currencyCaption(data::Recordset &display, const char *dayFi
     const int index = currencies.indexOfId(id.toInt());
     QString caption = index >= 0 ? currencies.text(index) : id.toString();
     const data::Value day = field(display, dayField).value();
-    if (!day.isNull())
+    const data::Field summary = field(display, "Summary");
+    // A summary row's date is the last of its currency's, not its own.
+    if (!day.isNull() && !(summary.isValid() && summary.value().toBool()))
         caption += QStringLiteral(" (") + day.toDate().date().toString(Qt::ISODate) + QLatin1Char(')');
     return caption;
 }

@@ -111,7 +111,7 @@ public:
     static data::Field field(data::Recordset &rs, const char *name);
     /// The detail window's title of a display row grouped by currency
     /// ("Caption"): the currency's code and, on a row with a day in
-    /// dayField, the day: "EUR (2026-12-08)".
+    /// dayField that is no summary row, the day: "EUR (2026-12-08)".
     static QString currencyCaption(data::Recordset &display, const char *dayField);
 
     // ---- worker --------------------------------------------------------------------
