@@ -67,7 +67,7 @@ int main(int argc, char *argv[])
                                       QStringLiteral("FILE"));
     const QCommandLineOption reportOption(QStringLiteral("report"),
                                           QStringLiteral("The report to open (WindowType value or name, "
-                                                         "or a class no WindowType creates: DealersReport)."),
+                                                         "or a class no WindowType creates: DealersReport, DepoReport)."),
                                           QStringLiteral("N|NAME"), QStringLiteral("0"));
     const QCommandLineOption userOption(QStringLiteral("user"), QStringLiteral("The working user."),
                                         QStringLiteral("NAME"), qEnvironmentVariable("USER", QStringLiteral("marvolt")));

@@ -19,7 +19,7 @@ QString RunnerOptions::usage()
         "  --report N|NAME      the report: a WindowType value (0-14), its name such as\n"
         "                       dmOpenPosition, or the report's settings name such as\n"
         "                       \"Currency Pairs\", or a class no WindowType creates:\n"
-        "                       DealersReport (default 0, the open position report)\n"
+        "                       DealersReport, DepoReport (default 0, the open position report)\n"
         "  --user NAME          the working user (default: $USER)\n"
         "  --today YYYY-MM-DD   the date the report takes as today (default: the system date)\n"
         "  --table Tickets|Archive  the deal table the host works on (default Tickets)\n"

@@ -36,13 +36,6 @@ public:
         : Report(QStringLiteral("Profit/Loss Depo Range"), NoQueryLogic<14>::instance(), parent) {}
 };
 
-class DepoReport final : public Report
-{
-    Q_OBJECT
-public:
-    explicit DepoReport(QObject *parent = nullptr) : Report(QStringLiteral("Depo Report"), NoQueryLogic<0>::instance(), parent) {}
-};
-
 class ConversionReport final : public Report
 {
     Q_OBJECT

@@ -5,6 +5,7 @@
 #include "CurrencyPosition.h"
 #include "DealersReport.h"
 #include "DepoPosition.h"
+#include "DepoReport.h"
 #include "ForwardPosition.h"
 #include "Netting.h"
 #include "OpenPosition.h"
@@ -56,12 +57,14 @@ std::unique_ptr<Report> createReportByClass(const QString &className)
 {
     if (className.compare(QLatin1String("DealersReport"), Qt::CaseInsensitive) == 0)
         return std::make_unique<DealersReport>();
+    if (className.compare(QLatin1String("DepoReport"), Qt::CaseInsensitive) == 0)
+        return std::make_unique<DepoReport>();
     return nullptr;
 }
 
 QStringList reportClasses()
 {
-    return {QStringLiteral("DealersReport")};
+    return {QStringLiteral("DealersReport"), QStringLiteral("DepoReport")};
 }
 
 bool isReportClass(const QString &className)

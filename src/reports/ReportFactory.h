@@ -39,7 +39,8 @@ Q_ENUM_NS(AppType)
 std::unique_ptr<Report> createReport(int windowType);
 
 /// A report that no WindowType value creates, by its class name
-/// ("DealersReport"), compared without regard to case; null for any other.
+/// ("DealersReport", "DepoReport"), compared without regard to case; null
+/// for any other.
 std::unique_ptr<Report> createReportByClass(const QString &className);
 /// Whether createReportByClass() knows the class name.
 bool isReportClass(const QString &className);

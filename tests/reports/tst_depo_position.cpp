@@ -1,14 +1,17 @@
-// The deposit position end to end on a generated demo database: every day
-// row and summary row against sums and weighted average rates this test
-// computes from the deposits in Tickets with SQL of its own (the side by
-// the principal's sign, the rollovers and long deposits by their dates),
-// each row's filter against the deposits it names; a principal of exactly 0.
+// The deposit reports end to end on a generated demo database: every day
+// row and summary row of the deposit position, and of the deposit report,
+// against sums and weighted average rates this test computes from the
+// deposits in Tickets with SQL of its own (the side by the principal's sign,
+// the rollovers and long deposits by their dates), each row's filter against
+// the deposits it names; a principal of exactly 0.
 
 #include "ReportHost.h"
 
 #include "DepoPosition.h"
+#include "DepoReport.h"
 
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -46,6 +49,17 @@ SELECT Ccy, Day,
        SUM(CASE WHEN V < 0 AND (Rolled OR Days > 366) THEN V ELSE 0 END) AS RolledGiven,
        SUM(CASE WHEN V >= 0 AND NOT Rolled AND Days > 366 THEN V ELSE 0 END) AS LongTaken
 FROM d GROUP BY Ccy, Day ORDER BY Ccy, Day
+)");
+
+// The deposit report's further figures per currency and start date (every
+// currency): the position's rate (principal times rate over the net
+// principal) and the interest of each side.
+const QString ReportDays = QStringLiteral(R"(
+SELECT Ccy1 AS Ccy, ValDateP1C1 AS Day, SUM(Volume1 * DepoRate) / NULLIF(SUM(Volume1), 0) AS PositionRate,
+       SUM(CASE WHEN Volume1 < 0 THEN VolumeP2C1 + Volume1 ELSE 0 END) AS GiveInterest,
+       SUM(CASE WHEN Volume1 >= 0 THEN VolumeP2C1 + Volume1 ELSE 0 END) AS TakeInterest
+FROM Tickets WHERE PureDealType = 16 AND Status >= 0 AND ValDateP1C1 BETWEEN @From AND @To
+GROUP BY Ccy1, ValDateP1C1 ORDER BY Ccy1, ValDateP1C1
 )");
 
 data::Value f(const data::RecordsetPtr &rs, const char *name)
@@ -186,6 +200,68 @@ private Q_SLOTS:
         }
         QVERIFY2(days->Eof(), "Tickets hold deposits the report does not show");
         QCOMPARE(report.NumTable, groups);
+        QCOMPARE(report.NumDeal, int(deals));
+    }
+
+    void depoReportRowsEqualDepositsFromTickets()
+    {
+        const QDate from(2026, 11, 1);
+        DepoReport report;
+        Host host;
+        host.wire(report);
+        QVERIFY(report.setQueryField(QStringLiteral("Relative"), false));
+        QVERIFY(report.setQueryField(QStringLiteral("ValDate"), from)
+                && report.setQueryField(QStringLiteral("ValLong"), int(Today.daysTo(from))));
+        QVERIFY(report.setQueryField(QStringLiteral("EndDate"), Today)
+                && report.setQueryField(QStringLiteral("EndLong"), 0));
+        QVERIFY(host.run(report));
+        QVERIFY2(MessageService::instance().messages().isEmpty(),
+                 qPrintable(MessageService::instance().messages().join(u'\n')));
+        const data::RecordsetPtr rows = report.DisplayRecordset();
+        QVERIFY(rows && rows->RecordCount() > 0);
+        const QList<QPair<QString, QString>> range = {{QStringLiteral("@From"), from.toString(Qt::ISODate)},
+                                                      {QStringLiteral("@To"), Today.toString(Qt::ISODate)},
+                                                      {QStringLiteral("@Ccy"), QStringLiteral("0")}};
+        const data::RecordsetPtr days = reporttest::query(m_connectionString, Days, range);
+        const data::RecordsetPtr further = reporttest::query(m_connectionString, ReportDays, range);
+        QVERIFY(days && further && days->RecordCount() == further->RecordCount());
+        QSet<int> currencies;
+        qint64 deals = 0;
+        days->MoveFirst();
+        further->MoveFirst();
+        for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
+            currencies.insert(f(rows, "Caption").toInt());
+            if (f(rows, "Summary").toBool()) {
+                QCOMPARE(f(rows, "CurrentFilter").toString(), QStringLiteral("Ccy = ") + f(rows, "Caption").toString());
+                QCOMPARE(f(rows, "NegSumm").toBool(), f(rows, "Position").toCurrency() < data::Currency());
+                continue;
+            }
+            QVERIFY2(!days->Eof(), "the report shows more days than Tickets hold");
+            const QString shown =
+                QStringList{f(rows, "Caption").toString(), f(rows, "Date").toDate().toIsoString(),
+                            f(rows, "Given").toCurrency().toString(), f(rows, "Taken").toCurrency().toString(),
+                            rate(f(rows, "ARGive")), rate(f(rows, "ARTake")), rate(f(rows, "PositionRate")),
+                            f(rows, "GiveInterest").toCurrency().toString(),
+                            f(rows, "TakeInterest").toCurrency().toString(), f(rows, "Interest").toCurrency().toString(),
+                            f(rows, "Deals").toString()}
+                    .join(u'|');
+            const QString computed =
+                QStringList{f(days, "Ccy").toString(), f(days, "Day").toString(), raw(f(days, "Given")),
+                            raw(f(days, "Taken")), rate(f(days, "AvGive")), rate(f(days, "AvTake")),
+                            rate(f(further, "PositionRate")), raw(f(further, "GiveInterest")),
+                            raw(f(further, "TakeInterest")), raw(f(days, "Interest")), f(days, "Deals").toString()}
+                    .join(u'|');
+            QCOMPARE(shown, computed);
+            deals += f(rows, "Deals").toInt64();
+            data::RecordsetPtr detail = report.GetDetRecForPrint()->Clone();
+            QVERIFY(detail->setFilter(f(rows, "CurrentFilter").toString()));
+            QCOMPARE(detail->RecordCount(), f(rows, "Deals").toInt64());
+            days->MoveNext();
+            further->MoveNext();
+        }
+        QVERIFY2(days->Eof(), "Tickets hold deposits the report does not show");
+        // The counts are the procedure's.
+        QCOMPARE(report.NumTable, int(currencies.size()));
         QCOMPARE(report.NumDeal, int(deals));
     }
 
