@@ -663,6 +663,15 @@ bool Generator::writeDirectories()
     if (!m_db.exec(QStringLiteral("INSERT INTO CustomSettings (CustomID, Name, CustomValue) "
                                   "VALUES (1010, 'Allow All start date', 2)")))
         return false;
+    // The tax on deposit interest (per cent), and the deposit carry result's
+    // tax terms of the rouble and the euro: the share of interest earned that
+    // goes in tax, the tax on interest paid above the highest untaxed rate.
+    if (!m_db.exec(QStringLiteral(
+            "INSERT INTO CustomSettings (CustomID, Name, CustomValue) VALUES (1020, 'Deposit interest tax', 15);"
+            "INSERT INTO DepoTaxes (CcyID, GiveTax, TakeTax, MaxTakeRate, FixedRate)"
+            " SELECT CcyID, 0.2, 0.35, 0.16, 0.16 FROM Currencies WHERE Ccy = 'RUB'"
+            " UNION ALL SELECT CcyID, 0.1, 0.25, 0.03, 0.03 FROM Currencies WHERE Ccy = 'EUR'")))
+        return false;
 
     s = m_db.prepare("INSERT INTO Categories (CategoryID, Name) VALUES (?1, ?2)");
     if (!s)

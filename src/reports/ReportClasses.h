@@ -20,22 +20,6 @@ public:
     }
 };
 
-class Profit_LossDepo final : public Report
-{
-    Q_OBJECT
-public:
-    explicit Profit_LossDepo(QObject *parent = nullptr)
-        : Report(QStringLiteral("Profit/Loss Depo"), NoQueryLogic<12>::instance(), parent) {}
-};
-
-class Profit_LossDepoRange final : public Report
-{
-    Q_OBJECT
-public:
-    explicit Profit_LossDepoRange(QObject *parent = nullptr)
-        : Report(QStringLiteral("Profit/Loss Depo Range"), NoQueryLogic<14>::instance(), parent) {}
-};
-
 class ConversionReport final : public Report
 {
     Q_OBJECT

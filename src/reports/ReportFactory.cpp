@@ -11,6 +11,7 @@
 #include "OpenPosition.h"
 #include "ProfitCurrency.h"
 #include "Profit_Loss.h"
+#include "Profit_LossDepo.h"
 #include "Profit_LossRange.h"
 #include "Profit_LossUSDRUB.h"
 #include "ReportClasses.h"
@@ -28,7 +29,7 @@ namespace {
 // when it is; until then its class only holds its place.
 constexpr AppType AvailableReports[] = {dmOpenPosition, dmForwardPosition, dmSingleCurrency, dmCurrencyPosition,
                                         dmProffit, dmPairCounterparty, dmProfitRange, dmProfitCurrency, dmCashFlow,
-                                        dmNetting, dmBrokerPosition, dmDepoPosition};
+                                        dmNetting, dmBrokerPosition, dmDepoPosition, dmProfitDepo, dmProfitDepoRange};
 
 } // namespace
 
