@@ -15,9 +15,8 @@ class ReportRunner final
 public:
     explicit ReportRunner(const RunnerOptions &options);
 
-    /// The exit status: 0 on success, 1 when the database cannot be used, the
-    /// report is not built yet (ReportFactory::isReportAvailable()) or the
-    /// query failed, 2 for settings that do not fit the report. The reason of
+    /// The exit status: 0 on success, 1 when the database cannot be used or
+    /// the query failed, 2 for settings that do not fit the report. The reason of
     /// a failure is in lastError(), on one line.
     int run();
     QString lastError() const { return m_error; }

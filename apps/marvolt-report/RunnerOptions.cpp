@@ -43,9 +43,8 @@ QString RunnerOptions::usage()
         "  --settings FILE      the settings store to use (default: the user's own)\n"
         "  --help               show this text\n"
         "\n"
-        "Exit status: 0 on success; 1 when the database cannot be opened, the report is\n"
-        "not available yet or the query fails (the reason on the last line of standard\n"
-        "error); 2 for bad arguments.\n");
+        "Exit status: 0 on success; 1 when the database cannot be opened or the query\n"
+        "fails (the reason on the last line of standard error); 2 for bad arguments.\n");
 }
 
 bool RunnerOptions::parse(const QStringList &arguments, QString *error)

@@ -2,9 +2,11 @@
 
 #include "Report.h"
 
-/// What the report objects of the day-by-day history reports (the forward
-/// position and the single currency report) share beyond their logic (which
-/// declares the stored date ranges, see DayRangeLogic): the tools they set up.
+/// What the report objects of the reports with rows per day and a detail
+/// window share beyond their logic: the tools they set up. The day-by-day
+/// history reports (the forward position and the single currency report,
+/// see DayRangeLogic) use it directly, the reports per currency and value
+/// date through CurrencyDaysReport.
 class DayRangeReport : public Report
 {
     Q_OBJECT

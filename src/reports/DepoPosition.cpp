@@ -1,5 +1,7 @@
 #include "DepoPosition.h"
 
+#include "DepositLogic.h"
+
 #include "ValueListFillers.h"
 
 #include "DateTime.h"
@@ -106,25 +108,12 @@ struct Totals
     qint64 deals = 0;
 };
 
-class DepoPositionLogic final : public ReportLogic
+class DepoPositionLogic final : public DepositLogic
 {
 public:
     QString procedure() const override { return QStringLiteral("cnt_DepoPosition"); }
-    int owner() const override { return 5; }
     std::span<const FilterSlot> filterSlots() const override { return FilterSlots; }
     DisplayLayout layout() const override { return {Fields, Columns, "Caption", "Date"}; }
-    std::span<const QueryKey::Bound> storedBounds() const override
-    {
-        static const QueryKey::Bound bounds[] = {{"EndDate", &QueryValues::EndDate, &QueryValues::EndLong, true}};
-        return bounds;
-    }
-    std::optional<DetailView> detailView() const override { return dvNewDetail; }
-    /// "EUR (2026-12-08)" on a day row, the currency alone on its summary.
-    QString detailCaption(data::Recordset &display) const override { return currencyCaption(display, "Date"); }
-
-    /// The deposits' start dates (kind 2).
-    bool storeDates(FilterStore &store, const RunQuery &run) const override { return storeFirstRange(store, run, 2); }
-
     DisplayCounts buildDisplay(data::Recordset &deposits, data::Recordset &display) const override;
 };
 

@@ -1,5 +1,7 @@
 #include "DepoReport.h"
 
+#include "DepositLogic.h"
+
 #include "ValueListFillers.h"
 
 #include "DateTime.h"
@@ -74,25 +76,14 @@ constexpr Copied CopiedFields[] = {
     {"TakeInterest", "TakeInterest"},
 };
 
-class DepoReportLogic final : public ReportLogic
+class DepoReportLogic final : public DepositLogic
 {
 public:
     QString procedure() const override { return QStringLiteral("ncnt_DepoReport1"); }
-    int owner() const override { return 5; }
     std::span<const FilterSlot> filterSlots() const override { return FilterSlots; }
     DisplayLayout layout() const override { return {Fields, Columns, "Caption", "Date"}; }
-    std::span<const QueryKey::Bound> storedBounds() const override
-    {
-        static const QueryKey::Bound bounds[] = {{"EndDate", &QueryValues::EndDate, &QueryValues::EndLong, true}};
-        return bounds;
-    }
-    std::optional<DetailView> detailView() const override { return dvNewDetail; }
     /// The deposits, the procedure's second result set.
     int detailResultSet() const override { return 1; }
-    QString detailCaption(data::Recordset &display) const override { return currencyCaption(display, "Date"); }
-
-    /// The deposits' start dates (kind 2).
-    bool storeDates(FilterStore &store, const RunQuery &run) const override { return storeFirstRange(store, run, 2); }
 
     /// One display row per result row, in the procedure's order (a
     /// currency's days, then its summary).

@@ -73,8 +73,7 @@ DisplayLayout NettingLogic::layout() const
 
 std::span<const QueryKey::Bound> NettingLogic::storedBounds() const
 {
-    static const QueryKey::Bound bounds[] = {{"EndDate", &QueryValues::EndDate, &QueryValues::EndLong, true}};
-    return bounds;
+    return QueryKey::rangeEndBound();
 }
 
 bool NettingLogic::appliesSlot(const FilterSlot &slot, const RunQuery &) const

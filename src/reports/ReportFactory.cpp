@@ -19,19 +19,7 @@
 
 #include <QMetaEnum>
 
-#include <algorithm>
-
 namespace ReportFactory {
-
-namespace {
-
-// The reports whose query and display are built. Each report joins the list
-// when it is; until then its class only holds its place.
-constexpr AppType AvailableReports[] = {dmOpenPosition, dmForwardPosition, dmSingleCurrency, dmCurrencyPosition,
-                                        dmProffit, dmPairCounterparty, dmProfitRange, dmProfitCurrency, dmCashFlow,
-                                        dmNetting, dmBrokerPosition, dmDepoPosition, dmProfitDepo, dmProfitDepoRange};
-
-} // namespace
 
 std::unique_ptr<Report> createReport(int windowType)
 {
@@ -71,12 +59,6 @@ QStringList reportClasses()
 bool isReportClass(const QString &className)
 {
     return createReportByClass(className) != nullptr;
-}
-
-bool isReportAvailable(int windowType)
-{
-    return std::find(std::begin(AvailableReports), std::end(AvailableReports), windowType)
-           != std::end(AvailableReports);
 }
 
 std::optional<int> windowTypeFromText(const QString &text)

@@ -47,11 +47,6 @@ bool isReportClass(const QString &className);
 /// Every class name createReportByClass() knows.
 QStringList reportClasses();
 
-/// Whether the report of a WindowType value is built, with its query and its
-/// display. False where createReport() gives a class that is still a shell
-/// (a refresh ends at once with no rows) and where it gives nothing.
-bool isReportAvailable(int windowType);
-
 /// The WindowType value for a number ("0"), an enumerator name
 /// ("dmOpenPosition") or a report's registry name ("Currency Pairs");
 /// nothing when the text names no report kind.

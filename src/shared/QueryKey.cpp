@@ -48,6 +48,12 @@ std::span<const QueryKey::Bound> QueryKey::endDateBound()
     return bounds;
 }
 
+std::span<const QueryKey::Bound> QueryKey::rangeEndBound()
+{
+    static const Bound bounds[] = {{"EndDate", &QueryValues::EndDate, &QueryValues::EndLong, true}};
+    return bounds;
+}
+
 void QueryKey::read(QueryValues *q, std::span<const Bound> bounds) const
 {
     q->Relative = readRelative();

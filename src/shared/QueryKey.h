@@ -61,6 +61,9 @@ public:
     static std::span<const Bound> valueDateBound();
     /// The profit reports' end of their range, "End Date".
     static std::span<const Bound> endDateBound();
+    /// The end of a range written without the blank, "EndDate" (the
+    /// counterparty and deposit reports).
+    static std::span<const Bound> rangeEndBound();
 
     QueryKey(const QString &appName, const QString &filterName);
 

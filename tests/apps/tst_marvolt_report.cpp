@@ -464,8 +464,6 @@ void tst_MarvoltReport::badInputGivesOneLineReason_data()
                                << "not a date";
     QTest::newRow("report-without-class") << QStringList{QStringLiteral("--report"), QStringLiteral("6")} << 2
                                           << "has no report class";
-    QTest::newRow("report-not-built-yet") << QStringList{QStringLiteral("--report"), QStringLiteral("dmProfitDepo")}
-                                          << 1 << "report 10 is not available";
     QTest::newRow("unknown-report-name") << QStringList{QStringLiteral("--report"), QStringLiteral("dmNothing")} << 2
                                          << "no report";
     QTest::newRow("unknown-query-field") << QStringList{QStringLiteral("--set"), QStringLiteral("Colour=Red")} << 2

@@ -184,7 +184,6 @@ private Q_SLOTS:
         QFETCH(QString, appName);
         QFETCH(int, owner);
         QFETCH(int, detailView);
-        QVERIFY(ReportFactory::isReportAvailable(windowType));
         QCOMPARE(ReportFactory::windowTypeFromText(appName), std::optional<int>(windowType));
         const std::unique_ptr<Report> report = makeReport(windowType);
         QCOMPARE(report->App_Name, appName);
