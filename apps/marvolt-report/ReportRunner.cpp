@@ -4,6 +4,9 @@
 
 #include "Marvolt.h"
 #include "ReportGridAdapter.h"
+
+#include "DetailWindow.h"
+#include "TicketWindow.h"
 #include "Report.h"
 #include "ReportFactory.h"
 
@@ -20,6 +23,7 @@
 #include "Recordset.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -101,6 +105,8 @@ int ReportRunner::run()
     if (!m_options.screenshot.isEmpty() && !saveScreenshot(control))
         return 1;
     if (!m_options.detailScreenshot.isEmpty() && !saveDetailScreenshot(control))
+        return 1;
+    if (!m_options.ticketScreenshot.isEmpty() && !saveTicketScreenshot(control))
         return 1;
     if (!writeResult(control))
         return 1;
@@ -265,11 +271,11 @@ bool ReportRunner::saveScreenshot(Marvolt &control)
     return true;
 }
 
-bool ReportRunner::saveDetailScreenshot(Marvolt &control)
+QWidget *ReportRunner::openDetailOnFirstRow(Marvolt &control)
 {
     if (control.report()->CurrentDet() < 0) {
         fail(1, QStringLiteral("report %1 has no deal list window").arg(m_options.windowType));
-        return false;
+        return nullptr;
     }
     control.setAttribute(Qt::WA_DontShowOnScreen);
     control.show();
@@ -281,24 +287,64 @@ bool ReportRunner::saveDetailScreenshot(Marvolt &control)
     QWidget *window = control.detailWindow();
     if (!window) {
         fail(1, QStringLiteral("the deal list window did not open"));
-        return false;
+        return nullptr;
     }
-    widgets::Grid *grid = control.mainTable();
-    for (int row = 0; row < grid->visibleRowCount(); ++row) {
-        if (!grid->isGroupRow(row)) {
-            grid->setRow(row);
-            break;
-        }
-        grid->expand(grid->indexAtRow(row));
-    }
+    selectFirstDataRow(*control.mainTable());
     window->resize(1000, 420);
     QCoreApplication::processEvents();
+    return window;
+}
+
+void ReportRunner::selectFirstDataRow(widgets::Grid &grid)
+{
+    for (int row = 0; row < grid.visibleRowCount(); ++row) {
+        if (!grid.isGroupRow(row)) {
+            grid.setRow(row);
+            break;
+        }
+        grid.expand(grid.indexAtRow(row));
+    }
+}
+
+bool ReportRunner::saveDetailScreenshot(Marvolt &control)
+{
+    QWidget *window = openDetailOnFirstRow(control);
+    if (!window)
+        return false;
     const QPixmap picture = window->grab();
     if (!picture.save(m_options.detailScreenshot, "PNG")) {
         fail(1, QStringLiteral("cannot write the screenshot %1").arg(m_options.detailScreenshot));
         return false;
     }
     return true;
+}
+
+bool ReportRunner::saveTicketScreenshot(Marvolt &control)
+{
+    auto *details = qobject_cast<frmDetails *>(openDetailOnFirstRow(control));
+    if (!details)
+        return false;
+    // As a user would: a double click on the first deal listed.
+    selectFirstDataRow(*details->mainTable());
+    MessageService::instance().clearMessages();
+    Q_EMIT details->mainTable()->DblClick();
+    QElapsedTimer waited;
+    waited.start();
+    frmTicket *ticket = nullptr;
+    while (waited.elapsed() < 10000 && MessageService::instance().lastMessage().isEmpty()
+           && !((ticket = details->findChild<frmTicket *>()) && ticket->isVisible()))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    if (!ticket || !ticket->isVisible()) {
+        const QString reason = MessageService::instance().lastMessage();
+        fail(1, reason.isEmpty() ? QStringLiteral("the ticket window did not open") : reason);
+        return false;
+    }
+    QCoreApplication::processEvents();
+    const bool saved = ticket->grab().save(m_options.ticketScreenshot, "PNG");
+    ticket->reject();
+    if (!saved)
+        fail(1, QStringLiteral("cannot write the screenshot %1").arg(m_options.ticketScreenshot));
+    return saved;
 }
 
 bool ReportRunner::writeText(const QString &text)

@@ -5,6 +5,9 @@
 #include <QString>
 
 class Marvolt;
+namespace widgets {
+class Grid;
+}
 
 /// One run of marvolt-report: opens the session on the database, creates a
 /// real Marvolt control, sets it up as a host would (table, formats, user,
@@ -29,6 +32,13 @@ private:
     bool writeTotals(Marvolt &control);
     bool saveScreenshot(Marvolt &control);
     bool saveDetailScreenshot(Marvolt &control);
+    /// The ticket window of the first deal the deal list window lists on
+    /// the report's first data row, as a double click there opens it.
+    bool saveTicketScreenshot(Marvolt &control);
+    /// Opens the deal list window on the report's first data row; null (and
+    /// the reason given) when the report has none.
+    QWidget *openDetailOnFirstRow(Marvolt &control);
+    static void selectFirstDataRow(widgets::Grid &grid);
     bool writeText(const QString &text);
     int fail(int status, const QString &reason);
 

@@ -40,6 +40,8 @@ QString RunnerOptions::usage()
         "  --screenshot FILE.png  also save a picture of the whole control at 1280x800\n"
         "  --detail FILE.png    also open the deal list window on the first data row of a\n"
         "                       report that has one and save a picture of it\n"
+        "  --ticket FILE.png    also open the ticket window of the first deal that window\n"
+        "                       lists (as a double click on it) and save a picture of it\n"
         "  --settings FILE      the settings store to use (default: the user's own)\n"
         "  --help               show this text\n"
         "\n"
@@ -119,6 +121,8 @@ bool RunnerOptions::parse(const QStringList &arguments, QString *error)
             screenshot = value;
         } else if (option == QLatin1String("--detail")) {
             detailScreenshot = value;
+        } else if (option == QLatin1String("--ticket")) {
+            ticketScreenshot = value;
         } else if (option == QLatin1String("--settings")) {
             settingsFile = value;
         } else {

@@ -27,6 +27,7 @@ struct RunnerOptions
     QString outFile;               ///< empty: standard output
     QString screenshot;
     QString detailScreenshot;      ///< the detail window on the first data row, as a picture
+    QString ticketScreenshot;      ///< the ticket window of that row's first deal, as a picture
     bool totals = false;           ///< print the toolbar figures instead of the rows
     QString settingsFile;          ///< empty: the user's own settings store
     bool help = false;

@@ -2,7 +2,7 @@
 -- param: @UserName VarWChar 50
 -- param: @DateReport Date
 -- param: @WithArchive Boolean
--- result 1: Ccy Integer, ValDate Date, Volume Currency, Rate Double, Duration Integer, DepoType Integer, Interest Currency, TradeID BigInt, TicketNum BigInt, Bank1ID VarWChar, DealType Integer, DealTime Date, DealerID VarWChar, Volume1 Currency, DepoRate Double, ValDateP1C1 Date, ValDateP2C1 Date, Tax Currency, RateTax Double, Status Integer
+-- result 1: Ccy Integer, ValDate Date, Volume Currency, Rate Double, Duration Integer, DepoType Integer, Interest Currency, TradeID BigInt, TicketNum BigInt, TCID VarWChar, Bank1ID VarWChar, DealType Integer, DealTime Date, DealerID VarWChar, Volume1 Currency, DepoRate Double, ValDateP1C1 Date, ValDateP2C1 Date, Tax Currency, RateTax Double, Status Integer
 -- The deposits (PureDealType 16) of the stored selections for owner 5 whose
 -- start date (ValDateP1C1) lies in the value-date range (kind 2), with the
 -- currency selection applied to the deposit's currency. Volume is the
@@ -34,7 +34,7 @@ SELECT t.Ccy1 AS Ccy, t.ValDateP1C1 AS ValDate, t.Volume1 AS Volume, t.DepoRate 
             WHEN julianday(t.ValDateP2C1) - julianday(t.ValDateP1C1) > 366 THEN 2
             ELSE 1 END AS DepoType,
        COALESCE(t.VolumeP2C1 + t.Volume1, 0) AS Interest,
-       t.TradeID, t.TicketNum, t.Bank1ID, t.DealType, t.DealTime, t.DealerID, t.Volume1, t.DepoRate,
+       t.TradeID, t.TicketNum, t.TCID, t.Bank1ID, t.DealType, t.DealTime, t.DealerID, t.Volume1, t.DepoRate,
        t.ValDateP1C1, t.ValDateP2C1,
        ROUND(COALESCE(t.VolumeP2C1 + t.Volume1, 0) * COALESCE((SELECT s.CustomValue FROM CustomSettings s WHERE s.CustomID = 1020), 0) / 100.0) AS Tax,
        t.DepoRate * (1 - COALESCE((SELECT s.CustomValue FROM CustomSettings s WHERE s.CustomID = 1020), 0) / 100.0) AS RateTax, t.Status

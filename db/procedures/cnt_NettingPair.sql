@@ -2,7 +2,7 @@
 -- param: @UserName VarWChar 50
 -- param: @DateReport Date
 -- param: @WithArchive Boolean
--- result 1: CounterpartyID Integer, PairCcy Integer, Volume Currency, Volume2 Currency, NETTING Integer, TradeID BigInt, TicketNum BigInt, Bank1ID VarWChar, DealerID VarWChar, PureDealType Integer, DealType Integer, DealTime Date, Ccy1 Integer, Ccy2 Integer, Volume1 Currency, ExchRate1 Double, ValDateP1C1 Date, ValDateP2C1 Date, Status Integer
+-- result 1: CounterpartyID Integer, PairCcy Integer, Volume Currency, Volume2 Currency, NETTING Integer, TradeID BigInt, TicketNum BigInt, TCID VarWChar, Bank1ID VarWChar, DealerID VarWChar, PureDealType Integer, DealType Integer, DealTime Date, Ccy1 Integer, Ccy2 Integer, Volume1 Currency, ExchRate1 Double, ValDateP1C1 Date, ValDateP2C1 Date, Status Integer
 -- What each counterparty has dealt per currency pair: the FX deals (spot,
 -- outright, swap) of the stored selections for owner 10. One row per deal:
 -- Volume and Volume2 are the deal's signed amounts of the pair's first and
@@ -18,7 +18,7 @@ WITH
     d AS MATERIALIZED (
         SELECT COALESCE(t.CPID, (SELECT c.CPID FROM Counterparties c WHERE c.ShortName = t.Bank1ID)) AS CounterpartyID,
                COALESCE(t.PairID, (SELECT p.PairID FROM Pairs p WHERE p.Ccy1 = t.Ccy1 AND p.Ccy2 = t.Ccy2)) AS PairCcy,
-               t.TradeID, t.TicketNum, t.Bank1ID, t.DealerID, t.PureDealType, t.DealType, t.DealTime, t.Ccy1, t.Ccy2,
+               t.TradeID, t.TicketNum, t.TCID, t.Bank1ID, t.DealerID, t.PureDealType, t.DealType, t.DealTime, t.Ccy1, t.Ccy2,
                t.Volume1, t.VolumeP1C2, t.VolumeP2C1, t.VolumeP2C2, t.ExchRate1,
                t.ValDateP1C1, t.ValDateP1C2, t.ValDateP2C1, t.ValDateP2C2, t.Status
         FROM (SELECT * FROM Tickets
@@ -74,6 +74,6 @@ WITH
         GROUP BY l.TradeID)
 SELECT d.CounterpartyID, d.PairCcy, a.Volume, a.Volume2,
        COALESCE((SELECT c.Netting FROM Counterparties c WHERE c.CPID = d.CounterpartyID), 0) AS NETTING,
-       d.TradeID, d.TicketNum, d.Bank1ID, d.DealerID, d.PureDealType, d.DealType, d.DealTime, d.Ccy1, d.Ccy2, d.Volume1, d.ExchRate1, d.ValDateP1C1, d.ValDateP2C1, d.Status
+       d.TradeID, d.TicketNum, d.TCID, d.Bank1ID, d.DealerID, d.PureDealType, d.DealType, d.DealTime, d.Ccy1, d.Ccy2, d.Volume1, d.ExchRate1, d.ValDateP1C1, d.ValDateP2C1, d.Status
 FROM amounts a JOIN d ON d.TradeID = a.TradeID
 ORDER BY d.CounterpartyID, d.PairCcy, d.TradeID;

@@ -1,7 +1,7 @@
 -- procedure: cnt_ProfitLossDepo
 -- param: @UserName VarWChar 50
 -- param: @DateReport Date
--- result 1: Ccy Integer, ValDate Date, MatDate Date, TradeID BigInt, TicketNum BigInt
+-- result 1: Ccy Integer, ValDate Date, MatDate Date, TradeID BigInt, TicketNum BigInt, TCID VarWChar
 -- result 1: DealTime Date, Status Integer, Bank1ID VarWChar, Bank1Name VarWChar, DealerID VarWChar
 -- result 1: PayReceive Integer, Volume Currency, Rate Double, Duration Integer
 -- result 1: GiveTax Double, TakeTax Double, MaxTakeRate Double, FixedRate Double
@@ -44,7 +44,7 @@ FROM Currencies k;
 -- found through a date index rather than read in currency order.
 DROP TABLE IF EXISTS temp.pld_deal;
 CREATE TEMP TABLE pld_deal AS
-SELECT t.Ccy1 AS Ccy, t.ValDateP1C1 AS ValDate, t.ValDateP2C1 AS MatDate, t.TradeID, t.TicketNum,
+SELECT t.Ccy1 AS Ccy, t.ValDateP1C1 AS ValDate, t.ValDateP2C1 AS MatDate, t.TradeID, t.TicketNum, t.TCID,
        t.DealTime, t.Status, t.Bank1ID, t.Bank1Name, t.DealerID,
        CASE WHEN t.Volume1 < 0 THEN 2 ELSE 1 END AS PayReceive,
        ABS(t.Volume1) AS Volume, t.DepoRate AS Rate,

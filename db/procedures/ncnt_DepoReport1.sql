@@ -1,7 +1,7 @@
 -- procedure: ncnt_DepoReport1
 -- param: @UserName VarWChar 50
 -- result 1: Ccy Integer, ODate Date, Pozition Currency, PozitionRate Double, PozitionRateT Double, Given Currency, ARGive Double, ARTGive Double, Taken Currency, ARTake Double, ARTTake Double, Deals BigInt, Interest Currency, GiveInterest Currency, TakeInterest Currency, Summary Integer
--- result 2: Ccy Integer, ValDate Date, Volume Currency, Rate Double, Duration Integer, DepoType Integer, Interest Currency, TradeID BigInt, TicketNum BigInt, Bank1ID VarWChar, DealType Integer, DealTime Date, DealerID VarWChar, Volume1 Currency, DepoRate Double, ValDateP1C1 Date, ValDateP2C1 Date, Tax Currency, RateTax Double, Status Integer, ODate Date
+-- result 2: Ccy Integer, ValDate Date, Volume Currency, Rate Double, Duration Integer, DepoType Integer, Interest Currency, TradeID BigInt, TicketNum BigInt, TCID VarWChar, Bank1ID VarWChar, DealType Integer, DealTime Date, DealerID VarWChar, Volume1 Currency, DepoRate Double, ValDateP1C1 Date, ValDateP2C1 Date, Tax Currency, RateTax Double, Status Integer, ODate Date
 -- result 3: CcyCount Integer, DealCount Integer
 -- The deposit report, every figure computed here. The deals are the
 -- deposits (PureDealType 16) of the stored selections for owner 5 whose
@@ -42,7 +42,7 @@ SELECT t.Ccy1 AS Ccy, t.ValDateP1C1 AS ValDate, t.Volume1 AS Volume, t.DepoRate 
             WHEN julianday(t.ValDateP2C1) - julianday(t.ValDateP1C1) > 366 THEN 2
             ELSE 1 END AS DepoType,
        COALESCE(t.VolumeP2C1 + t.Volume1, 0) AS Interest,
-       t.TradeID, t.TicketNum, t.Bank1ID, t.DealType, t.DealTime, t.DealerID, t.Volume1, t.DepoRate,
+       t.TradeID, t.TicketNum, t.TCID, t.Bank1ID, t.DealType, t.DealTime, t.DealerID, t.Volume1, t.DepoRate,
        t.ValDateP1C1, t.ValDateP2C1,
        ROUND(COALESCE(t.VolumeP2C1 + t.Volume1, 0) * COALESCE((SELECT s.CustomValue FROM CustomSettings s WHERE s.CustomID = 1020), 0) / 100.0) AS Tax,
        t.DepoRate * (1 - COALESCE((SELECT s.CustomValue FROM CustomSettings s WHERE s.CustomID = 1020), 0) / 100.0) AS RateTax, t.Status, t.ValDateP1C1 AS ODate, COALESCE((SELECT s.CustomValue FROM CustomSettings s WHERE s.CustomID = 1020), 0) / 100.0 AS TaxRate
@@ -118,7 +118,7 @@ SELECT Ccy, NULL,
 FROM DepoReportDeals
 GROUP BY Ccy
 ORDER BY Ccy, Summary, ODate;
-SELECT Ccy, ValDate, Volume, Rate, Duration, DepoType, Interest, TradeID, TicketNum, Bank1ID, DealType, DealTime,
+SELECT Ccy, ValDate, Volume, Rate, Duration, DepoType, Interest, TradeID, TicketNum, TCID, Bank1ID, DealType, DealTime,
        DealerID, Volume1, DepoRate, ValDateP1C1, ValDateP2C1, Tax, RateTax, Status, ODate
 FROM DepoReportDeals
 ORDER BY Ccy, ODate, TicketNum, TradeID;

@@ -1,4 +1,5 @@
 #include "DetailWindow.h"
+#include "TicketWindow.h"
 
 #include "CaptionDialog.h"
 #include "DetailColumns.h"
@@ -389,8 +390,19 @@ void frmDetails::keyPressEvent(QKeyEvent *event)
 
 void frmDetails::showDetails()
 {
-    // The deal's own window is not opened from here: the tool stands for
-    // the double click and the space bar and does nothing more.
+    // The current deal's ticket, by the deal's own identifiers.
+    const qint64 bookmark = bookmarkOf(m_mainTable->currentBookmark());
+    if (bookmark < 0 || !m_reader || !m_reader->setBookmark(bookmark))
+        return;
+    const auto value = [this](const char *name) {
+        const data::Field field = m_reader->Fields(QString::fromLatin1(name));
+        return field.isValid() ? field.value() : data::Value();
+    };
+    auto *ticket = new frmTicket(this);
+    connect(ticket, &frmTicket::NotFound, ticket, &QObject::deleteLater);
+    connect(ticket, &QDialog::finished, ticket, &QObject::deleteLater);
+    ticket->Activate(value("TCID").toString(), value("DealTime").toDate().date(), short(value("Status").toInt()),
+                     int(value("TicketNum").toInt64()), this, m_appName);
 }
 
 void frmDetails::changeCaptionOfClickedColumn()

@@ -8,10 +8,12 @@
 #include "Marvolt.h"
 
 #include "DetailWindow.h"
+#include "TicketWindow.h"
 #include "Report.h"
 #include "ReportFactory.h"
 
 #include "Clock.h"
+#include "MessageService.h"
 #include "SessionContext.h"
 
 #include "Grid.h"
@@ -46,6 +48,8 @@ private Q_SLOTS:
     void cleanup();
     void listsTheDealsEachRowCounts_data();
     void listsTheDealsEachRowCounts();
+    void aListedDealOpensItsTicket_data();
+    void aListedDealOpensItsTicket();
 
 private:
     QTemporaryDir m_dir;
@@ -134,6 +138,56 @@ void tst_DetailWindowDemo::listsTheDealsEachRowCounts()
         ++dataRows;
     }
     QVERIFY(dataRows > 0);
+}
+
+void tst_DetailWindowDemo::aListedDealOpensItsTicket_data()
+{
+    QTest::addColumn<int>("windowType");
+    QTest::newRow("forward position") << 1;
+    QTest::newRow("cash flow") << 4;
+    QTest::newRow("counterparty position") << 8;
+    QTest::newRow("deposit position") << 3;
+}
+
+void tst_DetailWindowDemo::aListedDealOpensItsTicket()
+{
+    QFETCH(int, windowType);
+    QVERIFY(controltest::startFreshUser(
+        m_dir.filePath(QStringLiteral("registry-%1.sqlite").arg(++m_registryCount)), m_db));
+    Marvolt control;
+    control.resize(1000, 700);
+    control.setWindowType(windowType);
+    QString error;
+    QVERIFY2(control.setQueryField(QStringLiteral("Relative"), QStringLiteral("False"), &error), qPrintable(error));
+    QVERIFY2(control.setQueryField(QStringLiteral("ValDate"), QStringLiteral("2026-11-01"), &error), qPrintable(error));
+    QVERIFY(runAndWait(control));
+    control.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&control));
+    control.mainMenu()->Tools(QStringLiteral("ID_DetailWIndow"))->action()->trigger();
+    auto *window = qobject_cast<frmDetails *>(control.detailWindow());
+    QVERIFY(window);
+    widgets::Grid *grid = control.mainTable();
+    grid->expandAllGroups();
+    for (int row = 0; row < grid->visibleRowCount() && window->mainTable()->ItemCount() == 0; ++row)
+        grid->setRow(row);
+    QVERIFY(window->mainTable()->ItemCount() > 0);
+    widgets::Grid *listed = window->mainTable();
+    listed->expandAllGroups();
+    for (int row = 0; row < listed->visibleRowCount() && (row == 0 || listed->IsGroupItem()); ++row)
+        listed->setRow(row);
+    QVERIFY(!listed->IsGroupItem());
+
+    MessageService::instance().clearMessages();
+    Q_EMIT listed->DblClick();
+    frmTicket *ticket = nullptr;
+    QTRY_VERIFY2_WITH_TIMEOUT((ticket = window->findChild<frmTicket *>()) && ticket->isVisible(),
+                              qPrintable(MessageService::instance().messages().join(u'\n')
+                                         + QStringLiteral(" ticket: %1").arg(window->findChild<frmTicket *>() != nullptr)),
+                              5000);
+    QVERIFY2(MessageService::instance().messages().isEmpty(),
+             qPrintable(MessageService::instance().messages().join(u'\n')));
+    QVERIFY(ticket->windowTitle().startsWith(QStringLiteral("Ticket # ")));
+    ticket->reject();
 }
 
 QTEST_MAIN(tst_DetailWindowDemo)
