@@ -16,8 +16,8 @@ CREATE INDEX IX_Tickets_Ccy1 ON Tickets (Ccy1, ValDateP1C1);
 CREATE INDEX IX_Tickets_Ccy2 ON Tickets (Ccy2, ValDateP1C2);
 -- a counterparty's deals (netting)
 CREATE INDEX IX_Tickets_Counterparty ON Tickets (CPID);
--- the deal ticket lookup by TCID and ticket number
-CREATE INDEX IX_Tickets_Ticket ON Tickets (TCID, TicketNum);
+-- the deal ticket look-up by TCID, ticket number and deal day (ticket numbers start again each day)
+CREATE INDEX IX_Tickets_Ticket ON Tickets (TCID, TicketNum, DealTime);
 
 CREATE INDEX IX_Archive_DealTime ON Archive (DealTime);
 CREATE INDEX IX_Archive_ValDate ON Archive (ValDateP1C1, DealTime, PureDealType);
@@ -26,4 +26,4 @@ CREATE INDEX IX_Archive_Pair ON Archive (PairID, DealTime);
 CREATE INDEX IX_Archive_Ccy1 ON Archive (Ccy1, ValDateP1C1);
 CREATE INDEX IX_Archive_Ccy2 ON Archive (Ccy2, ValDateP1C2);
 CREATE INDEX IX_Archive_Counterparty ON Archive (CPID);
-CREATE INDEX IX_Archive_Ticket ON Archive (TCID, TicketNum);
+CREATE INDEX IX_Archive_Ticket ON Archive (TCID, TicketNum, DealTime);
