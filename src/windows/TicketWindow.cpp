@@ -42,14 +42,8 @@ constexpr BlockField SpotFields[] = {
     {"Period", "Period1", Kind::Period},        {"Currency 1", "Ccy1", Kind::Currency},
     {"Currency 2", "Ccy2", Kind::Currency},     {"Rate", "ExchRate1", Kind::Rate},
 };
-constexpr BlockField OutrightFields[] = {
-    {"Split", "SwiftDate", Kind::Date},         {"Value Date", "ValDateP1C1", Kind::Date},
-    {"Value Date 2", "ValDateP1C2", Kind::Date}, {"Side", "DealType", Kind::Side},
-    {"Volume", "Volume1", Kind::Amount},        {"Counter Volume", "VolumeP1C2", Kind::Amount},
-    {"Period", "Period1", Kind::Period},        {"Currency 1", "Ccy1", Kind::Currency},
-    {"Currency 2", "Ccy2", Kind::Currency},     {"Rate", "ExchRate1", Kind::Rate},
-    {"Premium", "OutrPremRate", Kind::Rate},
-};
+/// An outright is a spot deal for a later day, at a premium.
+constexpr BlockField PremiumField{"Premium", "OutrPremRate", Kind::Rate};
 constexpr BlockField SwapFields[] = {
     {"Side", "DealType", Kind::Side},             {"Period", "Period2", Kind::Period},
     {"Currency 1", "Ccy1", Kind::Currency},       {"Currency 2", "Ccy2", Kind::Currency},
@@ -81,9 +75,10 @@ struct Block
     int pureDealType;
     const char *title;
     std::span<const BlockField> fields;
+    const BlockField *extra = nullptr;   ///< one more field after them
 };
 const Block Blocks[] = {
-    {2, " Spot ", SpotFields}, {4, " Outright ", OutrightFields}, {8, " Swap ", SwapFields},
+    {2, " Spot ", SpotFields},   {4, " Outright ", SpotFields, &PremiumField}, {8, " Swap ", SwapFields},
     {16, " Depo ", DepositFields}, {32, " FRA ", FraFields},
 };
 
@@ -312,13 +307,17 @@ void frmTicket::fillBlock()
         if (block.pureDealType != type)
             continue;
         m_block->setTitle(QString::fromLatin1(block.title));
-        for (const BlockField &field : block.fields) {
+        const auto add = [this](const BlockField &field) {
             // A field-less entry parts the swap's legs: a caption alone.
             if (!field.field)
                 m_blockFields->addRow(new QLabel(QString::fromLatin1(field.caption), m_block));
             else
                 m_blockFields->addRow(QString::fromLatin1(field.caption), valueLabel(shown(*m_deal, field), m_block));
-        }
+        };
+        for (const BlockField &field : block.fields)
+            add(field);
+        if (block.extra)
+            add(*block.extra);
         m_block->show();
         return;
     }
