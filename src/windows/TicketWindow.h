@@ -3,9 +3,6 @@
 #include "TicketLookup.h"
 
 #include <QDialog>
-#include <QPointer>
-
-#include <span>
 
 class QFormLayout;
 class QGroupBox;
