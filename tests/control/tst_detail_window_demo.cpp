@@ -52,6 +52,11 @@ private Q_SLOTS:
     void aListedDealOpensItsTicket();
 
 private:
+    /// A fresh user's control showing report `windowType` run with the
+    /// query fields given, and its deal list window open; null on failure.
+    frmDetails *showWithDealList(Marvolt &control, int windowType,
+                                 std::initializer_list<std::pair<const char *, const char *>> fields);
+
     QTemporaryDir m_dir;
     QString m_db;
     int m_registryCount = 0;
@@ -71,6 +76,35 @@ void tst_DetailWindowDemo::cleanup()
     SessionContext::resetInstance();
 }
 
+frmDetails *tst_DetailWindowDemo::showWithDealList(
+    Marvolt &control, int windowType, std::initializer_list<std::pair<const char *, const char *>> fields)
+{
+    if (!controltest::startFreshUser(m_dir.filePath(QStringLiteral("registry-%1.sqlite").arg(++m_registryCount)),
+                                     m_db))
+        return nullptr;
+    control.resize(1000, 700);
+    control.setWindowType(windowType);
+    if (!control.report())
+        return nullptr;
+    for (const auto &[field, value] : fields) {
+        QString error;
+        if (!control.setQueryField(QString::fromLatin1(field), QString::fromLatin1(value), &error)) {
+            qWarning().noquote() << error;
+            return nullptr;
+        }
+    }
+    if (!runAndWait(control))
+        return nullptr;
+    control.show();
+    if (!QTest::qWaitForWindowExposed(&control))
+        return nullptr;
+    widgets::Tool *tool = control.mainMenu()->Tools(QStringLiteral("ID_DetailWIndow"));
+    if (!tool->Enabled())
+        return nullptr;
+    tool->action()->trigger();
+    return qobject_cast<frmDetails *>(control.detailWindow());
+}
+
 void tst_DetailWindowDemo::listsTheDealsEachRowCounts_data()
 {
     QTest::addColumn<int>("windowType");
@@ -81,31 +115,14 @@ void tst_DetailWindowDemo::listsTheDealsEachRowCounts_data()
 void tst_DetailWindowDemo::listsTheDealsEachRowCounts()
 {
     QFETCH(int, windowType);
-    QVERIFY(controltest::startFreshUser(
-        m_dir.filePath(QStringLiteral("registry-%1.sqlite").arg(++m_registryCount)), m_db));
-
     Marvolt control;
-    control.resize(1000, 700);
-    control.setWindowType(windowType);
-    QVERIFY(control.report());
     // A week of trade dates, every value date.
-    for (const auto &[field, value] : {std::pair{"Relative", "False"},
-                                       {"ValDate", "2026-11-27"},
-                                       {"EndDate", "2026-12-04"},
-                                       {"ValDate1", "All"},
-                                       {"EndDate1", "All"}}) {
-        QString error;
-        QVERIFY2(control.setQueryField(QString::fromLatin1(field), QString::fromLatin1(value), &error),
-                 qPrintable(error));
-    }
-    QVERIFY(runAndWait(control));
-    control.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&control));
-
-    widgets::Tool *tool = control.mainMenu()->Tools(QStringLiteral("ID_DetailWIndow"));
-    QVERIFY(tool->Enabled());
-    tool->action()->trigger();
-    auto *window = qobject_cast<frmDetails *>(control.detailWindow());
+    frmDetails *window = showWithDealList(control, windowType,
+                                          {{"Relative", "False"},
+                                           {"ValDate", "2026-11-27"},
+                                           {"EndDate", "2026-12-04"},
+                                           {"ValDate1", "All"},
+                                           {"EndDate1", "All"}});
     QVERIFY(window);
 
     Report *report = control.report();
@@ -152,19 +169,8 @@ void tst_DetailWindowDemo::aListedDealOpensItsTicket_data()
 void tst_DetailWindowDemo::aListedDealOpensItsTicket()
 {
     QFETCH(int, windowType);
-    QVERIFY(controltest::startFreshUser(
-        m_dir.filePath(QStringLiteral("registry-%1.sqlite").arg(++m_registryCount)), m_db));
     Marvolt control;
-    control.resize(1000, 700);
-    control.setWindowType(windowType);
-    QString error;
-    QVERIFY2(control.setQueryField(QStringLiteral("Relative"), QStringLiteral("False"), &error), qPrintable(error));
-    QVERIFY2(control.setQueryField(QStringLiteral("ValDate"), QStringLiteral("2026-11-01"), &error), qPrintable(error));
-    QVERIFY(runAndWait(control));
-    control.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&control));
-    control.mainMenu()->Tools(QStringLiteral("ID_DetailWIndow"))->action()->trigger();
-    auto *window = qobject_cast<frmDetails *>(control.detailWindow());
+    frmDetails *window = showWithDealList(control, windowType, {{"Relative", "False"}, {"ValDate", "2026-11-01"}});
     QVERIFY(window);
     widgets::Grid *grid = control.mainTable();
     grid->expandAllGroups();
