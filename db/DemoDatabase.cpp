@@ -482,7 +482,8 @@ class Generator final
 public:
     Generator(const DemoDatabase::Options &options, Database &db)
         : m_options(options), m_db(db), m_rng(options.seed), m_rateRng(options.seed ^ 0x5241544553ull),
-          m_bookingRng(options.seed ^ 0x424F4F4Bull)
+          m_bookingRng(options.seed ^ 0x424F4F4Bull), m_confirmRng(options.seed ^ 0x434F4E46ull),
+          m_shortDepoRng(options.seed ^ 0x53484F52ull)
     {
     }
 
@@ -538,6 +539,10 @@ private:
     // Whether a broker's commission is booked on the deal: a stream of its
     // own, so that the deals of a seed stay what they were.
     DemoRandom m_bookingRng;
+    // When a deal is confirmed, and which deposits are booked for no time at
+    // all: streams of their own too.
+    DemoRandom m_confirmRng;
+    DemoRandom m_shortDepoRng;
 
     std::vector<QDate> m_ticketDays;
     std::vector<QDate> m_archiveDays;
@@ -1005,7 +1010,13 @@ bool Generator::writeDeal(sqlite3_stmt *s, QDate day, int seconds, int rateDay, 
     bindInt(s, cTicketNum, ++m_ticketCounter[tcid]);
     bindInt(s, cStatus, status);
     bindText(s, cDealTime, timeText(day, seconds));
-    bindText(s, cConfTime, timeText(day, confSeconds));
+    // Half the deals still to be checked are not confirmed yet; a few of the
+    // others were confirmed the next morning.
+    const bool confirmed = status != 0 || m_confirmRng.chance(0.5);
+    if (confirmed && ageDays > 0 && m_confirmRng.chance(0.04))
+        bindText(s, cConfTime, timeText(BusinessCalendar::addBusinessDays(day, 1), m_confirmRng.range(30600, 39600)));
+    else if (confirmed)
+        bindText(s, cConfTime, timeText(day, confSeconds));
     bindText(s, cDealerID, dealer.code);
     bindText(s, cDealerName, dealer.name);
     bindInt(s, cStaffID, dealerIndex + 1);
@@ -1063,14 +1074,18 @@ bool Generator::writeDeal(sqlite3_stmt *s, QDate day, int seconds, int rateDay, 
             const double u = m_rng.uniform();
             const QDate start = u < 0.3 ? day : u < 0.6 ? BusinessCalendar::addBusinessDays(day, 1) : spot2;
             const bool overnight = m_rng.chance(0.15);
-            const QDate maturity = overnight ? BusinessCalendar::addBusinessDays(start, 1)
-                                             : tenorDate(start, tenor, brokenDays);
+            // A few deposits are booked to mature on their start day (a
+            // deal entered to be cancelled): they earn nothing.
+            const bool sameDay = m_shortDepoRng.chance(0.01);
+            const QDate maturity = sameDay     ? start
+                                   : overnight ? BusinessCalendar::addBusinessDays(start, 1)
+                                               : tenorDate(start, tenor, brokenDays);
             const double rate = roundTo(std::max(0.01, def.irate + 0.15 * m_rng.normal() + (give ? 0.05 : -0.05)), 3);
             const double interest = principal * rate / 100.0 * double(start.daysTo(maturity)) / def.depoBase;
             const std::int64_t back = moneyRaw(principal + interest, def.decimals);
             bindInt(s, cPureDealType, 16);
             bindInt(s, cPeriod1, u < 0.3 ? 1 : u < 0.6 ? 2 : 4);
-            bindInt(s, cPeriod2, overnight ? 0 : tenor.code);
+            bindInt(s, cPeriod2, overnight || sameDay ? 0 : tenor.code);
             bindInt(s, cVolumeP2C1, give ? back : -back);
             bindText(s, cValDateP1C1, dateText(start));
             bindText(s, cValDateP2C1, dateText(maturity));

@@ -245,7 +245,8 @@ DisplayCounts DepoProfitLogic::buildRunDisplay(data::Recordset &deposits, data::
         set("PLinCcy", inCcy);
         set("PLinUSD", inUsd);
         set("Position", position);
-        if (position != data::Currency())
+        // A row whose deposits all lack a rate has no position rate either.
+        if (position != data::Currency() && (giveRate || takeRate))
             set("RatePosition",
                 std::abs((taken.weighted - (1.0 - terms.giveTax) * given.weighted) / position.toDouble()));
         set("Deals", deals);

@@ -272,9 +272,11 @@ void frmTicket::fillHeader()
     const auto add = [this](const char *caption, QLabel *label) { m_header->addRow(QString::fromLatin1(caption), label); };
     add("TCID", valueLabel(fieldValue(deal, "TCID").isNull() ? QString() : fieldValue(deal, "TCID").toString(), this));
     const data::Value status = fieldValue(deal, "Status");
-    add("Status", status.isNull() ? valueLabel(QString(), this)
-                                  : valueLabel(DealVocabulary::StatusName(status.toInt()), this,
-                                               TicketText::statusColor(status.toInt())));
+    QLabel *statusLabel = status.isNull() ? valueLabel(QString(), this)
+                                          : valueLabel(DealVocabulary::StatusName(status.toInt()), this,
+                                                       TicketText::statusColor(status.toInt()));
+    statusLabel->setObjectName(QStringLiteral("lblStatus"));
+    add("Status", statusLabel);
     add("Deal Time", valueLabel(timeText(fieldValue(deal, "DealTime")), this));
     add("Confirmed", valueLabel(timeText(fieldValue(deal, "ConfTime")), this));
     add("Dealer", valueLabel(named(deal, "DealerName", "DealerID"), this));

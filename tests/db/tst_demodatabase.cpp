@@ -245,8 +245,10 @@ private Q_SLOTS:
             << "SELECT count(*) FROM %1 WHERE (BrokerID IS NULL AND Commission IS NOT NULL) OR Commission <= 0";
         QTest::newRow("ticket-number-repeated-in-a-day")
             << "SELECT count(*) FROM (SELECT 1 FROM %1 GROUP BY TCID, TicketNum, date(DealTime) HAVING count(*) > 1)";
-        QTest::newRow("confirmed-another-day-or-before-the-deal")
-            << "SELECT count(*) FROM %1 WHERE date(ConfTime) <> date(DealTime) OR ConfTime < DealTime";
+        QTest::newRow("confirmed-before-the-deal-or-days-later")
+            << "SELECT count(*) FROM %1 WHERE ConfTime < DealTime OR julianday(date(ConfTime)) - julianday(date(DealTime)) > 3";
+        QTest::newRow("unconfirmed-but-checked")
+            << "SELECT count(*) FROM %1 WHERE ConfTime IS NULL AND Status <> 0";
         QTest::newRow("unknown-counterparty-or-dealer")
             << "SELECT count(*) FROM %1 t LEFT JOIN Counterparties c ON c.CPID = t.CPID "
                "LEFT JOIN Staff s ON s.StaffID = t.StaffID "
@@ -295,7 +297,14 @@ private Q_SLOTS:
                 > 0);
         QVERIFY(scalar(QStringLiteral("SELECT count(*) FROM Tickets a JOIN Tickets b ON b.CPID = a.CPID "
                                       "AND b.PureDealType = 16 AND b.Ccy1 = a.Ccy1 AND b.ValDateP1C1 = a.ValDateP2C1 "
-                                      "WHERE a.PureDealType = 16"))
+                                      "AND b.TradeID <> a.TradeID WHERE a.PureDealType = 16"))
+                    .toInt()
+                > 0);
+        // The back office meets deals not confirmed yet, deals confirmed the
+        // next morning and deposits that mature on their start day.
+        QVERIFY(scalar(QStringLiteral("SELECT count(*) FROM Tickets WHERE ConfTime IS NULL")).toInt() > 0);
+        QVERIFY(scalar(QStringLiteral("SELECT count(*) FROM Tickets WHERE date(ConfTime) > date(DealTime)")).toInt() > 0);
+        QVERIFY(scalar(QStringLiteral("SELECT count(*) FROM Tickets WHERE PureDealType = 16 AND ValDateP2C1 = ValDateP1C1"))
                     .toInt()
                 > 0);
         // EUR/USD stays near its real level and every deal rate near the day's administrator rate.

@@ -26,8 +26,8 @@ const QDate Today(2026, 12, 4);
 // Per currency and start date in [@From, @To] (@Ccy 0: every currency):
 // given (negative principal) and taken, their rates weighted by principal
 // and by principal and days, the interest (repayment less principal), the
-// rolled-over given (a deposit that starts the day one of the same bank,
-// currency and side matures) and the long deposits (over 366 days) of
+// rolled-over given (a deposit that starts the day another of the same
+// bank, currency and side matures) and the long deposits (over 366 days) of
 // either side. Raw amounts (ten-thousandths).
 const QString Days = QStringLiteral(R"(
 WITH d AS (
@@ -35,7 +35,8 @@ WITH d AS (
            julianday(t.ValDateP2C1) - julianday(t.ValDateP1C1) AS Days, t.VolumeP2C1 + t.Volume1 AS Interest,
            EXISTS (SELECT 1 FROM Tickets p WHERE p.PureDealType = 16 AND p.Status >= 0 AND p.Bank1ID = t.Bank1ID
                    AND p.Ccy1 = t.Ccy1 AND (p.Volume1 < 0) = (t.Volume1 < 0) AND p.ValDateP2C1 = t.ValDateP1C1
-                   AND p.ValDateP2C1 BETWEEN @From AND @To) AS Rolled
+                   AND p.ValDateP2C1 BETWEEN @From AND @To
+                   AND p.TradeID <> t.TradeID) AS Rolled
     FROM Tickets t
     WHERE t.PureDealType = 16 AND t.Status >= 0 AND t.ValDateP1C1 BETWEEN @From AND @To
       AND (@Ccy = '0' OR t.Ccy1 = CAST(@Ccy AS INTEGER)))

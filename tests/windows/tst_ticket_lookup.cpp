@@ -43,8 +43,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("change");  // SQL applied to that deal first, if any
         QTest::newRow("current-deal") << "Tickets" << "Status = 3" << QString();
         QTest::newRow("archived-deal") << "Archive" << "1 = 1" << QString();
-        QTest::newRow("not-confirmed") << "Tickets" << "Status = 2" << "ConfTime = NULL";
-        QTest::newRow("confirmed-next-day") << "Tickets" << "Status = 3" << "ConfTime = datetime(DealTime, '+1 day')";
+        QTest::newRow("not-confirmed") << "Tickets" << "ConfTime IS NULL" << QString();
+        QTest::newRow("confirmed-a-later-day") << "Tickets" << "date(ConfTime) > date(DealTime)" << QString();
+        QTest::newRow("archived-confirmed-a-later-day") << "Archive" << "date(ConfTime) > date(DealTime)" << QString();
         QTest::newRow("channel-with-a-quote") << "Tickets" << "Status = 3" << "TCID = 'O''BRIEN'";
         QTest::newRow("deleted") << "Tickets" << "Status = -1" << QString();
         QTest::newRow("faulty") << "Tickets" << "Status = -2" << QString();

@@ -1,7 +1,8 @@
 // The deal ticket window offscreen on a generated demo database: a deal of
 // each type with its block, from Tickets and from Archive, a deal that is
-// nowhere, the status colours (negative statuses included), the broker and
-// conversation texts, the period names; Escape closes and the conversation
+// nowhere, the status colours (negative statuses included), a deal not
+// confirmed yet and one confirmed a later day, the broker and conversation
+// texts, the period names; Escape closes and the conversation
 // panel and place come back the next time.
 
 #include "TicketText.h"
@@ -9,11 +10,13 @@
 
 #include "Clock.h"
 #include "Connection.h"
+#include "DealVocabulary.h"
 #include "DemoDatabase.h"
 #include "MessageService.h"
 #include "NumberFormat.h"
 #include "RegistryAccess.h"
 #include "SessionContext.h"
+#include "WindowsColor.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -34,6 +37,7 @@ struct Opened
     std::unique_ptr<frmTicket> window;
     bool shown = false;
     qint64 volume1 = 0;   ///< the deal's first amount as stored (ten-thousandths)
+    int status = 0;
 };
 
 } // namespace
@@ -73,6 +77,10 @@ private Q_SLOTS:
         QTest::newRow("deposit") << "Tickets" << 16 << " Depo ";
         QTest::newRow("fra") << "Tickets" << 32 << " FRA ";
         QTest::newRow("archived-spot") << "Archive" << 2 << " Spot ";
+        QTest::newRow("archived-outright") << "Archive" << 4 << " Outright ";
+        QTest::newRow("archived-swap") << "Archive" << 8 << " Swap ";
+        QTest::newRow("archived-deposit") << "Archive" << 16 << " Depo ";
+        QTest::newRow("archived-fra") << "Archive" << 32 << " FRA ";
     }
     void showsEachDealTypeWithItsBlock()
     {
@@ -97,29 +105,47 @@ private Q_SLOTS:
         window.reject();
     }
 
-    void marksMissingFieldsAndColoursEveryStatus_data()
+    void coloursEveryStatusAndMarksAMissingConfirmation_data()
     {
-        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("which");
         QTest::addColumn<quint32>("color");
-        QTest::newRow("confirmed") << 3 << 0x0000FFu;
-        QTest::newRow("new") << 0 << 0x008000u;
-        QTest::newRow("deleted") << -1 << 0x80000008u;
-        QTest::newRow("faulty") << -2 << 0x80000008u;
-        QTest::newRow("service") << -4 << 0x80000008u;
+        QTest::addColumn<int>("errors");
+        QTest::newRow("checked") << "Status = 3" << 0x0000FFu << 0;
+        QTest::newRow("not-checked-but-confirmed") << "Status = 0 AND ConfTime IS NOT NULL" << 0x008000u << 0;
+        QTest::newRow("not-confirmed") << "Status = 0 AND ConfTime IS NULL" << 0x008000u << 1;
+        QTest::newRow("confirmed-a-later-day") << "date(ConfTime) > date(DealTime)" << 0x0000FFu << 0;
+        QTest::newRow("deleted") << "Status = -1" << 0x80000008u << 0;
+        QTest::newRow("faulty") << "Status = -2" << 0x80000008u << 0;
+        QTest::newRow("service") << "Status = -4" << 0x80000008u << 0;
     }
-    void marksMissingFieldsAndColoursEveryStatus()
+    void coloursEveryStatusAndMarksAMissingConfirmation()
     {
-        QFETCH(int, status);
+        QFETCH(QString, which);
         QFETCH(quint32, color);
-        QCOMPARE(TicketText::statusColor(status), color);
-        // A deal without its confirmation shows an error mark there and still opens.
-        const Opened opened = open(QStringLiteral("Tickets"), QStringLiteral("Status = %1").arg(status),
+        QFETCH(int, errors);
+        const Opened opened = open(QStringLiteral("Tickets"), which);
+        QVERIFY(opened.shown);
+        const auto *status = opened.window->findChild<QLabel *>(QStringLiteral("lblStatus"));
+        QVERIFY(status);
+        QCOMPARE(status->text(), DealVocabulary::StatusName(opened.status));
+        QCOMPARE(status->palette().color(QPalette::WindowText),
+                 widgets::WindowsColor::toQColor(color, status->palette()));
+        int marks = 0;
+        for (const QLabel *label : opened.window->findChildren<QLabel *>())
+            marks += label->text() == TicketText::ErrorText ? 1 : 0;
+        QCOMPARE(marks, errors);
+        opened.window->reject();
+    }
+
+    void aDealWithoutItsConfirmerStillOpens()
+    {
+        const Opened opened = open(QStringLiteral("Tickets"), QStringLiteral("Status = 2"),
                                    QStringLiteral("ConfTime = NULL, ConfID = NULL"));
         QVERIFY(opened.shown);
-        int errors = 0;
+        int marks = 0;
         for (const QLabel *label : opened.window->findChildren<QLabel *>())
-            errors += label->text() == TicketText::ErrorText ? 1 : 0;
-        QCOMPARE(errors, 2);
+            marks += label->text() == TicketText::ErrorText ? 1 : 0;
+        QCOMPARE(marks, 2);
         opened.window->reject();
     }
 
@@ -190,6 +216,7 @@ private:
         if (!deal || deal->Eof())
             return opened;
         opened.volume1 = deal->Fields(QStringLiteral("Volume1")).value().toInt64();
+        opened.status = deal->Fields(QStringLiteral("Status")).value().toInt();
         opened.window = std::make_unique<frmTicket>();
         QSignalSpy shown(opened.window.get(), &frmTicket::Shown);
         opened.window->Activate(deal->Fields(QStringLiteral("TCID")).value().toString(),
