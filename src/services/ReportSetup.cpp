@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 
 namespace {
@@ -55,13 +56,41 @@ void ReportSetup::setLayout(double left, double top, double right, double bottom
     m_margins = QMarginsF(qMax(0.0, left), qMax(0.0, top), qMax(0.0, right), qMax(0.0, bottom));
 }
 
+QString ReportSetup::defaultTemplateDirectory(const QString &libraryDirectory)
+{
+    const QString beside = QDir(libraryDirectory).filePath(QStringLiteral("Template"));
+    if (QFileInfo(beside).isDir())
+        return beside;
+    QStringList installed;
+#ifdef MARVOLT_INSTALLED_DATA_DIR
+    installed.append(QDir(QStringLiteral(MARVOLT_INSTALLED_DATA_DIR)).filePath(QStringLiteral("Template")));
+#endif
+    installed.append(QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("marvolt/Template"),
+                                            QStandardPaths::LocateDirectory));
+    for (const QString &folder : installed) {
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    }
+    return beside;
+}
+
+QString ReportSetup::defaultOutputDirectory(const QString &libraryDirectory)
+{
+    const QString beside = QDir(libraryDirectory).filePath(QStringLiteral("Report"));
+    const QFileInfo folder(beside);
+    const bool usable = folder.exists() ? folder.isDir() && folder.isWritable()
+                                        : QFileInfo(libraryDirectory).isDir() && QFileInfo(libraryDirectory).isWritable();
+    if (usable)
+        return beside;
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    return own.isEmpty() ? beside : QDir(own).filePath(QStringLiteral("Report"));
+}
+
 void ReportSetup::applyDefaults(const QString &defaultForm, const QString &defaultDirectory)
 {
     setForm(defaultForm);
-    m_templateDirectory = defaultDirectory.isEmpty()
-                              ? QDir(m_libraryDirectory).filePath(QStringLiteral("Template"))
-                              : defaultDirectory;
-    m_outputDirectory = QDir(m_libraryDirectory).filePath(QStringLiteral("Report"));
+    m_templateDirectory = defaultDirectory.isEmpty() ? defaultTemplateDirectory(m_libraryDirectory) : defaultDirectory;
+    m_outputDirectory = defaultOutputDirectory(m_libraryDirectory);
 }
 
 QString ReportSetup::formPath() const

@@ -22,8 +22,10 @@ struct ReportForm
 /// The control hands over its default form and default directory before each
 /// print and reads them back afterwards (form() and templateDirectory()) to
 /// store them with the report's settings. An empty default directory resolves
-/// to the "Template" folder beside the library; reports go to its "Report"
-/// folder.
+/// to the "Template" folder beside the library, or, when there is none, to
+/// the installed one (share/marvolt/Template). Reports go to the "Report"
+/// folder beside the library, or, when that cannot be written (a library
+/// installed under /usr), to the user's own application data folder.
 ///
 /// A form is a small settings file in the template directory (the form name,
 /// ".ini" added when the name has no suffix) with the keys "Orientation"
@@ -41,9 +43,16 @@ public:
     void setLayout(double left, double top, double right, double bottom);
     QMarginsF layoutMargins() const { return m_margins; }
 
+    /// The "Template" folder beside \a libraryDirectory when there is one,
+    /// else the installed one, else (none installed) the one beside.
+    static QString defaultTemplateDirectory(const QString &libraryDirectory);
+    /// The "Report" folder beside \a libraryDirectory when it can be written
+    /// there, else "Report" in the user's application data folder.
+    static QString defaultOutputDirectory(const QString &libraryDirectory);
+
     /// Takes the control's stored defaults: the form (may be empty) and the
-    /// template directory (empty: the "Template" folder beside the library).
-    /// The output directory becomes the "Report" folder beside the library.
+    /// template directory (empty: defaultTemplateDirectory()). The output
+    /// directory becomes defaultOutputDirectory().
     void applyDefaults(const QString &defaultForm, const QString &defaultDirectory);
 
     void setForm(const QString &form) { m_form = form.trimmed(); }

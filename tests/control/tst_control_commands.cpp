@@ -36,6 +36,7 @@
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
 #include <QMenu>
 #include <QTimer>
@@ -498,10 +499,14 @@ void tst_ControlCommands::shouldPrintWholeResultAndKeepFormAndDirectory()
 void tst_ControlCommands::shouldReportPrintFailure()
 {
     QTemporaryDir library;
-    // A file where the output folder should be: nothing can be written.
+    // A file where the output folder should be, and where the user's own
+    // data folder should be: nothing can be written.
     QFile blocker(QDir(library.path()).filePath(QStringLiteral("Report")));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
+    const QByteArray userData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(blocker.fileName()));
+    const auto restore = qScopeGuard([&userData] { qputenv("XDG_DATA_HOME", userData); });
     Marvolt control;
     control.setLibraryDirectory(library.path());
     control.setWindowType(0);

@@ -64,6 +64,7 @@ class TestReportGenerator : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void writesPagedPdf_data();
     void writesPagedPdf();
     void neverOverwritesAReport();
@@ -71,7 +72,16 @@ private Q_SLOTS:
     void missingFormStillPrints();
     void wideTableTurnsLandscape();
     void printsOnAPrinterWithTheFormLayout();
+
+private:
+    QTemporaryDir m_userData;   // the user's own data folder, where reports go when nowhere else
 };
+
+void TestReportGenerator::initTestCase()
+{
+    QVERIFY(m_userData.isValid());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_userData.path()));
+}
 
 void TestReportGenerator::writesPagedPdf_data()
 {
@@ -130,6 +140,8 @@ void TestReportGenerator::unwritableFolderIsAnError()
     QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
     blocker.close();
     ReportGenerator generator(dir.path());
+    // A folder set on purpose is never exchanged for another.
+    generator.setup().setOutputDirectory(blocker.fileName());
     generator.setDocument(positionReport(1, 3));
     QVERIFY(!generator.writePdf());
     QVERIFY(generator.lastOutputPath().isEmpty());

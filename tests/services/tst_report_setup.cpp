@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -10,8 +11,10 @@ class TestReportSetup : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void defaultsResolveFolders_data();
     void defaultsResolveFolders();
+    void foldersOfAnInstalledLibrary();
     void formPath_data();
     void formPath();
     void loadForm_data();
@@ -21,32 +24,62 @@ private Q_SLOTS:
     void reportPathNeverTakesAnExistingFile();
     void outputFolderIsCreated();
     void outputFolderThatCannotExist();
+
+private:
+    QTemporaryDir m_data;   // the user's and the system's data folders
 };
+
+void TestReportSetup::initTestCase()
+{
+    QVERIFY(m_data.isValid());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.filePath(QStringLiteral("home"))));
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(m_data.filePath(QStringLiteral("system"))));
+}
 
 void TestReportSetup::defaultsResolveFolders_data()
 {
     QTest::addColumn<QString>("form");
     QTest::addColumn<QString>("dir");
     QTest::addColumn<QString>("expectedForm");
-    QTest::addColumn<QString>("expectedTemplates");
-    QTest::newRow("nothing stored: templates beside the library") << QString() << QString() << QString()
-                                                                   << QStringLiteral("/opt/marvolt/Template");
+    QTest::newRow("nothing stored: templates beside the library") << QString() << QString() << QString();
     QTest::newRow("stored directory is kept") << QStringLiteral("Positions") << QStringLiteral("/srv/forms")
-                                              << QStringLiteral("Positions") << QStringLiteral("/srv/forms");
-    QTest::newRow("blanks around the form") << QStringLiteral("  Positions ") << QString()
-                                            << QStringLiteral("Positions") << QStringLiteral("/opt/marvolt/Template");
+                                              << QStringLiteral("Positions");
+    QTest::newRow("blanks around the form") << QStringLiteral("  Positions ") << QString() << QStringLiteral("Positions");
 }
 
 void TestReportSetup::defaultsResolveFolders()
 {
     QFETCH(QString, form);
     QFETCH(QString, dir);
-    ReportSetup setup(QStringLiteral("/opt/marvolt"));
+    QTemporaryDir library;
+    ReportSetup setup(library.path());
     setup.setOutputDirectory(QStringLiteral("/elsewhere"));
     setup.applyDefaults(form, dir);
     QTEST(setup.form(), "expectedForm");
-    QTEST(setup.templateDirectory(), "expectedTemplates");
-    QCOMPARE(setup.outputDirectory(), QStringLiteral("/opt/marvolt/Report"));
+    const QString templates = QTest::currentDataTag() == QLatin1String("stored directory is kept")
+                                  ? QStringLiteral("/srv/forms")
+                                  : QDir(library.path()).filePath(QStringLiteral("Template"));
+    QCOMPARE(setup.templateDirectory(), templates);
+    QCOMPARE(setup.outputDirectory(), QDir(library.path()).filePath(QStringLiteral("Report")));
+}
+
+void TestReportSetup::foldersOfAnInstalledLibrary()
+{
+    // A folder the user cannot write, without forms: reports go to the user's
+    // own data folder, forms come from the installed share folder.
+    const QString installed = m_data.filePath(QStringLiteral("system/marvolt/Template"));
+    QVERIFY(QDir().mkpath(installed));
+    ReportSetup setup(QStringLiteral("/proc/marvolt"));
+    QCOMPARE(setup.templateDirectory(), installed);
+    QCOMPARE(setup.outputDirectory(),
+             QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)).filePath(QStringLiteral("Report")));
+    QVERIFY(setup.outputDirectory().startsWith(m_data.filePath(QStringLiteral("home"))));
+    QVERIFY2(setup.prepareOutputDirectory(), qPrintable(setup.lastError()));
+    // Forms beside the library win over the installed ones.
+    QTemporaryDir library;
+    QVERIFY(QDir(library.path()).mkdir(QStringLiteral("Template")));
+    QCOMPARE(ReportSetup::defaultTemplateDirectory(library.path()), QDir(library.path()).filePath(QStringLiteral("Template")));
+    QVERIFY(QDir(installed).removeRecursively());
 }
 
 void TestReportSetup::formPath_data()
