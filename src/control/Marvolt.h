@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include "AllSettings.h"
 #include "FilterControl.h"
 
@@ -58,7 +60,7 @@ class ToolBar;
 /// MarvoltToolbar.cpp (the toolbar commands) and MarvoltGridEvents.cpp (the
 /// grid's reads and gestures and the progress relay). The query panel's own
 /// edits go through QueryPanelEvents, its place through QueryPanelDock.
-class Marvolt final : public QWidget
+class MARVOLT_EXPORT Marvolt final : public QWidget
 {
     Q_OBJECT
     Q_PROPERTY(QString App_Name MEMBER App_Name)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include "DataTypes.h"
 #include "Error.h"
 #include "Recordset.h"
@@ -31,7 +33,7 @@ struct ExecuteResult;
 /// it runs State() is adStateOpen | adStateExecuting.
 ///
 /// Nothing throws: failures return false or null and set lastError().
-class Connection final : public QObject
+class MARVOLT_EXPORT Connection final : public QObject
 {
     Q_OBJECT
 public:

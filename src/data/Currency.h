@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -11,7 +13,7 @@ namespace data {
 /// A money amount: a 64-bit integer count of ten-thousandths. Sums and
 /// differences are exact; conversion from a double rounds half away from zero
 /// to the fourth decimal. Overflow of the 64-bit range is not detected.
-class Currency final
+class MARVOLT_EXPORT Currency final
 {
 public:
     static constexpr qint64 Scale = 10000;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -12,7 +14,7 @@ namespace data {
 
 /// A date and time of day to the whole second, without time zone: the civil
 /// time as the deal tables store it. Internally seconds since 1970-01-01 00:00:00.
-class DateTime final
+class MARVOLT_EXPORT DateTime final
 {
 public:
     constexpr DateTime() = default;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include "DataTypes.h"
 #include "Error.h"
 #include "Value.h"
@@ -22,7 +24,7 @@ using RecordsetPtr = std::shared_ptr<Recordset>;
 /// One field of a recordset, addressed through the recordset's current record.
 /// A light handle: valid while its recordset lives; an invalid handle (unknown
 /// name or index) reads as an empty value and ignores writes.
-class Field final
+class MARVOLT_EXPORT Field final
 {
 public:
     bool isValid() const { return m_rs != nullptr; }
@@ -49,7 +51,7 @@ private:
 };
 
 /// The field list of a recordset: Count, Item by index or name, Append.
-class FieldCollection final
+class MARVOLT_EXPORT FieldCollection final
 {
 public:
     int Count() const;
@@ -77,7 +79,7 @@ private:
 ///
 /// Errors are values: operations that can fail return false or an empty result
 /// and leave the reason in lastError(); nothing throws.
-class Recordset final
+class MARVOLT_EXPORT Recordset final
 {
 public:
     Recordset();
@@ -217,7 +219,7 @@ private:
 /// fit its field (text that is no number for a numeric field) is stored as null.
 /// The rows appear in every handle that shows all rows; a filtered or sorted
 /// handle shows them once its filter or sort is set again.
-class RecordsetLoader final
+class MARVOLT_EXPORT RecordsetLoader final
 {
 public:
     explicit RecordsetLoader(Recordset &rs);

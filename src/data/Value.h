@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include "Currency.h"
 #include "DataTypes.h"
 #include "DateTime.h"
@@ -15,7 +17,7 @@ namespace data {
 /// Conversions (toInt64(), toCurrency() ...) follow what a report expects of a
 /// variant: numbers convert among themselves, booleans are -1/0 as numbers,
 /// strings are parsed; a null or unconvertible value gives 0, false or "".
-class Value final
+class MARVOLT_EXPORT Value final
 {
 public:
     /// The empty value: never set. isNull() is true for it as well.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include <QObject>
 #include <QString>
 
@@ -7,7 +9,7 @@
 /// Raise methods, the control listens to the signals. It only relays; each
 /// method emits the signal of the same meaning with the same arguments. One
 /// instance per report, made by the control and handed over in SetUtil.
-class EventClass final : public QObject
+class MARVOLT_EXPORT EventClass final : public QObject
 {
     Q_OBJECT
 public:

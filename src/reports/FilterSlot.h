@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include "FilterControl.h"
 #include "QueryValues.h"
 
@@ -36,7 +38,7 @@ enum class StoreCall : quint8 {
 /// its slots; every slot not in it is hidden. The base class fills the slots
 /// from the directories, shows the query in them, reads the identifiers of
 /// the selection from the directory and makes the store calls.
-struct FilterSlot
+struct MARVOLT_EXPORT FilterSlot
 {
     int index;                                  ///< FilterIndex
     const char *caption = nullptr;              ///< replaces the panel's caption when set
@@ -69,10 +71,10 @@ struct DateSlotFields
     QVariant QueryValues::*offsetMember;
 };
 /// The fields of a date slot; null for a slot that shows no date.
-const DateSlotFields *dateSlotFields(int index);
+MARVOLT_EXPORT const DateSlotFields *dateSlotFields(int index);
 /// The date slot that shows a field (either form, without regard to case);
 /// null for a field no date slot shows.
-const DateSlotFields *dateSlotOfField(const QString &field);
+MARVOLT_EXPORT const DateSlotFields *dateSlotOfField(const QString &field);
 
 /// The slots most reports declare, as they declare them.
 namespace Slots {
@@ -129,7 +131,7 @@ constexpr FilterSlot tcids()
     return {fcTCIDBox, nullptr, &QueryValues::TCID, nullptr, Directory::TCIDs, true, StoreCall::TCIDs};
 }
 /// Whether the database has deal attributes to offer.
-bool hasDealAttributes();
+MARVOLT_EXPORT bool hasDealAttributes();
 /// Shown only when the database has deal attributes.
 constexpr FilterSlot attributes()
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include "AllSettings.h"
 #include "ColumnLayout.h"
 #include "EventClass.h"
@@ -52,7 +54,7 @@ class ReportToolbar;
 ///
 /// Failures never leave a member: a failed run reaches the user as one
 /// message through MessageService, and the grid is emptied.
-class Report : public QObject
+class MARVOLT_EXPORT Report : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QString App_Name MEMBER App_Name)

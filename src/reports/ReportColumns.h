@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include "AllSettings.h"
 #include "DataTypes.h"
 
@@ -41,14 +43,14 @@ constexpr ViewVisibility NotWithDetail{OnView::Hide, OnView::Keep, OnView::Hide}
 } // namespace Views
 
 /// The display filter of a view: detail rows, summary rows, or every row.
-QString viewFilter(View view);
+MARVOLT_EXPORT QString viewFilter(View view);
 
 namespace data {
 class Value;
 }
 /// A display field's value as a grid cell holds it: an empty field is an
 /// empty cell.
-QVariant gridCellValue(const data::Value &value);
+MARVOLT_EXPORT QVariant gridCellValue(const data::Value &value);
 
 /// The number format a column takes from the session: amounts take the value
 /// format (FormatValue), rates the rate format (FormatRate).
@@ -79,7 +81,7 @@ struct ReportColumn
 /// recordset, its grid columns, the column the rows are grouped by and the
 /// one they are sorted by within a group, and a second group within the
 /// first (all ascending; none when null).
-struct DisplayLayout
+struct MARVOLT_EXPORT DisplayLayout
 {
     std::span<const DisplayField> fields;
     std::span<const ReportColumn> columns;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include "AllSettings.h"
 #include "FilterControl.h"
 #include "FilterSlot.h"
@@ -78,7 +80,7 @@ struct StoredSwitch
 /// run there and read only their arguments and the declarations, never a
 /// report object or a widget. A report class overrides the few hooks that are
 /// its own; the common run lives in Report and ReportRun.
-class ReportLogic
+class MARVOLT_EXPORT ReportLogic
 {
 public:
     virtual ~ReportLogic() = default;

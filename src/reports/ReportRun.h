@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include "ReportLogic.h"
 #include "RunConnectionPool.h"
 
@@ -35,7 +37,7 @@
 /// per report class) and a copy of the query. The outcome is delivered to
 /// `done` on the receiver's thread, unless the receiver is gone by then.
 /// Destroying a run cancels it and waits for its worker.
-class ReportRun final
+class MARVOLT_EXPORT ReportRun final
 {
 public:
     struct Outcome

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include "Connection.h"
 
 #include <QString>
@@ -26,7 +28,7 @@
 /// than handed out.
 ///
 /// Thread-safe.
-class RunConnectionPool final
+class MARVOLT_EXPORT RunConnectionPool final
 {
 public:
     static constexpr size_t Capacity = 2;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include <QList>
 #include <QString>
 
@@ -26,20 +28,20 @@ struct ColumnLayoutEntry
 /// whole, and every layout written without one reads as before.
 namespace ColumnLayout {
 
-QString encode(const ColumnLayoutEntry &entry);
+MARVOLT_EXPORT QString encode(const ColumnLayoutEntry &entry);
 /// nullopt when the position or the width is not a whole number.
-std::optional<ColumnLayoutEntry> decode(const QString &key, const QString &data);
+MARVOLT_EXPORT std::optional<ColumnLayoutEntry> decode(const QString &key, const QString &data);
 
 /// Replaces the layout under \a keyPath with \a columns (in grid order): the
 /// old values go first, so a column that no longer exists leaves no value
 /// behind. All or nothing: a failure keeps the old layout.
-bool save(const QString &keyPath, const QList<ColumnLayoutEntry> &columns);
+MARVOLT_EXPORT bool save(const QString &keyPath, const QList<ColumnLayoutEntry> &columns);
 
 /// The layout under \a keyPath, ordered by position; columns with the same
 /// position keep the order they were stored in. Positions below 1 and values
 /// that cannot be decoded are skipped (with a warning); a gap in the
 /// positions (a column dropped by a newer version) is simply absent. Empty when
 /// nothing is stored: the grid then stays as the report built it.
-QList<ColumnLayoutEntry> load(const QString &keyPath);
+MARVOLT_EXPORT QList<ColumnLayoutEntry> load(const QString &keyPath);
 
 } // namespace ColumnLayout

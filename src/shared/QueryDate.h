@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include <QDate>
 #include <QString>
 #include <QVariant>
@@ -15,7 +17,7 @@
 /// date otherwise) and rebuilds the other when it is read, against Clock's
 /// today: a relative query saved on Monday as "today - 1" reads back on Friday
 /// as Thursday, an absolute one keeps its date and gets a new offset.
-class QueryDate final
+class MARVOLT_EXPORT QueryDate final
 {
 public:
     /// No bound: "All" in both forms.

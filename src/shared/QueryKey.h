@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include <span>
 
 #include "QueryDate.h"
@@ -25,7 +27,7 @@
 /// A key of a report without App_Name is null: it reads every default and its
 /// writes do nothing (and succeed). A stored filter without a name is invalid:
 /// it reads defaults and its writes fail.
-class QueryKey final
+class MARVOLT_EXPORT QueryKey final
 {
 public:
     /// The value names, as every report's stored queries spell them.

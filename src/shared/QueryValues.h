@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -24,7 +26,7 @@
 ///
 /// The member initialisers are what a report starts with before its stored
 /// query is read: a relative query for today, no other bound, no restriction.
-struct QueryValues
+struct MARVOLT_EXPORT QueryValues
 {
     bool Relative = true;
     QVariant ValDate = QDate();   ///< set to today by the constructor

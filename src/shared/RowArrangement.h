@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -12,7 +14,7 @@
 /// sort keys within the innermost group. A group column's values are ordered
 /// by the text its value list shows for them (then by value), so the texts
 /// travel with the order: a copy of the lists, readable on any thread.
-struct RowOrdering
+struct MARVOLT_EXPORT RowOrdering
 {
     struct Key
     {
@@ -39,7 +41,7 @@ struct RowOrdering
 /// from the group and sort cells of every row. Pure data: it is built where
 /// the rows are (a report's worker thread, for a large result) and handed to
 /// the grid, which then shows a million rows without reading one.
-struct RowArrangement
+struct MARVOLT_EXPORT RowArrangement
 {
     struct Group
     {
