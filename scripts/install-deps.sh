@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
+    qt6-tools-dev doxygen
     libgl1-mesa-dev libxkbcommon-dev
     libsqlite3-dev sqlite3
     fonts-dejavu-core
