@@ -1,5 +1,7 @@
 #include "HostWindow.h"
 
+#include "DepositTotals.h"
+
 #include <Marvolt/Marvolt.h>
 #include <Marvolt/Report.h>
 #include <Marvolt/ReportFactory.h>
@@ -25,6 +27,7 @@ HostWindow::HostWindow(const QString &userName, QWidget *parent)
     for (int i = 0; i < kinds.keyCount(); ++i)
         m_chooser->addItem(QString::fromLatin1(kinds.key(i)));
     m_chooser->addItems(ReportFactory::reportClasses());
+    m_chooser->addItem(QStringLiteral("DepositTotals"));
     QToolBar *bar = addToolBar(QStringLiteral("Reports"));
     bar->addWidget(m_chooser);
     connect(m_chooser, &QComboBox::textActivated, this, &HostWindow::chooseReport);
@@ -51,6 +54,8 @@ bool HostWindow::chooseReport(const QString &name)
         m_control->setWindowType(*kind);
     } else if (ReportFactory::isReportClass(name)) {
         m_control->installReport(ReportFactory::createReportByClass(name));
+    } else if (name == QLatin1String("DepositTotals")) {
+        m_control->installReport(std::make_unique<DepositTotals>());
     } else {
         return false;
     }

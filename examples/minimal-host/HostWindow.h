@@ -16,8 +16,9 @@ public:
     explicit HostWindow(const QString &userName, QWidget *parent = nullptr);
 
     Marvolt *control() const { return m_control; }
-    /// Shows the report of a WindowType enumerator name ("dmCashFlow") or a
-    /// report class name ("DepoReport"). False for a name of neither.
+    /// Shows the report of a WindowType enumerator name ("dmCashFlow"), a
+    /// report class name ("DepoReport") or the host's own "DepositTotals".
+    /// False for any other name.
     bool chooseReport(const QString &name);
 
 Q_SIGNALS:

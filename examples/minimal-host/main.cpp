@@ -42,11 +42,15 @@ int main(int argc, char *argv[])
     {
         HostWindow window(parser.value(user));
         if (parser.isSet(runOnce)) {
-            QObject::connect(&window, &HostWindow::runEnded, &app, [&window] {
-                const data::RecordsetPtr rows = window.control()->report()->DisplayRecordset();
-                std::printf("rows: %d\n", rows ? int(rows->RecordCount()) : 0);
-                QApplication::quit();
-            });
+            // A report may tell its end twice; the rows are there at the first.
+            QObject::connect(
+                &window, &HostWindow::runEnded, &app,
+                [&window] {
+                    const data::RecordsetPtr rows = window.control()->report()->DisplayRecordset();
+                    std::printf("rows: %d\n", rows ? int(rows->RecordCount()) : 0);
+                    QApplication::quit();
+                },
+                Qt::SingleShotConnection);
         } else {
             MarvoltHost::showMessagesOver(&window);
         }

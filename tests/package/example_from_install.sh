@@ -18,7 +18,10 @@ if grep -qF -- "$root/src" "$work/build/compile_commands.json"; then
     exit 1
 fi
 "$demo_db" --out "$work/demo.db" --deals 500 --seed 3 --today 2026-12-04 >/dev/null
-output="$("$work/build/minimal-host" --db "$work/demo.db" --user example --report dmCashFlow --run-once)"
-echo "$output"
-grep -q "^rows: [1-9]" <<<"$output"
-grep -q "^version: 0\.2" <<<"$output"
+# A report of the library's, then the example's own report class.
+for report in dmCashFlow DepositTotals; do
+    output="$("$work/build/minimal-host" --db "$work/demo.db" --user example --report "$report" --run-once)"
+    echo "$report: $output"
+    grep -q "^rows: [1-9]" <<<"$output"
+    grep -q "^version: 0\.2" <<<"$output"
+done
