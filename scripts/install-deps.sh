@@ -9,6 +9,7 @@ packages=(
     qt6-tools-dev doxygen
     libgl1-mesa-dev libxkbcommon-dev
     libsqlite3-dev sqlite3
+    libpq-dev postgresql
     fonts-dejavu-core
 )
 

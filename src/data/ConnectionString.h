@@ -31,6 +31,8 @@ public:
     /// "True"/"Yes"/"1" are true, "False"/"No"/"0" false (any case); anything
     /// else, or an absent key, gives nothing.
     std::optional<bool> boolValue(const QString &key) const;
+    /// Every key (trimmed, lower case) with its value.
+    const QMap<QString, QString> &values() const { return m_values; }
 
 private:
     static QString normalizedKey(const QString &key) { return key.trimmed().toLower(); }

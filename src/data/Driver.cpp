@@ -2,6 +2,9 @@
 
 #include "ConnectionString.h"
 #include "sqlite/SqliteDriver.h"
+#ifdef MARVOLT_HAVE_POSTGRES
+#include "postgres/PostgresDriver.h"
+#endif
 
 namespace data {
 
@@ -26,6 +29,12 @@ std::unique_ptr<Driver> Driver::create(const QString &connectionString, ErrorPtr
         || provider.compare(u"SQLite3", Qt::CaseInsensitive) == 0) {
         return SqliteDriver::create(*settings, error);
     }
+#ifdef MARVOLT_HAVE_POSTGRES
+    if (provider.compare(u"PostgreSQL", Qt::CaseInsensitive) == 0
+        || provider.compare(u"Postgres", Qt::CaseInsensitive) == 0) {
+        return PostgresDriver::create(*settings, error);
+    }
+#endif
     if (error)
         *error = makeError(Error::InvalidArgument,
                            QStringLiteral("Provider '%1' is not supported").arg(provider),
