@@ -65,6 +65,9 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     const QCommandLineOption dbOption(QStringLiteral("db"), QStringLiteral("The SQLite trading database."),
                                       QStringLiteral("FILE"));
+    const QCommandLineOption connectOption(QStringLiteral("connect"),
+                                           QStringLiteral("Or a connection string (Provider=...;...)."),
+                                           QStringLiteral("STRING"));
     const QCommandLineOption reportOption(QStringLiteral("report"),
                                           QStringLiteral("The report to open (WindowType value or name, "
                                                          "or a class no WindowType creates: DealersReport, DepoReport)."),
@@ -73,12 +76,17 @@ int main(int argc, char *argv[])
                                         QStringLiteral("NAME"), qEnvironmentVariable("USER", QStringLiteral("marvolt")));
     const QCommandLineOption todayOption(QStringLiteral("today"), QStringLiteral("The date taken as today."),
                                          QStringLiteral("YYYY-MM-DD"));
-    parser.addOptions({dbOption, reportOption, userOption, todayOption});
+    parser.addOptions({dbOption, connectOption, reportOption, userOption, todayOption});
     parser.process(app);
 
     const QString db = parser.value(dbOption);
-    if (db.isEmpty() || !QFileInfo(db).isFile()) {
-        printLine(QStringLiteral("marvolt-host: database not found: %1 (give --db FILE)").arg(db));
+    const QString connection = parser.value(connectOption);
+    if (db.isEmpty() == connection.isEmpty()) {
+        printLine(QStringLiteral("marvolt-host: give either --db FILE or --connect STRING"));
+        return 2;
+    }
+    if (!db.isEmpty() && !QFileInfo(db).isFile()) {
+        printLine(QStringLiteral("marvolt-host: database not found: %1").arg(db));
         return 1;
     }
     if (parser.isSet(todayOption)) {
@@ -97,9 +105,9 @@ int main(int argc, char *argv[])
         return 2;
     }
     SessionContext &session = SessionContext::instance();
-    if (!session.OpenSession(connectionString(QFileInfo(db).absoluteFilePath()))) {
-        printLine(QStringLiteral("marvolt-host: cannot open %1: %2")
-                      .arg(db, session.lastError() ? session.lastError()->Description : QString()));
+    if (!session.OpenSession(db.isEmpty() ? connection : connectionString(QFileInfo(db).absoluteFilePath()))) {
+        printLine(QStringLiteral("marvolt-host: cannot open the database: %1")
+                      .arg(session.lastError() ? session.lastError()->Description : QString()));
         return 1;
     }
     session.setCurrentUserName(parser.value(userOption));

@@ -27,6 +27,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QPixmap>
 #include <QTextStream>
 
@@ -43,6 +44,14 @@ QString connectionString(const QString &path)
     QString quoted = path;
     quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QStringLiteral("Provider=SQLite;Data Source=\"") + quoted + QLatin1Char('"');
+}
+
+/// A connection string with the value of its password key hidden.
+QString withoutPassword(QString connection)
+{
+    static const QRegularExpression password(QStringLiteral("\\b(password|pwd)\\s*=\\s*(\"[^\"]*\"|[^;]*)"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    return connection.replace(password, QStringLiteral("\\1=***"));
 }
 
 /// Messages may span lines ("...Error number: 1\rno such table"): one line.
@@ -118,38 +127,44 @@ bool ReportRunner::openSession()
     // SQLite would create a missing file and takes an empty one for an empty
     // database: a mistyped name must not give an empty report, nor a lookup
     // warning for every missing table before the reason.
-    const QFileInfo file(m_options.database);
-    QString problem;
-    if (!file.exists())
-        problem = QStringLiteral("database not found: %1");
-    else if (file.isDir())
-        problem = QStringLiteral("%1 is a directory, not a trading database");
-    else if (!file.isFile())
-        problem = QStringLiteral("%1 is not a regular file, not a trading database");
-    else if (file.size() == 0)
-        problem = QStringLiteral("%1 is empty, not a trading database");
-    if (!problem.isEmpty()) {
-        fail(1, problem.arg(m_options.database));
-        return false;
+    if (!m_options.database.isEmpty()) {
+        const QFileInfo file(m_options.database);
+        QString problem;
+        if (!file.exists())
+            problem = QStringLiteral("database not found: %1");
+        else if (file.isDir())
+            problem = QStringLiteral("%1 is a directory, not a trading database");
+        else if (!file.isFile())
+            problem = QStringLiteral("%1 is not a regular file, not a trading database");
+        else if (file.size() == 0)
+            problem = QStringLiteral("%1 is empty, not a trading database");
+        if (!problem.isEmpty()) {
+            fail(1, problem.arg(m_options.database));
+            return false;
+        }
     }
+    const QString connection = m_options.database.isEmpty()
+                                   ? m_options.connection
+                                   : connectionString(QFileInfo(m_options.database).absoluteFilePath());
+    // Messages name the database as the user gave it, without its password.
+    const QString database = m_options.database.isEmpty() ? withoutPassword(m_options.connection) : m_options.database;
     // A file that is no database, or another program's database, is found on
     // a read-only connection of our own first: the session would add a
     // warning of its own before the reason, and a database without the
     // procedure catalog, through which every lookup, filter and report goes,
     // would give one warning per lookup before the query failed.
-    const QString connection = connectionString(file.absoluteFilePath());
     {
         data::Connection probe;
         probe.setMode(data::adModeRead);
         if (!probe.Open(connection)) {
             const data::ErrorPtr error = probe.lastError();
             fail(1, QStringLiteral("cannot open the database %1: %2")
-                        .arg(m_options.database, error ? error->Description : QStringLiteral("unknown error")));
+                        .arg(database, error ? error->Description : QStringLiteral("unknown error")));
             return false;
         }
         if (!probe.Execute(QStringLiteral("SELECT 1 FROM sys_procedures WHERE 1 = 0")) && probe.lastError()) {
             fail(1, QStringLiteral("cannot use %1 as a trading database: %2")
-                        .arg(m_options.database, probe.lastError()->Description));
+                        .arg(database, probe.lastError()->Description));
             return false;
         }
     }
@@ -157,7 +172,7 @@ bool ReportRunner::openSession()
     if (!session.OpenSession(connection)) {
         const data::ErrorPtr error = session.lastError();
         fail(1, QStringLiteral("cannot open the database %1: %2")
-                    .arg(m_options.database, error ? error->Description : QStringLiteral("unknown error")));
+                    .arg(database, error ? error->Description : QStringLiteral("unknown error")));
         return false;
     }
     return true;

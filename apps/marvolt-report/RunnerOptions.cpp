@@ -12,10 +12,12 @@ const QStringList Languages = {QStringLiteral("en"), QStringLiteral("de"), QStri
 QString RunnerOptions::usage()
 {
     return QStringLiteral(
-        "Usage: marvolt-report --db FILE [options]\n"
+        "Usage: marvolt-report --db FILE | --connect STRING [options]\n"
         "Runs one Marvolt report offscreen on a trading database and prints its result.\n"
         "\n"
-        "  --db FILE            the SQLite trading database (required)\n"
+        "  --db FILE            the SQLite trading database\n"
+        "  --connect STRING     or a connection string, such as\n"
+        "                       \"Provider=SQLite;Data Source=trading.db;Busy Timeout=2000\"\n"
         "  --report N|NAME      the report: a WindowType value (0-14), its name such as\n"
         "                       dmOpenPosition, or the report's settings name such as\n"
         "                       \"Currency Pairs\", or a class no WindowType creates:\n"
@@ -73,6 +75,8 @@ bool RunnerOptions::parse(const QStringList &arguments, QString *error)
 
         if (option == QLatin1String("--db")) {
             database = value;
+        } else if (option == QLatin1String("--connect")) {
+            connection = value;
         } else if (option == QLatin1String("--report")) {
             const std::optional<int> type = ReportFactory::windowTypeFromText(value);
             if (type)
@@ -129,7 +133,7 @@ bool RunnerOptions::parse(const QStringList &arguments, QString *error)
             return fail(QStringLiteral("unknown option %1 (see --help)").arg(option));
         }
     }
-    if (database.isEmpty())
-        return fail(QStringLiteral("--db FILE is required (see --help)"));
+    if (database.isEmpty() == connection.isEmpty())
+        return fail(QStringLiteral("give either --db FILE or --connect STRING (see --help)"));
     return true;
 }

@@ -11,7 +11,10 @@ struct RunnerOptions
 {
     enum class Format { Csv, Grid };
 
+    /// The SQLite database file (--db), or empty when a connection string is given.
     QString database;
+    /// The connection string (--connect), or empty when a file is given.
+    QString connection;
     int windowType = 0;
     /// A report no WindowType creates, by class name ("DealersReport"); empty for a WindowType.
     QString reportClass;
@@ -33,7 +36,8 @@ struct RunnerOptions
     bool help = false;
 
     /// Parses arguments (the program name first). False with a one-line
-    /// reason for an unknown option, a missing or bad value, or no --db.
+    /// reason for an unknown option, a missing or bad value, or neither or
+    /// both of --db and --connect.
     bool parse(const QStringList &arguments, QString *error);
 
     static QString usage();

@@ -113,6 +113,7 @@ private Q_SLOTS:
     void detailScreenshotIsTheDealWindow_data();
     void detailScreenshotIsTheDealWindow();
     void queryErrorIsOneLineWithTheMessage();
+    void connectionStringRunsAsTheFileDoes();
     void badInputGivesOneLineReason_data();
     void badInputGivesOneLineReason();
     void hostWithoutDisplayPointsToRunner();
@@ -439,12 +440,33 @@ void tst_MarvoltReport::queryErrorIsOneLineWithTheMessage()
     QVERIFY(run.out.isEmpty());
 }
 
+void tst_MarvoltReport::connectionStringRunsAsTheFileDoes()
+{
+    const RunResult byFile = runReport(baseArguments() + QStringList{QStringLiteral("--report"), QStringLiteral("4")});
+    QCOMPARE(byFile.exitCode, 0);
+    const QStringList connect{QStringLiteral("--connect"),
+                              QStringLiteral("Provider=SQLite;Data Source=\"%1\";Busy Timeout=2000").arg(m_db)};
+    const RunResult byString = runReport(baseArguments().mid(2) + connect + QStringList{QStringLiteral("--report"), QStringLiteral("4")});
+    QCOMPARE(byString.exitCode, 0);
+    QVERIFY(!byString.out.isEmpty());
+    QCOMPARE(byString.out, byFile.out);
+}
+
 void tst_MarvoltReport::badInputGivesOneLineReason_data()
 {
     QTest::addColumn<QStringList>("arguments");   // after the base arguments; "-db" drops --db
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("no-database-option") << QStringList{QStringLiteral("-db")} << 2 << "--db FILE is required";
+    QTest::newRow("no-database-option") << QStringList{QStringLiteral("-db")} << 2
+                                        << "give either --db FILE or --connect STRING";
+    QTest::newRow("file-and-connection-string")
+        << QStringList{QStringLiteral("--connect"), QStringLiteral("Provider=SQLite;Data Source=x.db")} << 2
+        << "give either --db FILE or --connect STRING";
+    // The connection string names the database in the reason, its password hidden.
+    QTest::newRow("connection-to-another-program")
+        << QStringList{QStringLiteral("-db"), QStringLiteral("--connect"),
+                       QStringLiteral("Provider=SQLite;Data Source=%1;Password=secret").arg(m_dir.filePath(QStringLiteral("other.db")))}
+        << 1 << "Password=*** as a trading database: no such table: sys_procedures";
     QTest::newRow("missing-database-file") << QStringList{QStringLiteral("--db"), QStringLiteral("/nonexistent/x.db")}
                                            << 1 << "database not found";
     QTest::newRow("empty-database-file") << QStringList{QStringLiteral("--db"), m_dir.filePath(QStringLiteral("empty.db"))}
@@ -482,7 +504,7 @@ void tst_MarvoltReport::badInputGivesOneLineReason()
     QFETCH(QString, reason);
     QStringList all = baseArguments();
     if (arguments.value(0) == QLatin1String("-db"))
-        all = all.mid(2);
+        all = all.mid(2) + arguments.mid(1);
     else
         all += arguments;
     const RunResult run = runReport(all);
