@@ -136,6 +136,26 @@ private Q_SLOTS:
         QVERIFY(cell(rs, "n").isNull());
     }
 
+    void repeatedAndDistinctTextsReadAsSent()
+    {
+        // Texts that repeat (the cache hands them on), then texts that never
+        // do (the cache gives up): every row has its own text.
+        const auto driver = openDriver();
+        QVERIFY(driver);
+        const ExecuteResult r = run(*driver, QStringLiteral(
+            "SELECT g, (ARRAY['EUR','USD','Zürich AG'])[1 + g % 3] || CASE WHEN g > 1500 THEN ' ' || g ELSE '' END AS t "
+            "FROM generate_series(1, 3000) g ORDER BY g"));
+        QVERIFY2(!r.error, r.error ? qPrintable(r.error->Description) : "");
+        const RecordsetPtr &rs = r.results.front();
+        QCOMPARE(rs->RecordCount(), 3000);
+        const QStringList names{QStringLiteral("EUR"), QStringLiteral("USD"), QStringLiteral("Zürich AG")};
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+            const int g = cell(rs, "g").toInt();
+            const QString expected = names[g % 3] + (g > 1500 ? u' ' + QString::number(g) : QString());
+            QCOMPARE(cell(rs, "t").toString(), expected);
+        }
+    }
+
     void aTypeItCannotReadIsNamed()
     {
         const auto driver = openDriver();

@@ -1,5 +1,7 @@
 #include "PostgresValues.h"
 
+#include "PostgresTextCache.h"
+
 #include "Recordset.h"
 
 #include <QtEndian>
@@ -118,7 +120,7 @@ std::optional<DataType> typeOf(unsigned oid)
     }
 }
 
-bool load(RecordsetLoader &loader, int field, unsigned oid, const char *bytes, int length)
+bool load(RecordsetLoader &loader, int field, unsigned oid, const char *bytes, int length, PostgresTextCache &texts)
 {
     if (!bytes) {
         loader.setNull(field);
@@ -183,7 +185,7 @@ bool load(RecordsetLoader &loader, int field, unsigned oid, const char *bytes, i
     case VarcharOid:
     case BpcharOid:
     case NameOid:
-        loader.setText(field, QString::fromUtf8(bytes, length));
+        loader.setText(field, texts.text(bytes, length));
         return true;
     default:
         return false;
