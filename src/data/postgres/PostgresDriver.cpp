@@ -1,7 +1,6 @@
 #include "PostgresDriver.h"
 
 #include "PostgresStatements.h"
-#include "PostgresTextCache.h"
 #include "PostgresValues.h"
 
 #include "ConnectionString.h"
@@ -83,7 +82,7 @@ public:
             for (int c = 0; c < columns; ++c) {
                 const bool null = PQgetisnull(result, r, c);
                 if (!PostgresValues::load(*m_loader, c, m_oids[size_t(c)], null ? nullptr : PQgetvalue(result, r, c),
-                                          PQgetlength(result, r, c), m_texts[size_t(c)])) {
+                                          PQgetlength(result, r, c))) {
                     *error = makeError(Error::TypeMismatch,
                                        QStringLiteral("The column \"%1\" sent a value the driver cannot read")
                                            .arg(QString::fromUtf8(PQfname(result, c))),
@@ -132,7 +131,6 @@ private:
             m_oids.push_back(oid);
         }
         rs->Open();
-        m_texts = std::vector<PostgresTextCache>(m_oids.size());
         m_rs = std::move(rs);
         m_loader = std::make_unique<RecordsetLoader>(*m_rs);
         return true;
@@ -141,7 +139,6 @@ private:
     RecordsetPtr m_rs;
     std::unique_ptr<RecordsetLoader> m_loader;
     std::vector<unsigned> m_oids;
-    std::vector<PostgresTextCache> m_texts;   // one per column
 };
 
 } // namespace

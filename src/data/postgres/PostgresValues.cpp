@@ -1,7 +1,5 @@
 #include "PostgresValues.h"
 
-#include "PostgresTextCache.h"
-
 #include "Recordset.h"
 
 #include <QtEndian>
@@ -120,7 +118,7 @@ std::optional<DataType> typeOf(unsigned oid)
     }
 }
 
-bool load(RecordsetLoader &loader, int field, unsigned oid, const char *bytes, int length, PostgresTextCache &texts)
+bool load(RecordsetLoader &loader, int field, unsigned oid, const char *bytes, int length)
 {
     if (!bytes) {
         loader.setNull(field);
@@ -185,7 +183,7 @@ bool load(RecordsetLoader &loader, int field, unsigned oid, const char *bytes, i
     case VarcharOid:
     case BpcharOid:
     case NameOid:
-        loader.setText(field, texts.text(bytes, length));
+        loader.setText(field, QString::fromUtf8(bytes, length));
         return true;
     default:
         return false;

@@ -9,7 +9,6 @@
 
 namespace data {
 
-class PostgresTextCache;
 class RecordsetLoader;
 
 /// The PostgreSQL types the driver reads, by their type OIDs, and how their
@@ -29,9 +28,9 @@ namespace PostgresValues {
 std::optional<DataType> typeOf(unsigned oid);
 
 /// Loads the binary value of a column of type OID into field of the row
-/// being loaded; a null pointer is a null value. Texts go through the
-/// column's cache. False when the bytes are not that type's binary form.
-bool load(RecordsetLoader &loader, int field, unsigned oid, const char *bytes, int length, PostgresTextCache &texts);
+/// being loaded; a null pointer is a null value. False when the bytes are not
+/// that type's binary form.
+bool load(RecordsetLoader &loader, int field, unsigned oid, const char *bytes, int length);
 
 /// A parameter's value in PostgreSQL's text form, for the server to read as
 /// the type it infers; null for a null value. Currency goes as its whole
