@@ -2,12 +2,9 @@
 
 #include "HostWindow.h"
 
-#include "CategoryDialog.h"
 #include "Clock.h"
-#include "MessageBoxSink.h"
-#include "MessageService.h"
+#include "MarvoltHost.h"
 #include "ReportFactory.h"
-#include "SessionContext.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -26,13 +23,6 @@ bool hasDisplay()
 void printLine(const QString &text)
 {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-}
-
-QString connectionString(const QString &path)
-{
-    QString quoted = path;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QStringLiteral("Provider=SQLite;Data Source=\"") + quoted + QLatin1Char('"');
 }
 
 } // namespace
@@ -104,24 +94,24 @@ int main(int argc, char *argv[])
         printLine(QStringLiteral("marvolt-host: --report: no report \"%1\"").arg(parser.value(reportOption)));
         return 2;
     }
-    SessionContext &session = SessionContext::instance();
-    if (!session.OpenSession(db.isEmpty() ? connection : connectionString(QFileInfo(db).absoluteFilePath()))) {
-        printLine(QStringLiteral("marvolt-host: cannot open the database: %1")
-                      .arg(session.lastError() ? session.lastError()->Description : QString()));
+    QString error;
+    const bool opened = db.isEmpty()
+                            ? MarvoltHost::openTradingConnection(connection, parser.value(userOption), &error)
+                            : MarvoltHost::openTradingDatabase(QFileInfo(db).absoluteFilePath(), parser.value(userOption),
+                                                               &error);
+    if (!opened) {
+        printLine(QStringLiteral("marvolt-host: cannot open the database: %1").arg(error));
         return 1;
     }
-    session.setCurrentUserName(parser.value(userOption));
-    // The legend filter's category selection.
-    CategoryDialog::install();
 
     HostWindow window(parser.value(userOption));
-    MessageService::instance().setSink(std::make_unique<MessageBoxSink>(&window));
+    MarvoltHost::showMessagesOver(&window);
     window.show();
     if (byClass)
         window.chooseReportClass(reportText);
     else
         window.chooseReport(*report);
     const int status = app.exec();
-    MessageService::instance().setSink(nullptr);
+    MarvoltHost::showMessagesOver(nullptr);
     return status;
 }

@@ -20,6 +20,7 @@
 #include "Tool.h"
 #include "ToolBar.h"
 #include "Connection.h"
+#include "ConnectionString.h"
 #include "Recordset.h"
 
 #include <QCoreApplication>
@@ -37,14 +38,6 @@ namespace {
 
 const QString DefaultRateFormat = QStringLiteral("0.0000");
 const QString DefaultValueFormat = QStringLiteral("#,##0.00");
-
-/// The connection string of a database file, quoted so any file name works.
-QString connectionString(const QString &path)
-{
-    QString quoted = path;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QStringLiteral("Provider=SQLite;Data Source=\"") + quoted + QLatin1Char('"');
-}
 
 /// A connection string with the value of its password key hidden.
 QString withoutPassword(QString connection)
@@ -145,7 +138,7 @@ bool ReportRunner::openSession()
     }
     const QString connection = m_options.database.isEmpty()
                                    ? m_options.connection
-                                   : connectionString(QFileInfo(m_options.database).absoluteFilePath());
+                                   : data::ConnectionString::forSqliteFile(QFileInfo(m_options.database).absoluteFilePath());
     // Messages name the database as the user gave it, without its password.
     const QString database = m_options.database.isEmpty() ? withoutPassword(m_options.connection) : m_options.database;
     // A file that is no database, or another program's database, is found on

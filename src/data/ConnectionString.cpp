@@ -2,6 +2,13 @@
 
 namespace data {
 
+QString ConnectionString::forSqliteFile(const QString &path)
+{
+    QString quoted = path;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QStringLiteral("Provider=SQLite;Data Source=\"") + quoted + QLatin1Char('"');
+}
+
 std::optional<ConnectionString> ConnectionString::parse(const QString &text, QString *error)
 {
     ConnectionString result;

@@ -21,6 +21,9 @@ public:
     /// Parses the text. Returns nothing and sets *error on a segment without
     /// '=', an empty key or an unterminated quote.
     static std::optional<ConnectionString> parse(const QString &text, QString *error = nullptr);
+    /// The connection string of an SQLite database file, its path quoted so
+    /// that any file name works.
+    static QString forSqliteFile(const QString &path);
 
     bool contains(const QString &key) const { return m_values.contains(normalizedKey(key)); }
     /// The value of key, or defaultValue when it is absent.

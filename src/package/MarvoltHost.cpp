@@ -3,6 +3,7 @@
 #include "MarvoltVersion.h"
 
 #include "CategoryDialog.h"
+#include "ConnectionString.h"
 #include "MessageBoxSink.h"
 #include "MessageService.h"
 #include "SessionContext.h"
@@ -11,10 +12,13 @@ namespace MarvoltHost {
 
 bool openTradingDatabase(const QString &databaseFile, const QString &userName, QString *error)
 {
-    QString quoted = databaseFile;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return openTradingConnection(data::ConnectionString::forSqliteFile(databaseFile), userName, error);
+}
+
+bool openTradingConnection(const QString &connectionString, const QString &userName, QString *error)
+{
     SessionContext &session = SessionContext::instance();
-    if (!session.OpenSession(QStringLiteral("Provider=SQLite;Data Source=\"") + quoted + QLatin1Char('"'))) {
+    if (!session.OpenSession(connectionString)) {
         if (error)
             *error = session.lastError() ? session.lastError()->Description
                                          : QStringLiteral("the database cannot be opened");

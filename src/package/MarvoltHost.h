@@ -23,6 +23,10 @@ namespace MarvoltHost {
 /// \a error when given, when the file cannot be opened as one.
 MARVOLT_EXPORT bool openTradingDatabase(const QString &databaseFile, const QString &userName,
                                         QString *error = nullptr);
+/// As openTradingDatabase(), on the database a connection string names
+/// ("Provider=SQLite;Data Source=...;Busy Timeout=2000").
+MARVOLT_EXPORT bool openTradingConnection(const QString &connectionString, const QString &userName,
+                                          QString *error = nullptr);
 /// Closes the session's database; the controls' next runs fail until one is opened again.
 MARVOLT_EXPORT void closeTradingDatabase();
 

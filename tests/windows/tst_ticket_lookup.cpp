@@ -3,11 +3,12 @@
 // confirmation time would miss (not confirmed, confirmed the next day), a
 // channel with a quote in it and each negative status.
 
+#include "../reports/ReportHost.h"
+
 #include "TicketLookup.h"
 
 #include "Clock.h"
 #include "Connection.h"
-#include "DemoDatabase.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,14 +27,9 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        db::DemoDatabase::Options options;
-        options.out = m_dir.filePath(QStringLiteral("demo.db"));
-        options.deals = 2500;
-        options.seed = 6;
-        options.today = Today;
         QString error;
-        QVERIFY2(db::DemoDatabase::build(options, nullptr, &error), qPrintable(error));
-        m_connectionString = QStringLiteral("Provider=SQLite;Data Source=") + options.out;
+        m_connectionString = reporttest::buildDemoDatabase(m_dir, 2500, Today, &error);
+        QVERIFY2(!m_connectionString.isEmpty(), qPrintable(error));
     }
 
     void findsTheDealOfItsKey_data()

@@ -5,13 +5,14 @@
 // texts, the period names; Escape closes and the conversation
 // panel and place come back the next time.
 
+#include "../reports/ReportHost.h"
+
 #include "TicketText.h"
 #include "TicketWindow.h"
 
 #include "Clock.h"
 #include "Connection.h"
 #include "DealVocabulary.h"
-#include "DemoDatabase.h"
 #include "MessageService.h"
 #include "NumberFormat.h"
 #include "RegistryAccess.h"
@@ -52,14 +53,10 @@ private Q_SLOTS:
         QVERIFY(m_dir.isValid());
         RegistryAccess::instance().setPath(m_dir.filePath(QStringLiteral("registry.sqlite")));
         MessageService::setInstance(std::make_unique<MessageService>());
-        db::DemoDatabase::Options options;
-        options.out = m_dir.filePath(QStringLiteral("demo.db"));
-        options.deals = 2500;
-        options.seed = 6;
-        options.today = Today;
         QString error;
-        QVERIFY2(db::DemoDatabase::build(options, nullptr, &error), qPrintable(error));
-        QVERIFY(SessionContext::instance().OpenSession(QStringLiteral("Provider=SQLite;Data Source=") + options.out));
+        const QString connectionString = reporttest::buildDemoDatabase(m_dir, 2500, Today, &error);
+        QVERIFY2(!connectionString.isEmpty(), qPrintable(error));
+        QVERIFY(SessionContext::instance().OpenSession(connectionString));
         SessionContext::instance().setValueFormat(QStringLiteral("#,##0.00"));
         SessionContext::instance().setRateFormat(QStringLiteral("0.0000"));
     }

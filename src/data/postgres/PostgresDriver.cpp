@@ -65,23 +65,46 @@ struct ResultDeleter
 };
 using Result = std::unique_ptr<PGresult, ResultDeleter>;
 
-/// The rows of one statement into a recordset made from the first result's
-/// columns: each value goes straight from libpq's buffer into its column.
-class RowReader
+/// The rows of a result as a recordset of its columns: each value goes
+/// straight from libpq's buffer into its column. False and *error when a
+/// column's type or a value cannot be read.
+bool readRows(const PGresult *result, RecordsetPtr *out, ErrorPtr *error)
 {
-public:
-    /// Adds the rows of a result; false and *error when a column cannot be read.
-    bool add(const PGresult *result, ErrorPtr *error)
-    {
-        if (!m_rs && !create(result, error))
+    const int columns = PQnfields(result);
+    auto rs = std::make_shared<Recordset>();
+    rs->setCursorLocation(adUseClient);
+    rs->setCursorType(adOpenStatic);
+    std::vector<unsigned> oids;
+    for (int c = 0; c < columns; ++c) {
+        const unsigned oid = PQftype(result, c);
+        const std::optional<DataType> type = PostgresValues::typeOf(oid);
+        QString name = QString::fromUtf8(PQfname(result, c));
+        if (!type) {
+            *error = makeError(Error::TypeMismatch,
+                               QStringLiteral("The column \"%1\" has a type the driver does not read (type OID %2); "
+                                              "cast it to text, a number or a date")
+                                   .arg(name)
+                                   .arg(oid),
+                               Source);
             return false;
+        }
+        // A repeated name gets a suffix, so that every field stays reachable by name.
+        int suffix = 2;
+        const QString base = name;
+        while (rs->Fields().indexOf(name) >= 0)
+            name = base + u'_' + QString::number(suffix++);
+        rs->Fields().Append(name, *type, 0, adFldMayBeNull);
+        oids.push_back(oid);
+    }
+    rs->Open();
+    {
+        RecordsetLoader loader(*rs);
         const int rows = PQntuples(result);
-        const int columns = int(m_oids.size());
         for (int r = 0; r < rows; ++r) {
-            m_loader->beginRow();
+            loader.beginRow();
             for (int c = 0; c < columns; ++c) {
                 const bool null = PQgetisnull(result, r, c);
-                if (!PostgresValues::load(*m_loader, c, m_oids[size_t(c)], null ? nullptr : PQgetvalue(result, r, c),
+                if (!PostgresValues::load(loader, c, oids[size_t(c)], null ? nullptr : PQgetvalue(result, r, c),
                                           PQgetlength(result, r, c))) {
                     *error = makeError(Error::TypeMismatch,
                                        QStringLiteral("The column \"%1\" sent a value the driver cannot read")
@@ -90,56 +113,12 @@ public:
                     return false;
                 }
             }
-            m_loader->endRow();
+            loader.endRow();
         }
-        return true;
     }
-
-    /// The recordset, once the statement's last result came.
-    RecordsetPtr finish()
-    {
-        m_loader.reset();
-        return std::move(m_rs);
-    }
-
-private:
-    bool create(const PGresult *result, ErrorPtr *error)
-    {
-        const int columns = PQnfields(result);
-        auto rs = std::make_shared<Recordset>();
-        rs->setCursorLocation(adUseClient);
-        rs->setCursorType(adOpenStatic);
-        for (int c = 0; c < columns; ++c) {
-            const unsigned oid = PQftype(result, c);
-            const std::optional<DataType> type = PostgresValues::typeOf(oid);
-            QString name = QString::fromUtf8(PQfname(result, c));
-            if (!type) {
-                *error = makeError(Error::TypeMismatch,
-                                   QStringLiteral("The column \"%1\" has a type the driver does not read (type OID %2); "
-                                                  "cast it to text, a number or a date")
-                                       .arg(name)
-                                       .arg(oid),
-                                   Source);
-                return false;
-            }
-            // A repeated name gets a suffix, so that every field stays reachable by name.
-            int suffix = 2;
-            const QString base = name;
-            while (rs->Fields().indexOf(name) >= 0)
-                name = base + u'_' + QString::number(suffix++);
-            rs->Fields().Append(name, *type, 0, adFldMayBeNull);
-            m_oids.push_back(oid);
-        }
-        rs->Open();
-        m_rs = std::move(rs);
-        m_loader = std::make_unique<RecordsetLoader>(*m_rs);
-        return true;
-    }
-
-    RecordsetPtr m_rs;
-    std::unique_ptr<RecordsetLoader> m_loader;
-    std::vector<unsigned> m_oids;
-};
+    *out = std::move(rs);
+    return true;
+}
 
 } // namespace
 
@@ -243,11 +222,11 @@ void PostgresDriver::cancelWhenAsked(const ExecutionControl &control, bool *sent
     }
 }
 
-bool PostgresDriver::runStatement(const QString &text, const QList<QByteArray *> &values, ExecutionControl &control,
-                                  ExecuteResult &result)
+bool PostgresDriver::runStatement(const QString &text, const std::vector<std::optional<QByteArray>> &values,
+                                  ExecutionControl &control, ExecuteResult &result)
 {
     std::vector<const char *> pointers;
-    for (const QByteArray *v : values)
+    for (const std::optional<QByteArray> &v : values)
         pointers.push_back(v ? v->constData() : nullptr);
     const QByteArray sql = text.toUtf8();
     if (!PQsendQueryParams(m_conn, sql.constData(), int(pointers.size()), nullptr, pointers.data(), nullptr, nullptr,
@@ -258,7 +237,6 @@ bool PostgresDriver::runStatement(const QString &text, const QList<QByteArray *>
     // Wait for the server, looking at the control every 50 ms.
     bool cancelSent = false;
     ErrorPtr failure;
-    RowReader rows;
     for (;;) {
         while (PQisBusy(m_conn)) {
             cancelWhenAsked(control, &cancelSent);
@@ -272,10 +250,12 @@ bool PostgresDriver::runStatement(const QString &text, const QList<QByteArray *>
         if (!r)
             break;
         switch (PQresultStatus(r.get())) {
-        case PGRES_TUPLES_OK:
-            if (!failure && rows.add(r.get(), &failure))
-                result.results.push_back(rows.finish());
+        case PGRES_TUPLES_OK: {
+            RecordsetPtr rows;
+            if (!failure && readRows(r.get(), &rows, &failure))
+                result.results.push_back(std::move(rows));
             break;
+        }
         case PGRES_COMMAND_OK:
             result.recordsAffected += QByteArray(PQcmdTuples(r.get())).toLong();
             break;
@@ -336,10 +316,7 @@ ExecuteResult PostgresDriver::execute(const ExecuteRequest &request, ExecutionCo
             }
             texts.push_back(std::move(text));
         }
-        QList<QByteArray *> values;
-        for (std::optional<QByteArray> &t : texts)
-            values.append(t ? &*t : nullptr);
-        if (!runStatement(statement.text, values, control, result))
+        if (!runStatement(statement.text, texts, control, result))
             return result;
     }
     return result;

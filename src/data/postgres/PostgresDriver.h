@@ -6,6 +6,8 @@
 #include <QString>
 
 #include <mutex>
+#include <optional>
+#include <vector>
 
 struct pg_conn;
 struct pg_cancel;
@@ -63,8 +65,9 @@ private:
     PostgresDriver() = default;
 
     /// Sends one statement and reads its results to the end, watching control.
-    bool runStatement(const QString &text, const QList<QByteArray *> &values, ExecutionControl &control,
-                      ExecuteResult &result);
+    /// values: the statement's parameters in their text form, nothing for null.
+    bool runStatement(const QString &text, const std::vector<std::optional<QByteArray>> &values,
+                      ExecutionControl &control, ExecuteResult &result);
     /// The cancel request to the server, when control asks for one.
     void cancelWhenAsked(const ExecutionControl &control, bool *sent);
 
