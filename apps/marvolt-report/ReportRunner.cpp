@@ -47,6 +47,25 @@ QString withoutPassword(QString connection)
     return connection.replace(password, QStringLiteral("\\1=***"));
 }
 
+/// Why a database file given on the command line cannot be a trading
+/// database (missing, a folder, empty); empty when it may be one, or when no
+/// file was given.
+QString databaseFileProblem(const QString &path)
+{
+    if (path.isEmpty())
+        return {};
+    const QFileInfo file(path);
+    if (!file.exists())
+        return QStringLiteral("database not found: %1").arg(path);
+    if (file.isDir())
+        return QStringLiteral("%1 is a directory, not a trading database").arg(path);
+    if (!file.isFile())
+        return QStringLiteral("%1 is not a regular file, not a trading database").arg(path);
+    if (file.size() == 0)
+        return QStringLiteral("%1 is empty, not a trading database").arg(path);
+    return {};
+}
+
 /// Messages may span lines ("...Error number: 1\rno such table"): one line.
 QString oneLine(QString text)
 {
@@ -120,21 +139,9 @@ bool ReportRunner::openSession()
     // SQLite would create a missing file and takes an empty one for an empty
     // database: a mistyped name must not give an empty report, nor a lookup
     // warning for every missing table before the reason.
-    if (!m_options.database.isEmpty()) {
-        const QFileInfo file(m_options.database);
-        QString problem;
-        if (!file.exists())
-            problem = QStringLiteral("database not found: %1");
-        else if (file.isDir())
-            problem = QStringLiteral("%1 is a directory, not a trading database");
-        else if (!file.isFile())
-            problem = QStringLiteral("%1 is not a regular file, not a trading database");
-        else if (file.size() == 0)
-            problem = QStringLiteral("%1 is empty, not a trading database");
-        if (!problem.isEmpty()) {
-            fail(1, problem.arg(m_options.database));
-            return false;
-        }
+    if (const QString problem = databaseFileProblem(m_options.database); !problem.isEmpty()) {
+        fail(1, problem);
+        return false;
     }
     const QString connection = m_options.database.isEmpty()
                                    ? m_options.connection
