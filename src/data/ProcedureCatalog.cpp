@@ -2,6 +2,7 @@
 
 #include "Command.h"
 #include "Connection.h"
+#include "Driver.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -289,12 +290,14 @@ std::optional<ProcedureDefinition> ProcedureCatalog::parse(const QString &text, 
 
 bool ProcedureCatalog::createTables(Connection &connection, ErrorPtr *error)
 {
+    // Names compare without regard to case: SQLite's NOCASE collation, and
+    // lower() in the statements, which every database has.
     static const QString ddl = QStringLiteral(
         "CREATE TABLE IF NOT EXISTS sys_procedures("
-        " name TEXT PRIMARY KEY COLLATE NOCASE,"
+        " name TEXT PRIMARY KEY%1,"
         " body TEXT NOT NULL);"
         "CREATE TABLE IF NOT EXISTS sys_procedure_params("
-        " procedure TEXT NOT NULL COLLATE NOCASE,"
+        " procedure TEXT NOT NULL%1,"
         " ordinal INTEGER NOT NULL,"
         " name TEXT NOT NULL,"
         " type INTEGER NOT NULL,"
@@ -302,13 +305,14 @@ bool ProcedureCatalog::createTables(Connection &connection, ErrorPtr *error)
         " size INTEGER NOT NULL DEFAULT 0,"
         " PRIMARY KEY(procedure, ordinal));"
         "CREATE TABLE IF NOT EXISTS sys_procedure_columns("
-        " procedure TEXT NOT NULL COLLATE NOCASE,"
+        " procedure TEXT NOT NULL%1,"
         " result_set INTEGER NOT NULL,"
         " ordinal INTEGER NOT NULL,"
         " name TEXT NOT NULL,"
         " type INTEGER NOT NULL,"
         " PRIMARY KEY(procedure, result_set, ordinal));");
-    return run(connection, ddl, {}, error);
+    const bool sqlite = !connection.driver() || connection.driver()->providerName() == QLatin1String("SQLite");
+    return run(connection, ddl.arg(sqlite ? QStringLiteral(" COLLATE NOCASE") : QString()), {}, error);
 }
 
 bool ProcedureCatalog::install(Connection &connection, const ProcedureDefinition &procedure,
@@ -328,9 +332,9 @@ bool ProcedureCatalog::install(Connection &connection, const ProcedureDefinition
     const Parameter nameParam = textParam(QStringLiteral("@procedure"), procedure.name);
     bool ok = createTables(connection, error)
               && run(connection,
-                     QStringLiteral("DELETE FROM sys_procedure_params WHERE procedure = @procedure;"
-                                    "DELETE FROM sys_procedure_columns WHERE procedure = @procedure;"
-                                    "DELETE FROM sys_procedures WHERE name = @procedure;"),
+                     QStringLiteral("DELETE FROM sys_procedure_params WHERE lower(procedure) = lower(@procedure);"
+                                    "DELETE FROM sys_procedure_columns WHERE lower(procedure) = lower(@procedure);"
+                                    "DELETE FROM sys_procedures WHERE lower(name) = lower(@procedure);"),
                      {nameParam}, error)
               && run(connection,
                      QStringLiteral("INSERT INTO sys_procedures(name, body) VALUES(@procedure, @body)"),

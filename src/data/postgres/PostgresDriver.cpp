@@ -1,5 +1,6 @@
 #include "PostgresDriver.h"
 
+#include "PostgresResults.h"
 #include "PostgresStatements.h"
 #include "PostgresValues.h"
 
@@ -8,15 +9,17 @@
 
 #include <libpq-fe.h>
 
+#include <QRegularExpression>
+
 #include <poll.h>
 
 #include <memory>
 
 namespace data {
 
-namespace {
+using namespace PostgresResults;
 
-const QString Source = QStringLiteral("PostgreSQL");
+namespace {
 
 // The settings' own names for libpq's keywords.
 struct KeyName
@@ -39,85 +42,6 @@ QByteArray quotedValue(const QString &value)
         out += c;
     }
     return out + '\'';
-}
-
-/// The SQLSTATE's five characters as a number (base 36), for NativeError.
-int sqlstateCode(const char *state)
-{
-    bool ok = false;
-    const int code = state ? QByteArray(state).toInt(&ok, 36) : 0;
-    return ok ? code : 0;
-}
-
-ErrorPtr serverError(const PGresult *result, pg_conn *conn)
-{
-    const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
-    const char *primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
-    QString message = QString::fromUtf8(primary ? primary : PQerrorMessage(conn)).trimmed();
-    if (state)
-        message += QStringLiteral(" (SQLSTATE %1)").arg(QString::fromLatin1(state));
-    return makeError(Error::ErrorsInCommand, message, Source, sqlstateCode(state));
-}
-
-struct ResultDeleter
-{
-    void operator()(PGresult *r) const { PQclear(r); }
-};
-using Result = std::unique_ptr<PGresult, ResultDeleter>;
-
-/// The rows of a result as a recordset of its columns: each value goes
-/// straight from libpq's buffer into its column. False and *error when a
-/// column's type or a value cannot be read.
-bool readRows(const PGresult *result, RecordsetPtr *out, ErrorPtr *error)
-{
-    const int columns = PQnfields(result);
-    auto rs = std::make_shared<Recordset>();
-    rs->setCursorLocation(adUseClient);
-    rs->setCursorType(adOpenStatic);
-    std::vector<unsigned> oids;
-    for (int c = 0; c < columns; ++c) {
-        const unsigned oid = PQftype(result, c);
-        const std::optional<DataType> type = PostgresValues::typeOf(oid);
-        QString name = QString::fromUtf8(PQfname(result, c));
-        if (!type) {
-            *error = makeError(Error::TypeMismatch,
-                               QStringLiteral("The column \"%1\" has a type the driver does not read (type OID %2); "
-                                              "cast it to text, a number or a date")
-                                   .arg(name)
-                                   .arg(oid),
-                               Source);
-            return false;
-        }
-        // A repeated name gets a suffix, so that every field stays reachable by name.
-        int suffix = 2;
-        const QString base = name;
-        while (rs->Fields().indexOf(name) >= 0)
-            name = base + u'_' + QString::number(suffix++);
-        rs->Fields().Append(name, *type, 0, adFldMayBeNull);
-        oids.push_back(oid);
-    }
-    rs->Open();
-    {
-        RecordsetLoader loader(*rs);
-        const int rows = PQntuples(result);
-        for (int r = 0; r < rows; ++r) {
-            loader.beginRow();
-            for (int c = 0; c < columns; ++c) {
-                const bool null = PQgetisnull(result, r, c);
-                if (!PostgresValues::load(loader, c, oids[size_t(c)], null ? nullptr : PQgetvalue(result, r, c),
-                                          PQgetlength(result, r, c))) {
-                    *error = makeError(Error::TypeMismatch,
-                                       QStringLiteral("The column \"%1\" sent a value the driver cannot read")
-                                           .arg(QString::fromUtf8(PQfname(result, c))),
-                                       Source);
-                    return false;
-                }
-            }
-            loader.endRow();
-        }
-    }
-    *out = std::move(rs);
-    return true;
 }
 
 } // namespace
@@ -222,15 +146,51 @@ void PostgresDriver::cancelWhenAsked(const ExecutionControl &control, bool *sent
     }
 }
 
-bool PostgresDriver::runStatement(const QString &text, const std::vector<std::optional<QByteArray>> &values,
-                                  ExecutionControl &control, ExecuteResult &result)
+bool PostgresDriver::exec(const QString &text, ErrorPtr *error)
+{
+    Result r(PQexec(m_conn, text.toUtf8().constData()));
+    const ExecStatusType status = PQresultStatus(r.get());
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+        return true;
+    if (error)
+        *error = serverError(r.get(), m_conn);
+    return false;
+}
+
+QStringList PostgresDriver::transactionStatements(const QString &statement)
+{
+    static const QRegularExpression savepoint(QStringLiteral("^\\s*SAVEPOINT\\s+(\\w+)\\s*$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression release(QStringLiteral("^\\s*RELEASE\\s+(?:SAVEPOINT\\s+)?(\\w+)\\s*$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const PGTransactionStatusType state = PQtransactionStatus(m_conn);
+    if (state == PQTRANS_IDLE) {
+        m_implicitSavepoint.clear();
+        const QRegularExpressionMatch m = savepoint.match(statement);
+        if (m.hasMatch()) {
+            m_implicitSavepoint = m.captured(1).toLower();
+            return {QStringLiteral("BEGIN"), statement};
+        }
+    } else if (!m_implicitSavepoint.isEmpty()) {
+        const QRegularExpressionMatch m = release.match(statement);
+        if (m.hasMatch() && m.captured(1).toLower() == m_implicitSavepoint) {
+            m_implicitSavepoint.clear();
+            return {QStringLiteral("COMMIT")};
+        }
+    }
+    return {statement};
+}
+
+bool PostgresDriver::runStatement(const QString &text, const std::vector<unsigned> &types,
+                                  const std::vector<std::optional<QByteArray>> &values, ExecutionControl &control,
+                                  ExecuteResult &result, const RowsReader &reader)
 {
     std::vector<const char *> pointers;
     for (const std::optional<QByteArray> &v : values)
         pointers.push_back(v ? v->constData() : nullptr);
     const QByteArray sql = text.toUtf8();
-    if (!PQsendQueryParams(m_conn, sql.constData(), int(pointers.size()), nullptr, pointers.data(), nullptr, nullptr,
-                           1)) {
+    if (!PQsendQueryParams(m_conn, sql.constData(), int(pointers.size()), types.empty() ? nullptr : types.data(),
+                           pointers.data(), nullptr, nullptr, 1)) {
         result.error = serverError(nullptr, m_conn);
         return false;
     }
@@ -250,13 +210,22 @@ bool PostgresDriver::runStatement(const QString &text, const std::vector<std::op
         if (!r)
             break;
         switch (PQresultStatus(r.get())) {
-        case PGRES_TUPLES_OK: {
-            RecordsetPtr rows;
-            if (!failure && readRows(r.get(), &rows, &failure))
-                result.results.push_back(std::move(rows));
+        case PGRES_TUPLES_OK:
+            if (failure)
+                break;
+            if (reader) {
+                reader(r.get(), &failure);
+            } else {
+                RecordsetPtr rows;
+                if (readRows(r.get(), nullptr, &rows, &failure))
+                    result.results.push_back(std::move(rows));
+            }
             break;
-        }
         case PGRES_COMMAND_OK:
+            // COMMIT of a transaction that had failed ends it as a rollback.
+            if (!failure && QByteArray(PQcmdStatus(r.get())) == "ROLLBACK" && sql.trimmed().toUpper().startsWith("COMMIT"))
+                failure = makeError(Error::ErrorsInCommand,
+                                    QStringLiteral("The transaction had failed and was rolled back"), Source);
             result.recordsAffected += QByteArray(PQcmdTuples(r.get())).toLong();
             break;
         default:
@@ -290,13 +259,8 @@ ExecuteResult PostgresDriver::execute(const ExecuteRequest &request, ExecutionCo
         result.error = makeError(Error::ObjectClosed, QStringLiteral("The connection is closed"), Source);
         return result;
     }
-    if (request.commandType == adCmdStoredProc) {
-        result.error = makeError(Error::NoSuchProcedure,
-                                 QStringLiteral("%1: the reports' procedures are not installed on PostgreSQL")
-                                     .arg(request.text),
-                                 Source);
-        return result;
-    }
+    if (request.commandType == adCmdStoredProc)
+        return runProcedure(request, control);
     for (const PostgresStatement &statement : splitPostgresStatements(request.text)) {
         if (control.shouldStop()) {
             result.error = control.isCancelled()
@@ -304,31 +268,78 @@ ExecuteResult PostgresDriver::execute(const ExecuteRequest &request, ExecutionCo
                                : makeError(Error::Timeout, QStringLiteral("Query timeout expired"), Source);
             return result;
         }
+        std::vector<unsigned> types;
         std::vector<std::optional<QByteArray>> texts;
         for (const QString &name : statement.parameterNames) {
+            unsigned type = 0;
             std::optional<QByteArray> text;
             for (const Parameter &p : request.parameters) {
                 if (p.Name().compare(name, Qt::CaseInsensitive) == 0
                     || QString(u'@' + p.Name()).compare(name, Qt::CaseInsensitive) == 0) {
+                    // A date goes untyped: the server reads it as what it is
+                    // compared with or stored in (date, timestamp or ISO text).
+                    const DataType declared = p.Type() == DataType::Variant ? p.value().type() : p.Type();
+                    type = declared == DataType::Date ? 0 : PostgresValues::parameterType(declared);
                     text = PostgresValues::parameterText(p.value());
                     break;
                 }
             }
+            types.push_back(type);
             texts.push_back(std::move(text));
         }
-        if (!runStatement(statement.text, texts, control, result))
-            return result;
+        for (const QString &text : transactionStatements(statement.text)) {
+            const bool own = text == statement.text;
+            if (!runStatement(text, own ? types : decltype(types)(), own ? texts : decltype(texts)(), control, result))
+                return result;
+        }
     }
     return result;
 }
 
-bool PostgresDriver::procedureParameters(const QString &procedure, QList<Parameter> *, ErrorPtr *error)
+bool PostgresDriver::copyIn(const QString &table, const QStringList &columns,
+                            const std::function<bool(QByteArray *)> &rows, ErrorPtr *error)
 {
-    if (error)
-        *error = makeError(Error::NoSuchProcedure,
-                           QStringLiteral("%1: the reports' procedures are not installed on PostgreSQL").arg(procedure),
-                           Source);
-    return false;
+    const QString sql = QStringLiteral("COPY %1 (%2) FROM STDIN").arg(table, columns.join(QStringLiteral(", ")));
+    Result start(PQexec(m_conn, sql.toUtf8().constData()));
+    if (PQresultStatus(start.get()) != PGRES_COPY_IN) {
+        if (error)
+            *error = serverError(start.get(), m_conn);
+        return false;
+    }
+    QByteArray chunk;
+    bool sent = true;
+    while (sent && rows(&chunk)) {
+        sent = PQputCopyData(m_conn, chunk.constData(), int(chunk.size())) == 1;
+        chunk.clear();
+    }
+    PQputCopyEnd(m_conn, sent ? nullptr : "the client could not send the rows");
+    bool ok = true;
+    while (Result r{PQgetResult(m_conn)}) {
+        if (PQresultStatus(r.get()) == PGRES_COPY_IN) {   // the end did not reach the server
+            PQputCopyEnd(m_conn, "the copy was ended");
+            continue;
+        }
+        if (PQresultStatus(r.get()) != PGRES_COMMAND_OK && ok) {
+            if (error)
+                *error = serverError(r.get(), m_conn);
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+bool PostgresDriver::procedureParameters(const QString &procedure, QList<Parameter> *parameters, ErrorPtr *error)
+{
+    if (!m_conn) {
+        if (error)
+            *error = makeError(Error::ObjectClosed, QStringLiteral("The connection is closed"), Source);
+        return false;
+    }
+    ProcedureDefinition definition;
+    if (!loadProcedure(procedure, &definition, error))
+        return false;
+    *parameters = definition.parameters;
+    return true;
 }
 
 } // namespace data

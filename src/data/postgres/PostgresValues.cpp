@@ -1,6 +1,9 @@
 #include "PostgresValues.h"
 
+#include "DateTime.h"
 #include "Recordset.h"
+
+#include <sqlite3.h>
 
 #include <QtEndian>
 
@@ -41,50 +44,93 @@ T bigEndian(const char *bytes)
     return qFromBigEndian(value);
 }
 
-/// numeric's binary form: digit count, weight, sign, display scale, then
-/// base-10000 digits, the first of weight `weight`.
-bool loadNumeric(RecordsetLoader &loader, int field, const char *bytes, int length)
+/// A numeric value read from its binary form: digit count, weight, sign,
+/// display scale, then base-10000 digits, the first of weight `weight`.
+struct Numeric
+{
+    bool nan = false;
+    bool negative = false;
+    bool exact = true;     ///< raw holds the value exactly
+    qint64 raw = 0;        ///< the value in ten-thousandths
+    double approximate = 0;
+};
+
+std::optional<Numeric> readNumeric(const char *bytes, int length)
 {
     if (length < 8)
-        return false;
+        return std::nullopt;
     const int digits = bigEndian<quint16>(bytes);
     const int weight = bigEndian<qint16>(bytes + 2);
     const quint16 sign = bigEndian<quint16>(bytes + 4);
     if (length < 8 + 2 * digits)
-        return false;
-    if (sign == 0xC000) {   // NaN
-        loader.setNull(field);
-        return true;
+        return std::nullopt;
+    Numeric n;
+    if (sign == 0xC000) {
+        n.nan = true;
+        return n;
     }
-    // Exact to four decimals: the value in ten-thousandths, when it fits.
     constexpr qint64 Max = std::numeric_limits<qint64>::max();
-    bool exact = true;
-    qint64 raw = 0;
-    double approximate = 0;
     for (int k = 0; k < digits; ++k) {
         const int digit = bigEndian<quint16>(bytes + 8 + 2 * k);
         const int power = weight - k;   // the digit counts 10000^power
-        approximate += digit * std::pow(10000.0, power);
+        n.approximate += digit * std::pow(10000.0, power);
         if (power < -1) {
-            exact = exact && digit == 0;
+            n.exact = n.exact && digit == 0;
             continue;
         }
         qint64 term = digit;
-        for (int p = 0; p < power + 1 && exact; ++p) {
-            exact = term <= Max / 10000;
+        for (int p = 0; p < power + 1 && n.exact; ++p) {
+            n.exact = term <= Max / 10000;
             term *= 10000;
         }
-        exact = exact && raw <= Max - term;
-        if (exact)
-            raw += term;
+        n.exact = n.exact && n.raw <= Max - term;
+        if (n.exact)
+            n.raw += term;
     }
-    const bool negative = sign == 0x4000;
-    if (exact) {
-        loader.setInt64(field, negative ? -raw : raw);
-        return true;
+    n.negative = sign == 0x4000;
+    if (n.negative) {
+        n.raw = -n.raw;
+        n.approximate = -n.approximate;
     }
-    loader.setDouble(field, negative ? -approximate : approximate);
+    return n;
+}
+
+/// Exact to four decimals: the value in ten-thousandths when it fits, else
+/// the nearest double.
+bool loadNumeric(RecordsetLoader &loader, int field, const char *bytes, int length)
+{
+    const std::optional<Numeric> n = readNumeric(bytes, length);
+    if (!n)
+        return false;
+    if (n->nan)
+        loader.setNull(field);
+    else if (n->exact)
+        loader.setInt64(field, n->raw);
+    else
+        loader.setDouble(field, n->approximate);
     return true;
+}
+
+double floatOf(unsigned oid, const char *bytes)
+{
+    if (oid == Float4Oid) {
+        const quint32 bits = bigEndian<quint32>(bytes);
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+    const quint64 bits = bigEndian<quint64>(bytes);
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+qint64 timestampSecs(const char *bytes)
+{
+    const qint64 micros = bigEndian<qint64>(bytes);
+    // Whole seconds, rounded down also before 2000.
+    const qint64 secs = micros >= 0 ? micros / 1000000 : -((-micros + 999999) / 1000000);
+    return secs + EpochShiftSecs;
 }
 
 } // namespace
@@ -145,24 +191,12 @@ bool load(RecordsetLoader &loader, int field, unsigned oid, const char *bytes, i
             return false;
         loader.setInt64(field, bigEndian<qint64>(bytes));
         return true;
-    case Float4Oid: {
-        if (length != 4)
+    case Float4Oid:
+    case Float8Oid:
+        if (length != (oid == Float4Oid ? 4 : 8))
             return false;
-        const quint32 bits = bigEndian<quint32>(bytes);
-        float value;
-        std::memcpy(&value, &bits, sizeof value);
-        loader.setDouble(field, value);
+        loader.setDouble(field, floatOf(oid, bytes));
         return true;
-    }
-    case Float8Oid: {
-        if (length != 8)
-            return false;
-        const quint64 bits = bigEndian<quint64>(bytes);
-        double value;
-        std::memcpy(&value, &bits, sizeof value);
-        loader.setDouble(field, value);
-        return true;
-    }
     case NumericOid:
         return loadNumeric(loader, field, bytes, length);
     case DateOid:
@@ -170,15 +204,11 @@ bool load(RecordsetLoader &loader, int field, unsigned oid, const char *bytes, i
             return false;
         loader.setInt64(field, (qint64(bigEndian<qint32>(bytes)) + EpochShiftDays) * 86400);
         return true;
-    case TimestampOid: {
+    case TimestampOid:
         if (length != 8)
             return false;
-        const qint64 micros = bigEndian<qint64>(bytes);
-        // Whole seconds, rounded down also before 2000.
-        const qint64 secs = micros >= 0 ? micros / 1000000 : -((-micros + 999999) / 1000000);
-        loader.setInt64(field, secs + EpochShiftSecs);
+        loader.setInt64(field, timestampSecs(bytes));
         return true;
-    }
     case TextOid:
     case VarcharOid:
     case BpcharOid:
@@ -187,6 +217,89 @@ bool load(RecordsetLoader &loader, int field, unsigned oid, const char *bytes, i
         return true;
     default:
         return false;
+    }
+}
+
+bool readCell(unsigned oid, const char *bytes, int length, SqliteValues::Cell *cell)
+{
+    *cell = SqliteValues::Cell{};
+    if (!bytes) {
+        cell->storage = SQLITE_NULL;
+        return true;
+    }
+    const auto whole = [&](qint64 value) {
+        cell->storage = SQLITE_INTEGER;
+        cell->i = value;
+        return true;
+    };
+    switch (oid) {
+    case BoolOid:
+        return length == 1 && whole(bytes[0] ? 1 : 0);
+    case Int2Oid:
+        return length == 2 && whole(bigEndian<qint16>(bytes));
+    case Int4Oid:
+        return length == 4 && whole(bigEndian<qint32>(bytes));
+    case Int8Oid:
+        return length == 8 && whole(bigEndian<qint64>(bytes));
+    case Float4Oid:
+    case Float8Oid:
+        if (length != (oid == Float4Oid ? 4 : 8))
+            return false;
+        cell->storage = SQLITE_FLOAT;
+        cell->d = floatOf(oid, bytes);
+        return true;
+    case NumericOid: {
+        const std::optional<Numeric> n = readNumeric(bytes, length);
+        if (!n)
+            return false;
+        if (n->nan) {
+            cell->storage = SQLITE_NULL;
+            return true;
+        }
+        if (n->exact && n->raw % 10000 == 0)
+            return whole(n->raw / 10000);
+        cell->storage = SQLITE_FLOAT;
+        cell->d = n->approximate;
+        return true;
+    }
+    case DateOid:
+    case TimestampOid: {
+        if (length != (oid == DateOid ? 4 : 8))
+            return false;
+        const qint64 secs = oid == DateOid ? (qint64(bigEndian<qint32>(bytes)) + EpochShiftDays) * 86400
+                                           : timestampSecs(bytes);
+        cell->storage = SQLITE_TEXT;
+        cell->text = DateTime::fromSecs(secs).toIsoString();
+        return true;
+    }
+    case TextOid:
+    case VarcharOid:
+    case BpcharOid:
+    case NameOid:
+        cell->storage = SQLITE_TEXT;
+        cell->text = QString::fromUtf8(bytes, length);
+        return true;
+    default:
+        return false;
+    }
+}
+
+unsigned parameterType(DataType type)
+{
+    switch (type) {
+    case DataType::Boolean:
+    case DataType::SmallInt:
+    case DataType::Integer:
+    case DataType::BigInt:
+    case DataType::Currency:
+        return Int8Oid;
+    case DataType::Double:
+        return Float8Oid;
+    case DataType::Variant:
+    case DataType::Empty:
+        return 0;   // the server infers it
+    default:
+        return TextOid;
     }
 }
 
