@@ -25,10 +25,10 @@ WITH RECURSIVE
     src(txt) AS (SELECT trim(COALESCE(@Condition, ''))),
     form(field, op, body, shape) AS (
         SELECT 'DealerID', '=', substr(txt, 15, length(txt) - 16), 'list' FROM src
-        WHERE substr(txt, 1, 14) = 'DealerID IN (''' AND length(txt) >= 16 AND substr(txt, -2) = ''')'
+        WHERE substr(txt, 1, 14) = 'DealerID IN (''' AND length(txt) >= 16 AND substr(txt, length(txt) - 1) = ''')'
         UNION ALL
         SELECT 'DealerID', '=', substr(txt, 13, length(txt) - 13), 'one' FROM src
-        WHERE substr(txt, 1, 12) = 'DealerID = ''' AND length(txt) >= 13 AND substr(txt, -1) = ''''
+        WHERE substr(txt, 1, 12) = 'DealerID = ''' AND length(txt) >= 13 AND substr(txt, length(txt)) = ''''
         UNION ALL
         SELECT 'ClDeal', '=', substr(txt, 10), 'number' FROM src WHERE substr(txt, 1, 9) = 'ClDeal = '
         UNION ALL
@@ -50,7 +50,7 @@ WITH RECURSIVE
         SELECT field, op, body, 'number' FROM form WHERE shape = 'number'),
     typed(field, op, value, numvalue, shape) AS (
         SELECT field, op, value,
-               CASE WHEN value <> '' AND value NOT GLOB '*[^0-9]*' AND length(value) <= 18
+               CASE WHEN value <> '' AND trim(value, '0123456789') = '' AND length(value) <= 18
                     THEN CAST(value AS INTEGER) END,
                shape
         FROM terms),
@@ -72,10 +72,10 @@ WITH RECURSIVE
     src(txt) AS (SELECT trim(COALESCE(@Condition, ''))),
     form(field, op, body, shape) AS (
         SELECT 'DealerID', '=', substr(txt, 15, length(txt) - 16), 'list' FROM src
-        WHERE substr(txt, 1, 14) = 'DealerID IN (''' AND length(txt) >= 16 AND substr(txt, -2) = ''')'
+        WHERE substr(txt, 1, 14) = 'DealerID IN (''' AND length(txt) >= 16 AND substr(txt, length(txt) - 1) = ''')'
         UNION ALL
         SELECT 'DealerID', '=', substr(txt, 13, length(txt) - 13), 'one' FROM src
-        WHERE substr(txt, 1, 12) = 'DealerID = ''' AND length(txt) >= 13 AND substr(txt, -1) = ''''
+        WHERE substr(txt, 1, 12) = 'DealerID = ''' AND length(txt) >= 13 AND substr(txt, length(txt)) = ''''
         UNION ALL
         SELECT 'ClDeal', '=', substr(txt, 10), 'number' FROM src WHERE substr(txt, 1, 9) = 'ClDeal = '
         UNION ALL
@@ -97,7 +97,7 @@ WITH RECURSIVE
         SELECT field, op, body, 'number' FROM form WHERE shape = 'number'),
     typed(field, op, value, numvalue, shape) AS (
         SELECT field, op, value,
-               CASE WHEN value <> '' AND value NOT GLOB '*[^0-9]*' AND length(value) <= 18
+               CASE WHEN value <> '' AND trim(value, '0123456789') = '' AND length(value) <= 18
                     THEN CAST(value AS INTEGER) END,
                shape
         FROM terms),

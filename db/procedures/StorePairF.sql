@@ -22,8 +22,8 @@ WITH RECURSIVE
         FROM split WHERE rest <> ''),
     entries(Entry) AS (SELECT DISTINCT trim(item) FROM split WHERE item IS NOT NULL AND trim(item) <> '')
 SELECT 'idlist' FROM entries
-WHERE NOT (Entry NOT GLOB '*[^0-9]*' AND length(Entry) BETWEEN 1 AND 18)
-  AND NOT (substr(Entry, 1, 1) = '-' AND substr(Entry, 2) NOT GLOB '*[^0-9]*' AND length(Entry) BETWEEN 2 AND 18)
+WHERE NOT (trim(Entry, '0123456789') = '' AND length(Entry) BETWEEN 1 AND 18)
+  AND NOT (substr(Entry, 1, 1) = '-' AND trim(substr(Entry, 2), '0123456789') = '' AND length(Entry) BETWEEN 2 AND 18)
 LIMIT 1;
 DELETE FROM FilterPair WHERE UserName = @UserName AND OwnerID = @ownID;
 INSERT INTO FilterPair (UserName, OwnerID, PairID)

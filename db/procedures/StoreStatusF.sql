@@ -23,8 +23,8 @@ WITH RECURSIVE
         FROM ids WHERE rest <> ''),
     codes(Entry) AS (SELECT trim(item) FROM ids WHERE item IS NOT NULL AND trim(item) <> '')
 SELECT 'idlist' FROM codes
-WHERE NOT (Entry NOT GLOB '*[^0-9]*' AND length(Entry) BETWEEN 1 AND 18)
-  AND NOT (substr(Entry, 1, 1) = '-' AND substr(Entry, 2) NOT GLOB '*[^0-9]*' AND length(Entry) BETWEEN 2 AND 18)
+WHERE NOT (trim(Entry, '0123456789') = '' AND length(Entry) BETWEEN 1 AND 18)
+  AND NOT (substr(Entry, 1, 1) = '-' AND trim(substr(Entry, 2), '0123456789') = '' AND length(Entry) BETWEEN 2 AND 18)
 LIMIT 1;
 DELETE FROM FilterStatus WHERE UserName = @UserName AND OwnerID = @ownID;
 INSERT INTO FilterStatus (UserName, OwnerID, StatusID, StatusName)

@@ -99,12 +99,12 @@ WITH
     netted AS (
         SELECT Ccy, ValDate, SUM(CASE WHEN s < 0 THEN s ELSE 0 END) AS Pay, SUM(CASE WHEN s > 0 THEN s ELSE 0 END) AS Receive
         FROM (SELECT Ccy, ValDate, SUM(Amount) AS s FROM CashFlows WHERE NetKey IS NOT NULL
-              GROUP BY Ccy, ValDate, NetKey)
+              GROUP BY Ccy, ValDate, NetKey) per_counterparty
         GROUP BY Ccy, ValDate),
     rolled AS (
         SELECT Ccy, ValDate, SUM(CASE WHEN s < 0 THEN s ELSE 0 END) AS Give, SUM(CASE WHEN s > 0 THEN s ELSE 0 END) AS Take
         FROM (SELECT Ccy, ValDate, SUM(Amount) AS s FROM CashFlows WHERE RollKey IS NOT NULL
-              GROUP BY Ccy, ValDate, RollKey)
+              GROUP BY Ccy, ValDate, RollKey) per_rollover
         GROUP BY Ccy, ValDate),
     sums AS (
         SELECT Ccy, ValDate, SUM(Amount) AS Daily,

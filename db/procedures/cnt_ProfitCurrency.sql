@@ -28,7 +28,7 @@ DROP TABLE IF EXISTS temp.pc_range;
 CREATE TEMP TABLE pc_range AS
 SELECT v.DateFrom AS vlo, v.DateTo AS vhi, d.DateFrom AS dlo, d.DateTo AS dhi,
        COALESCE(v.DateTo, d.DateTo, '9999-12-31') AS RateDay
-FROM (SELECT 1)
+FROM (SELECT 1) one
 LEFT JOIN FilterDateRange v ON v.UserName = @UserName AND v.OwnerID = 20 AND v.Kind = 2
 LEFT JOIN FilterDateRange d ON d.UserName = @UserName AND d.OwnerID = 20 AND d.Kind = 1;
 

@@ -23,7 +23,7 @@
 DROP TABLE IF EXISTS temp.pld_range;
 CREATE TEMP TABLE pld_range AS
 SELECT COALESCE(d.DateTo, d.DateFrom, date(@DateReport)) AS RateDay
-FROM (SELECT 1)
+FROM (SELECT 1) one
 LEFT JOIN FilterDateRange d ON d.UserName = @UserName AND d.OwnerID = 12 AND d.Kind = 1;
 
 -- The administrator's rate of every currency as units per US dollar (the

@@ -20,7 +20,7 @@ DROP TABLE IF EXISTS temp.pld_range;
 CREATE TEMP TABLE pld_range AS
 SELECT v.DateFrom AS vlo, v.DateTo AS vhi, d.DateFrom AS dlo, d.DateTo AS dhi,
        COALESCE(v.DateTo, d.DateTo) AS RateDay
-FROM (SELECT 1)
+FROM (SELECT 1) one
 LEFT JOIN FilterDateRange v ON v.UserName = @UserName AND v.OwnerID = 14 AND v.Kind = 2
 LEFT JOIN FilterDateRange d ON d.UserName = @UserName AND d.OwnerID = 14 AND d.Kind = 1;
 

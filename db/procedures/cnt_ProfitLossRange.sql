@@ -19,7 +19,7 @@
 DROP TABLE IF EXISTS temp.plr_range;
 CREATE TEMP TABLE plr_range AS
 SELECT v.DateFrom AS vlo, v.DateTo AS vhi, d.DateFrom AS dlo, d.DateTo AS dhi
-FROM (SELECT 1)
+FROM (SELECT 1) one
 LEFT JOIN FilterDateRange v ON v.UserName = @UserName AND v.OwnerID = 13 AND v.Kind = 2
 LEFT JOIN FilterDateRange d ON d.UserName = @UserName AND d.OwnerID = 13 AND d.Kind = 1;
 

@@ -24,7 +24,7 @@
 DROP TABLE IF EXISTS temp.pl_range;
 CREATE TEMP TABLE pl_range AS
 SELECT r.DateFrom AS lo, r.DateTo AS hi
-FROM (SELECT 1) LEFT JOIN FilterDateRange r ON r.UserName = @UserName AND r.OwnerID = 30 AND r.Kind = 1;
+FROM (SELECT 1) one LEFT JOIN FilterDateRange r ON r.UserName = @UserName AND r.OwnerID = 30 AND r.Kind = 1;
 
 -- The candidates: the deals of the report date and, for the start position,
 -- the deals done before it with a first or second value date from a week
@@ -94,7 +94,7 @@ SELECT t.*, kc.CcyID AS ComCcy
 FROM pl_cand t
 LEFT JOIN Brokers b ON b.BrID = t.BrokerID
 LEFT JOIN Currencies kc ON kc.Ccy = COALESCE(t.CommissionCcy, b.CommissionCcy)
-WHERE 1
+WHERE 1 = 1
   AND (NOT EXISTS (SELECT 1 FROM FilterCondition f WHERE f.UserName = @UserName AND f.OwnerID = 30 AND f.Kind = 1)
        OR t.DealerID IN (SELECT f.Value FROM FilterCondition f WHERE f.UserName = @UserName AND f.OwnerID = 30 AND f.Kind = 1)
        OR t.StaffID IN (SELECT f.NumValue FROM FilterCondition f WHERE f.UserName = @UserName AND f.OwnerID = 30 AND f.Kind = 1))
@@ -144,11 +144,11 @@ WITH f AS (
     FROM pl_deal d WHERE d.Ccy2 IS NOT NULL
     UNION ALL
     SELECT d.TradeID, d.Carried, d.Ccy1, d.ValDateP2C1, COALESCE(d.VolumeP2C1, 0), 0,
-           2, d.ValDateP2C1 <> d.ValDateP1C1, d.ExchRate2
+           2, CASE WHEN d.ValDateP2C1 <> d.ValDateP1C1 THEN 1 ELSE 0 END, d.ExchRate2
     FROM pl_deal d WHERE d.PureDealType = 8 AND d.ValDateP2C1 IS NOT NULL
     UNION ALL
     SELECT d.TradeID, d.Carried, d.Ccy2, d.ValDateP2C2, COALESCE(d.VolumeP2C2, 0), 0,
-           2, d.ValDateP2C2 <> d.ValDateP1C2, d.ExchRate2
+           2, CASE WHEN d.ValDateP2C2 <> d.ValDateP1C2 THEN 1 ELSE 0 END, d.ExchRate2
     FROM pl_deal d WHERE d.PureDealType = 8 AND d.Ccy2 IS NOT NULL AND d.ValDateP2C2 IS NOT NULL
     UNION ALL
     SELECT d.TradeID, d.Carried, d.ComCcy, d.ValDateP1C1, 0, d.Commission, 0, 0, d.ExchRate1
