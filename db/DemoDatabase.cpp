@@ -1371,8 +1371,8 @@ void setError(QString *error, const QString &text)
 
 QString DemoDatabase::usage()
 {
-    return QStringLiteral("usage: marvolt-demo-db --out FILE [--deals N] [--seed S] [--today YYYY-MM-DD] "
-                          "[--no-procedures]");
+    return QStringLiteral("usage: marvolt-demo-db --out FILE | --connect \"Provider=PostgreSQL;...\" [--deals N] "
+                          "[--seed S] [--today YYYY-MM-DD] [--no-procedures]");
 }
 
 std::optional<DemoDatabase::Options> DemoDatabase::parseArguments(const QStringList &arguments,
@@ -1383,6 +1383,9 @@ std::optional<DemoDatabase::Options> DemoDatabase::parseArguments(const QStringL
     QCommandLineParser parser;
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("database file to write"),
                                  QStringLiteral("FILE"));
+    const QCommandLineOption connect(QStringLiteral("connect"),
+                                     QStringLiteral("empty PostgreSQL database to write as well"),
+                                     QStringLiteral("STRING"));
     const QCommandLineOption deals(QStringLiteral("deals"), QStringLiteral("deals in Tickets"),
                                    QStringLiteral("N"));
     const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("random seed"), QStringLiteral("S"));
@@ -1392,7 +1395,7 @@ std::optional<DemoDatabase::Options> DemoDatabase::parseArguments(const QStringL
                                           QStringLiteral("write the tables only"));
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
                                         QStringLiteral("show the usage"));
-    parser.addOptions({out, deals, seed, today, noProcedures, helpOption});
+    parser.addOptions({out, connect, deals, seed, today, noProcedures, helpOption});
     if (!parser.parse(QStringList{QStringLiteral("marvolt-demo-db")} + arguments)) {
         setError(error, parser.errorText());
         return std::nullopt;
@@ -1409,9 +1412,10 @@ std::optional<DemoDatabase::Options> DemoDatabase::parseArguments(const QStringL
 
     Options options;
     options.out = parser.value(out);
+    options.connect = parser.value(connect);
     options.withProcedures = !parser.isSet(noProcedures);
-    if (options.out.isEmpty()) {
-        setError(error, QStringLiteral("--out FILE is required"));
+    if (options.out.isEmpty() && options.connect.isEmpty()) {
+        setError(error, QStringLiteral("--out FILE or --connect STRING is required"));
         return std::nullopt;
     }
     if (parser.isSet(deals)) {

@@ -28,6 +28,9 @@ public:
     struct Options
     {
         QString out;                ///< database file; an existing one is replaced
+        /// a PostgreSQL database to write as well (its connection string);
+        /// without --out the file is a temporary one
+        QString connect;
         std::int64_t deals = 20000; ///< deals in Tickets; the archive gets a fifth of that
         std::uint64_t seed = 1;
         QDate today;                ///< the last trading day is today or the business day before

@@ -3,11 +3,14 @@
 #include "Connection.h"
 #include "Driver.h"
 #include "ExecutionControl.h"
+#include "PostgresDialect.h"
 #include "ProcedureCatalog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 // The resources live in an object library linked into every user of this
 // static library; initialising them by name keeps that working when the
@@ -21,6 +24,7 @@ namespace db {
 namespace {
 
 const QString kSchemaDir = QStringLiteral(":/db/schema");
+const QString kPostgresSchemaDir = QStringLiteral(":/db/schema/postgres");
 const QString kProcedureDir = QStringLiteral(":/db/procedures");
 const QString kIndexScript = QStringLiteral("90_indexes.sql");
 
@@ -73,26 +77,45 @@ QString TradingDatabase::connectionString(const QString &path, bool create)
            + (create ? QStringLiteral(";Create=True") : QString());
 }
 
-QList<TradingDatabase::Script> TradingDatabase::schemaScripts(bool withIndexes)
+TradingDatabase::Dialect TradingDatabase::dialectOf(data::Connection &connection)
+{
+    return connection.driver() && connection.driver()->providerName() == QLatin1String("PostgreSQL")
+               ? Dialect::PostgreSQL
+               : Dialect::SQLite;
+}
+
+QList<TradingDatabase::Script> TradingDatabase::schemaScripts(bool withIndexes, Dialect dialect)
 {
     QList<Script> scripts = readScripts(kSchemaDir);
     if (!withIndexes)
         scripts.removeIf([](const Script &s) { return s.name == kIndexScript; });
+    if (dialect == Dialect::PostgreSQL) {
+        for (Script &s : scripts)
+            s.text = PostgresDialect::translate(s.text);
+        scripts += readScripts(kPostgresSchemaDir);
+        std::stable_sort(scripts.begin(), scripts.end(),
+                         [](const Script &a, const Script &b) { return a.name < b.name; });
+    }
     return scripts;
 }
 
-TradingDatabase::Script TradingDatabase::indexScript()
+TradingDatabase::Script TradingDatabase::indexScript(Dialect dialect)
 {
     for (const Script &s : readScripts(kSchemaDir)) {
         if (s.name == kIndexScript)
-            return s;
+            return {s.name, dialect == Dialect::PostgreSQL ? PostgresDialect::translate(s.text) : s.text};
     }
     return {};
 }
 
-QList<TradingDatabase::Script> TradingDatabase::procedureScripts()
+QList<TradingDatabase::Script> TradingDatabase::procedureScripts(Dialect dialect)
 {
-    return readScripts(kProcedureDir);
+    QList<Script> scripts = readScripts(kProcedureDir);
+    if (dialect == Dialect::PostgreSQL) {
+        for (Script &s : scripts)
+            s.text = PostgresDialect::translate(s.text);
+    }
+    return scripts;
 }
 
 bool TradingDatabase::installSchema(data::Connection &connection, QString *error)
@@ -105,7 +128,7 @@ bool TradingDatabase::installSchema(data::Connection &connection, QString *error
     // enclose the installation.
     if (!runSql(connection, QStringLiteral("SAVEPOINT marvolt_schema"), error))
         return false;
-    for (const Script &script : schemaScripts()) {
+    for (const Script &script : schemaScripts(true, dialectOf(connection))) {
         QString message;
         if (!runSql(connection, script.text, &message)) {
             setError(error, script.name + QStringLiteral(": ") + message);
@@ -123,7 +146,7 @@ bool TradingDatabase::installProcedures(data::Connection &connection, QString *e
         setError(error, QStringLiteral("The connection is not open"));
         return false;
     }
-    const QList<Script> scripts = procedureScripts();
+    const QList<Script> scripts = procedureScripts(dialectOf(connection));
     if (scripts.isEmpty()) {
         setError(error, QStringLiteral("No procedure scripts are compiled in"));
         return false;

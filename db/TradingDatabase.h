@@ -21,6 +21,11 @@ class TradingDatabase final
 public:
     TradingDatabase() = delete;
 
+    /// The SQL dialect of a trading database.
+    enum class Dialect { SQLite, PostgreSQL };
+    /// The dialect of the connection's database (by its driver).
+    static Dialect dialectOf(data::Connection &connection);
+
     /// One SQL file: its file name ("20_deals.sql") and its text.
     struct Script
     {
@@ -33,8 +38,8 @@ public:
     /// written file is removed.
     static bool create(const QString &path, QString *error = nullptr);
 
-    /// Runs every schema script, in file-name order, on an open connection to
-    /// an empty database, in one transaction.
+    /// Runs every schema script of the connection's dialect, in file-name
+    /// order, on an open connection to an empty database, in one transaction.
     static bool installSchema(data::Connection &connection, QString *error = nullptr);
 
     /// Installs every procedure script into the connection's procedure
@@ -48,11 +53,14 @@ public:
 
     /// The schema scripts in the order they run. withIndexes false leaves out
     /// the index script (the last), for a bulk load that creates them after
-    /// the rows; indexScript() gives it.
-    static QList<Script> schemaScripts(bool withIndexes = true);
-    static Script indexScript();
-    /// The procedure scripts, ordered by file name.
-    static QList<Script> procedureScripts();
+    /// the rows; indexScript() gives it. For PostgreSQL the shared scripts
+    /// are translated (PostgresDialect) and the scripts of db/schema/postgres
+    /// (the SQLite functions, the checks as trigger functions, the run's
+    /// filter store) run among them in file-name order.
+    static QList<Script> schemaScripts(bool withIndexes = true, Dialect dialect = Dialect::SQLite);
+    static Script indexScript(Dialect dialect = Dialect::SQLite);
+    /// The procedure scripts, ordered by file name, in the dialect.
+    static QList<Script> procedureScripts(Dialect dialect = Dialect::SQLite);
 };
 
 } // namespace db

@@ -1,6 +1,7 @@
 #include "FilterStore.h"
 
 #include "Command.h"
+#include "Driver.h"
 #include "DateTime.h"
 #include "Recordset.h"
 
@@ -36,6 +37,8 @@ FilterStore::FilterStore(data::Connection &connection, const QString &userName, 
 bool FilterStore::createRunScope()
 {
     m_lastError.reset();
+    if (m_connection.driver() && m_connection.driver()->providerName() == QLatin1String("PostgreSQL"))
+        return createServerRunScope();
     const data::RecordsetPtr existing = m_connection.Execute(ScopeTables);
     if (m_connection.lastError())
         return fail(QStringLiteral("createRunScope"), m_connection.lastError());
@@ -63,6 +66,19 @@ bool FilterStore::createRunScope()
     m_connection.Execute(script);
     if (m_connection.lastError())
         return fail(QStringLiteral("createRunScope"), m_connection.lastError());
+    return true;
+}
+
+bool FilterStore::createServerRunScope()
+{
+    // The database's own function makes the copies. A read-only session may
+    // write temporary tables but not create them, so this one transaction
+    // is read-write; the function touches nothing else.
+    m_connection.Execute(QStringLiteral("BEGIN READ WRITE; SELECT create_run_scope(); COMMIT"));
+    if (const data::ErrorPtr error = m_connection.lastError()) {
+        m_connection.Execute(QStringLiteral("ROLLBACK"));
+        return fail(QStringLiteral("createRunScope"), error);
+    }
     return true;
 }
 

@@ -87,6 +87,8 @@ private:
     bool runPerEntry(const QString &procedure, const QList<QList<Argument>> &entries);
     bool fail(const QString &procedure, data::ErrorPtr error);
     /// Deletes every row of the private tables named in tables (column "name").
+    /// createRunScope() on a database server, by the database's function.
+    bool createServerRunScope();
     bool emptyRunScope(data::Recordset &tables);
     /// The list as one text, or a null value for no restriction; false when
     /// an entry holds the separator.
