@@ -5,11 +5,21 @@
 // row, selections stored through the Store* procedures, and report procedures
 // run through the data layer as the reports run them. Results come back as
 // one text per row so that a failing comparison shows the values.
+//
+// On the PostgreSQL backend (../support/TestBackend.h) each fixture is a
+// database of its own on the test server, copied from a template loaded once
+// from the SQLite template; the tests' own SQL is written for SQLite and
+// translated as the shared scripts are.
 
 #include "Command.h"
 #include "Connection.h"
 #include "Recordset.h"
+#include "PostgresDialect.h"
 #include "TradingDatabase.h"
+#include "../support/TestBackend.h"
+#ifdef MARVOLT_HAVE_POSTGRES
+#include "PostgresCopy.h"
+#endif
 
 #include <QFile>
 #include <QList>
@@ -18,6 +28,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 namespace reporttest {
 
@@ -95,6 +107,16 @@ public:
             m_error += QStringLiteral(" (no template database)");
             return;
         }
+        if (testbackend::onPostgres()) {
+            const QString templateName = postgresTemplate(&m_error);
+            if (templateName.isEmpty())
+                return;
+            m_server = std::make_unique<testbackend::ScratchDatabase>(QStringLiteral("procedures"), templateName);
+            if (!m_server->isValid()) {
+                m_error = m_server->error();
+                return;
+            }
+        }
         m_rw.setMode(data::adModeReadWrite);
         if (!m_rw.Open(connectionString())) {
             m_error = m_rw.lastError()->Description;
@@ -105,11 +127,14 @@ public:
 
     bool ok() const { return m_ok; }
     QByteArray error() const { return m_error.toUtf8(); }
-    QString connectionString() const { return QStringLiteral("Provider=SQLite;Data Source=") + m_path; }
+    QString connectionString() const
+    {
+        return m_server ? m_server->connectionString() : QStringLiteral("Provider=SQLite;Data Source=") + m_path;
+    }
 
     bool exec(const QString &sql)
     {
-        m_rw.Execute(sql);
+        m_rw.Execute(m_server ? db::PostgresDialect::translate(sql) : sql);
         if (m_rw.lastError()) {
             m_error = m_rw.lastError()->Description + QStringLiteral(" in: ") + sql;
             return false;
@@ -277,6 +302,32 @@ public:
         return path;
     }
 
+    /// The PostgreSQL database every fixture copies there: the template file
+    /// loaded once into the test server.
+    static QString postgresTemplate(QString *error)
+    {
+#ifdef MARVOLT_HAVE_POSTGRES
+        static QString failure;
+        static const std::unique_ptr<testbackend::ScratchDatabase> server = [] {
+            QString problem;
+            const QString file = templatePath(&problem);
+            auto database = std::make_unique<testbackend::ScratchDatabase>(QStringLiteral("procedures_template"));
+            if (file.isEmpty())
+                failure = problem;
+            else if (!database->isValid())
+                failure = database->error();
+            else if (!db::PostgresCopy::copyFile(file, database->connectionString(), &problem))
+                failure = QStringLiteral("loading the template: ") + problem;
+            return database;
+        }();
+        *error = failure;
+        return failure.isEmpty() ? server->databaseName() : QString();
+#else
+        *error = QStringLiteral("this build has no PostgreSQL driver");
+        return {};
+#endif
+    }
+
     static QList<data::RecordsetPtr> readAll(data::RecordsetPtr rs)
     {
         QList<data::RecordsetPtr> results;
@@ -292,6 +343,7 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_path;
+    std::unique_ptr<testbackend::ScratchDatabase> m_server;   // the PostgreSQL backend's database
     data::Connection m_rw;
     QString m_error;
     bool m_ok = false;

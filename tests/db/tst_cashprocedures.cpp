@@ -94,6 +94,7 @@ class tst_CashProcedures final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { MARVOLT_SKIP_WITHOUT_BACKEND(); }
     void cashFlowGivesFlowsThenTheCurrencySummary();
     void cashFlowSettlesNetOnRequest_data();
     void cashFlowSettlesNetOnRequest();

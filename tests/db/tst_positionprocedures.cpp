@@ -89,6 +89,7 @@ class tst_PositionProcedures final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { MARVOLT_SKIP_WITHOUT_BACKEND(); }
     void openPositionGivesTheLegsOfTheDayByPair();
     void openPositionDefaultsToTheReportDate();
     void openPositionKeepsDealsThatCancel();

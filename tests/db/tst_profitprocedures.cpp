@@ -119,7 +119,10 @@ private Q_SLOTS:
     void profitCurrency();
 
 private:
-    QString connectionString() const { return QStringLiteral("Provider=SQLite;Data Source=") + m_path; }
+    QString connectionString() const
+    {
+        return m_server ? m_server->connectionString() : QStringLiteral("Provider=SQLite;Data Source=") + m_path;
+    }
     /// Runs "Procedure;@Param=value;..." for the user; dates are ISO texts.
     bool store(const QString &user, const QString &call);
     /// Stores the calls, then runs the procedure on a read-only connection and
@@ -132,11 +135,13 @@ private:
 
     QTemporaryDir m_dir;
     QString m_path;
+    std::unique_ptr<testbackend::ScratchDatabase> m_server;   // the PostgreSQL backend's copy
     QString m_error;
 };
 
 void tst_ProfitProcedures::initTestCase()
 {
+    MARVOLT_SKIP_WITHOUT_BACKEND();
     QVERIFY(m_dir.isValid());
     m_path = m_dir.path() + QStringLiteral("/trading.db");
     QString error;
@@ -146,6 +151,14 @@ void tst_ProfitProcedures::initTestCase()
     QVERIFY(rw.Open(connectionString()));
     rw.Execute(QString::fromUtf8(kData));
     QVERIFY2(!rw.lastError(), qPrintable(rw.lastError() ? rw.lastError()->Description : QString()));
+    rw.Close();
+    if (testbackend::onPostgres()) {
+#ifdef MARVOLT_HAVE_POSTGRES
+        m_server = std::make_unique<testbackend::ScratchDatabase>(QStringLiteral("profit"));
+        QVERIFY2(m_server->isValid(), qPrintable(m_server->error()));
+        QVERIFY2(db::PostgresCopy::copyFile(m_path, m_server->connectionString(), &error), qPrintable(error));
+#endif
+    }
 }
 
 bool tst_ProfitProcedures::store(const QString &user, const QString &call)

@@ -4,8 +4,13 @@
 // process, and its whole output must equal the reviewed expected text. The
 // open position files of the unfiltered days are checked in turn against
 // figures this test recomputes from Tickets with SQL of its own.
+//
+// On the PostgreSQL backend the demo builder writes the same deals into a
+// database of the run's own on the test server as well, the runner reads
+// that one, and the output must equal the same reviewed files.
 
 #include "../apps/ProgramRun.h"
+#include "../support/TestBackend.h"
 
 #include "Command.h"
 #include "Connection.h"
@@ -19,6 +24,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -194,16 +200,23 @@ private:
 
     QTemporaryDir m_dir;
     QString m_db;
+    std::unique_ptr<testbackend::ScratchDatabase> m_server;   // the PostgreSQL backend's database
     int m_runs = 0;
 };
 
 void tst_GoldenReports::initTestCase()
 {
+    MARVOLT_SKIP_WITHOUT_BACKEND();
     QVERIFY(m_dir.isValid());
     m_db = m_dir.filePath(QStringLiteral("demo.db"));
-    const RunResult built = runProgram(QStringLiteral(MARVOLT_DEMO_DB_EXE),
-                                       {QStringLiteral("--out"), m_db, QStringLiteral("--deals"), Deals,
-                                        QStringLiteral("--seed"), Seed, QStringLiteral("--today"), Today});
+    QStringList arguments{QStringLiteral("--out"), m_db, QStringLiteral("--deals"), Deals,
+                          QStringLiteral("--seed"), Seed, QStringLiteral("--today"), Today};
+    if (testbackend::onPostgres()) {
+        m_server = std::make_unique<testbackend::ScratchDatabase>(QStringLiteral("golden"));
+        QVERIFY2(m_server->isValid(), qPrintable(m_server->error()));
+        arguments << QStringLiteral("--connect") << m_server->connectionString();
+    }
+    const RunResult built = runProgram(QStringLiteral(MARVOLT_DEMO_DB_EXE), arguments);
     QVERIFY2(built.exitCode == 0, qPrintable(built.err));
 }
 
@@ -212,7 +225,8 @@ RunResult tst_GoldenReports::runCase(const QString &folder)
     // A settings store of its own per run: the runner commits each run's query
     // there, and a user's stored filters must not reach a case.
     const QString settings = m_dir.filePath(QStringLiteral("settings-%1.sqlite").arg(++m_runs));
-    QStringList arguments{QStringLiteral("--db"), m_db, QStringLiteral("--today"), Today,
+    QStringList arguments{m_server ? QStringLiteral("--connect") : QStringLiteral("--db"),
+                          m_server ? m_server->connectionString() : m_db, QStringLiteral("--today"), Today,
                           QStringLiteral("--user"), User, QStringLiteral("--settings"), settings,
                           QStringLiteral("--format"), QStringLiteral("csv")};
     return runProgram(QStringLiteral(MARVOLT_REPORT_EXE), arguments + caseArguments(folder));
