@@ -1,18 +1,24 @@
 // Two marvolt-report processes of the same user on the same database, each
 // with its own counterparty, started together again and again: each must
-// print exactly what it prints when it runs alone.
+// print exactly what it prints when it runs alone. On the PostgreSQL backend
+// the database is one on the test server, which both processes share.
 
 #include "../db/DemoDayBanks.h"
+#include "../support/TestBackend.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 namespace {
 
-QStringList runnerArguments(const QString &db, const QString &settings, const QString &bank)
+/// database: a file, or a PostgreSQL connection string.
+QStringList runnerArguments(const QString &database, const QString &settings, const QString &bank)
 {
-    return {QStringLiteral("--db"), db, QStringLiteral("--today"), QStringLiteral("2026-12-04"),
+    return {testbackend::onPostgres() ? QStringLiteral("--connect") : QStringLiteral("--db"), database,
+            QStringLiteral("--today"), QStringLiteral("2026-12-04"),
             QStringLiteral("--user"), QStringLiteral("dealer"), QStringLiteral("--settings"), settings,
             QStringLiteral("--set"), QStringLiteral("Bank=") + bank};
 }
@@ -40,16 +46,25 @@ class tst_ConcurrentProcesses : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { MARVOLT_SKIP_WITHOUT_BACKEND(); }
+
     void twoProcessesOfOneUserSeeOnlyTheirOwnFilter()
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString db = dir.filePath(QStringLiteral("trading.db"));
+        QStringList demoArguments{QStringLiteral("--out"), db, QStringLiteral("--deals"), QStringLiteral("3000"),
+                                  QStringLiteral("--seed"), QStringLiteral("5"), QStringLiteral("--today"),
+                                  QStringLiteral("2026-12-04")};
+        std::unique_ptr<testbackend::ScratchDatabase> server;
+        if (testbackend::onPostgres()) {
+            server = std::make_unique<testbackend::ScratchDatabase>(QStringLiteral("concurrent"));
+            QVERIFY2(server->isValid(), qPrintable(server->error()));
+            demoArguments << QStringLiteral("--connect") << server->connectionString();
+        }
+        const QString database = server ? server->connectionString() : db;
         QProcess demo;
-        demo.start(QStringLiteral(MARVOLT_DEMO_DB_EXE),
-                   {QStringLiteral("--out"), db, QStringLiteral("--deals"), QStringLiteral("3000"),
-                    QStringLiteral("--seed"), QStringLiteral("5"), QStringLiteral("--today"),
-                    QStringLiteral("2026-12-04")});
+        demo.start(QStringLiteral(MARVOLT_DEMO_DB_EXE), demoArguments);
         QVERIFY(demo.waitForFinished(120000) && demo.exitCode() == 0);
 
         // Each process has a settings store of its own, as two hosts on two
@@ -57,8 +72,8 @@ private Q_SLOTS:
         const QStringList banks =
             reporttest::busiestBanks(QStringLiteral("Provider=SQLite;Data Source=") + db, QDate(2026, 12, 4));
         QVERIFY(banks.size() >= 2);
-        const QStringList first = runnerArguments(db, dir.filePath(QStringLiteral("a.sqlite")), banks.at(0));
-        const QStringList second = runnerArguments(db, dir.filePath(QStringLiteral("b.sqlite")), banks.at(1));
+        const QStringList first = runnerArguments(database, dir.filePath(QStringLiteral("a.sqlite")), banks.at(0));
+        const QStringList second = runnerArguments(database, dir.filePath(QStringLiteral("b.sqlite")), banks.at(1));
         QProcess alone;
         start(alone, first);
         const QString firstAlone = finish(alone);
