@@ -31,7 +31,7 @@ QString withoutPlannerHints(QString text)
 }
 
 /// The words of plain SQL text (outside quotes and comments) that change.
-QString translateWords(const QString &sql)
+QString translateWords(const QString &sql, bool schema)
 {
     const QString text = withoutPlannerHints(sql);
     static const QHash<QString, QString> types = {
@@ -43,6 +43,7 @@ QString translateWords(const QString &sql)
         {QStringLiteral("julianday"), QStringLiteral("sqlite_julianday")},
         {QStringLiteral("round"), QStringLiteral("sqlite_round")},
         {QStringLiteral("instr"), QStringLiteral("strpos")},
+        {QStringLiteral("char"), QStringLiteral("chr")},
     };
     static const QRegularExpression word(QStringLiteral("\\b([A-Za-z_][A-Za-z0-9_]*)\\b(\\s*\\()?"));
     QString out;
@@ -55,6 +56,8 @@ QString translateWords(const QString &sql)
         QString replacement;
         if (types.contains(lower) && !qualified)
             replacement = types.value(lower);
+        else if (schema && lower == QLatin1String("text") && !qualified)
+            replacement = QStringLiteral("TEXT COLLATE \"C\"");
         else if (functions.contains(lower) && m.capturedLength(2) > 0 && !qualified)
             replacement = functions.value(lower);
         if (replacement.isEmpty())
@@ -74,16 +77,14 @@ QString withoutTriggers(const QString &script)
     return QString(script).remove(trigger);
 }
 
-} // namespace
-
-QString translate(const QString &sqliteScript)
+QString translateScript(const QString &sqliteScript, bool schema)
 {
     const QString script = withoutTriggers(sqliteScript);
     // Walk the text, translating only what is outside quotes and comments.
     QString out;
     QString plain;
     const auto flush = [&] {
-        out += translateWords(plain);
+        out += translateWords(plain, schema);
         plain.clear();
     };
     for (qsizetype i = 0; i < script.size();) {
@@ -120,6 +121,18 @@ QString translate(const QString &sqliteScript)
     }
     flush();
     return out;
+}
+
+} // namespace
+
+QString translate(const QString &sqliteScript)
+{
+    return translateScript(sqliteScript, false);
+}
+
+QString translateSchema(const QString &sqliteScript)
+{
+    return translateScript(sqliteScript, true);
 }
 
 } // namespace db::PostgresDialect

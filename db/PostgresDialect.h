@@ -12,7 +12,7 @@ namespace db {
 ///   ten-thousandths and needs 64 bits), REAL becomes DOUBLE PRECISION.
 /// - date(), julianday() and round() call the functions of the same meaning
 ///   that the PostgreSQL schema defines (sqlite_date ...); instr() becomes
-///   strpos().
+///   strpos() and char() chr() (the shared scripts use one-argument char()).
 /// - SQLite's planner hints go: a unary "+" before a column, and the ON of
 ///   a CROSS JOIN makes it a JOIN. The schema name "temp." is "pg_temp.".
 /// - "a IS NOT b" (b not NULL) is "a IS DISTINCT FROM b".
@@ -23,6 +23,11 @@ namespace db {
 namespace PostgresDialect {
 
 QString translate(const QString &sqliteScript);
+
+/// translate() for the schema scripts, whose text columns also compare as
+/// SQLite compares them, byte by byte (COLLATE "C"), whatever the database's
+/// locale: the dates are ISO texts and the reports sort names.
+QString translateSchema(const QString &sqliteScript);
 
 } // namespace PostgresDialect
 

@@ -91,7 +91,7 @@ QList<TradingDatabase::Script> TradingDatabase::schemaScripts(bool withIndexes, 
         scripts.removeIf([](const Script &s) { return s.name == kIndexScript; });
     if (dialect == Dialect::PostgreSQL) {
         for (Script &s : scripts)
-            s.text = PostgresDialect::translate(s.text);
+            s.text = PostgresDialect::translateSchema(s.text);
         scripts += readScripts(kPostgresSchemaDir);
         std::stable_sort(scripts.begin(), scripts.end(),
                          [](const Script &a, const Script &b) { return a.name < b.name; });
@@ -103,7 +103,7 @@ TradingDatabase::Script TradingDatabase::indexScript(Dialect dialect)
 {
     for (const Script &s : readScripts(kSchemaDir)) {
         if (s.name == kIndexScript)
-            return {s.name, dialect == Dialect::PostgreSQL ? PostgresDialect::translate(s.text) : s.text};
+            return {s.name, dialect == Dialect::PostgreSQL ? PostgresDialect::translateSchema(s.text) : s.text};
     }
     return {};
 }

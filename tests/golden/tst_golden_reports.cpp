@@ -7,7 +7,10 @@
 //
 // On the PostgreSQL backend the demo builder writes the same deals into a
 // database of the run's own on the test server as well, the runner reads
-// that one, and the output must equal the same reviewed files.
+// that one, and the output must equal the same reviewed files. With
+// MARVOLT_TEST_PARTITION_SCRIPT (a script run on that database after the
+// load, db/distribution/partition_deal_tables.sql) the reports read deal
+// tables partitioned by deal date, and the files stay the same.
 
 #include "../apps/ProgramRun.h"
 #include "../support/TestBackend.h"
@@ -218,6 +221,19 @@ void tst_GoldenReports::initTestCase()
     }
     const RunResult built = runProgram(QStringLiteral(MARVOLT_DEMO_DB_EXE), arguments);
     QVERIFY2(built.exitCode == 0, qPrintable(built.err));
+    const QString partitionScript = qEnvironmentVariable("MARVOLT_TEST_PARTITION_SCRIPT");
+    if (m_server && !partitionScript.isEmpty()) {
+        data::Connection connection;
+        QVERIFY(connection.Open(m_server->connectionString()));
+        connection.Execute(readText(partitionScript));
+        QVERIFY2(!connection.lastError(),
+                 connection.lastError() ? qPrintable(connection.lastError()->Description) : "");
+        const data::RecordsetPtr partitioned = connection.Execute(QStringLiteral(
+            "SELECT count(*) FROM pg_partitioned_table p JOIN pg_class c ON c.oid = p.partrelid"
+            " WHERE c.relname IN ('tickets', 'archive')"));
+        QVERIFY(partitioned && !partitioned->Eof());
+        QCOMPARE(partitioned->Fields().Item(0).value().toInt64(), Q_INT64_C(2));
+    }
 }
 
 RunResult tst_GoldenReports::runCase(const QString &folder)
