@@ -3,7 +3,7 @@
 // alone, in the same process and on the same day, and the longest stall of
 // the user-interface thread's event loop during a run.
 //
-//   bench_report [--report N] [--db FILE] [--deals N] [--runs N] [--day-size N]
+//   bench_report [--report N] [--db FILE] [--connect STRING] [--deals N] [--runs N] [--day-size N]
 //
 // --report is the WindowType (default 0, the open position report).
 //
@@ -20,6 +20,10 @@
 // procedure's time without the open and close. Runs alternate (report,
 // procedure, procedure on the kept connection); medians are printed, with the
 // ratios and the longest stall.
+//
+// --connect runs the same again, after SQLite, on a PostgreSQL database that
+// marvolt-demo-db --connect loaded from the same file (--out FILE --connect):
+// the day and its deals come from the file.
 //
 // --day-size N first moves N deals of the database (a copy of it, beside it)
 // onto the busiest day, for a result of about N deals: the stall of binding a
@@ -197,62 +201,16 @@ QString withDealsOnDay(const QString &db, QDate day, qint64 count)
     return copy;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+/// The report and its procedure on one database, printed under label.
+/// Returns 0, or 1 when the report cannot run.
+int measure(const QString &label, const QString &connection, bool installProcedure, QDate day, int windowType,
+            int runs)
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-
-    QString db = DefaultDb;
-    int runs = 7;
-    qint64 daySize = 0;
-    qint64 buildDeals = 1000000;
-    int windowType = 0;
-    const QStringList args = QApplication::arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args.at(i) == QLatin1String("--db"))
-            db = args.at(i + 1);
-        else if (args.at(i) == QLatin1String("--runs"))
-            runs = qMax(1, args.at(i + 1).toInt());
-        else if (args.at(i) == QLatin1String("--day-size"))
-            daySize = args.at(i + 1).toLongLong();
-        else if (args.at(i) == QLatin1String("--report"))
-            windowType = args.at(i + 1).toInt();
-        else if (args.at(i) == QLatin1String("--deals"))
-            buildDeals = qMax<qint64>(1, args.at(i + 1).toLongLong());
-    }
-    if (!QFileInfo::exists(db)) {
-        out << "building " << db << " (" << buildDeals << " deals) ..." << Qt::endl;
-        db::DemoDatabase::Options options;
-        options.out = db;
-        options.deals = buildDeals;
-        options.seed = 1;
-        options.today = QDate::currentDate();
-        QString error;
-        if (!db::DemoDatabase::build(options, nullptr, &error)) {
-            out << "cannot build the demo database: " << error << Qt::endl;
-            return 1;
-        }
-    }
-
-    auto [day, deals] = busiestDay(db);
-    if (day.isValid() && daySize > 0) {
-        db = withDealsOnDay(db, day, daySize);
-        std::tie(day, deals) = busiestDay(db);
-    }
-    if (!day.isValid()) {
-        out << "cannot read the deals of " << db << Qt::endl;
-        return 1;
-    }
     Clock::setToday(day);
     QTemporaryDir settings;
     RegistryAccess::instance().setPath(settings.filePath(QStringLiteral("registry.sqlite")));
-    const QString connection = connectionString(db);
     if (!SessionContext::instance().OpenSession(connection)) {
-        out << "cannot open " << db << Qt::endl;
+        out << "cannot open " << connection << Qt::endl;
         return 1;
     }
     SessionContext::instance().setCurrentUserName(User);
@@ -271,8 +229,9 @@ int main(int argc, char *argv[])
         return 1;
     }
     const QString procedureName = control.report()->logic().procedure();
-    // A database built earlier may hold an older text of the procedure.
-    {
+    // A database built earlier may hold an older text of the procedure. (A
+    // PostgreSQL database has the texts it was loaded with.)
+    if (installProcedure) {
         data::Connection writer;
         writer.setMode(data::adModeReadWrite);
         data::ErrorPtr installError;
@@ -323,10 +282,9 @@ int main(int argc, char *argv[])
     const double procedure = median(procedureMs);
     const double procedureKept = median(keptMs);
 
-    out << "database " << db << ", day " << day.toString(Qt::ISODate) << ": " << deals << " deals, " << rows
-        << " procedure rows, " << (display ? display->RecordCount() : 0) << " display rows, "
-        << control.mainTable()->ItemCount() << " grid rows" << Qt::endl;
-    out << "medians of " << runs << " runs:" << Qt::endl;
+    out << label << ": " << rows << " procedure rows, " << (display ? display->RecordCount() : 0)
+        << " display rows, " << control.mainTable()->ItemCount() << " grid rows; medians of " << runs << " runs:"
+        << Qt::endl;
     out << QStringLiteral("  report end to end (RefreshData to UnActivProgress) %1 ms").arg(report, 0, 'f', 1)
         << Qt::endl;
     out << QStringLiteral("  %1 alone").arg(procedureName).leftJustified(52) << QStringLiteral("%1 ms").arg(procedure, 0, 'f', 1)
@@ -343,5 +301,66 @@ int main(int argc, char *argv[])
         << Qt::endl;
     out << QStringLiteral("  longest event-loop stall during a run (of all)     %1 ms").arg(stall, 0, 'f', 1)
         << Qt::endl;
+    SessionContext::instance().CloseSession();
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QString db = DefaultDb;
+    int runs = 7;
+    qint64 daySize = 0;
+    qint64 buildDeals = 1000000;
+    int windowType = 0;
+    QString postgres;
+    const QStringList args = QApplication::arguments();
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args.at(i) == QLatin1String("--db"))
+            db = args.at(i + 1);
+        else if (args.at(i) == QLatin1String("--runs"))
+            runs = qMax(1, args.at(i + 1).toInt());
+        else if (args.at(i) == QLatin1String("--day-size"))
+            daySize = args.at(i + 1).toLongLong();
+        else if (args.at(i) == QLatin1String("--report"))
+            windowType = args.at(i + 1).toInt();
+        else if (args.at(i) == QLatin1String("--connect"))
+            postgres = args.at(i + 1);
+        else if (args.at(i) == QLatin1String("--deals"))
+            buildDeals = qMax<qint64>(1, args.at(i + 1).toLongLong());
+    }
+    if (!QFileInfo::exists(db)) {
+        out << "building " << db << " (" << buildDeals << " deals) ..." << Qt::endl;
+        db::DemoDatabase::Options options;
+        options.out = db;
+        options.deals = buildDeals;
+        options.seed = 1;
+        options.today = QDate::currentDate();
+        QString error;
+        if (!db::DemoDatabase::build(options, nullptr, &error)) {
+            out << "cannot build the demo database: " << error << Qt::endl;
+            return 1;
+        }
+    }
+
+    auto [day, deals] = busiestDay(db);
+    if (day.isValid() && daySize > 0) {
+        db = withDealsOnDay(db, day, daySize);
+        std::tie(day, deals) = busiestDay(db);
+    }
+    if (!day.isValid()) {
+        out << "cannot read the deals of " << db << Qt::endl;
+        return 1;
+    }
+    out << "database " << db << ", day " << day.toString(Qt::ISODate) << ": " << deals << " deals" << Qt::endl;
+    int failed = measure(QStringLiteral("SQLite"), connectionString(db), true, day, windowType, runs);
+    if (!postgres.isEmpty())
+        failed |= measure(QStringLiteral("PostgreSQL"), postgres, false, day, windowType, runs);
+    return failed;
 }
