@@ -16,4 +16,7 @@ if [ -z "${MARVOLT_PG_CONNECT:-}" ] && ls -d /usr/lib/postgresql/*/bin >/dev/nul
     echo "PostgreSQL tests on: $MARVOLT_PG_CONNECT"
 fi
 cd "$build"
+count() { ctest -N -L "$1" | sed -n 's/^Total Tests: //p'; }
+server="${MARVOLT_PG_CONNECT:+on the server above}"
+echo "Test programs on SQLite: $(count sqlite); on PostgreSQL: $(count postgresql) (${server:-no server: they skip})"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"

@@ -11,13 +11,22 @@ function(marvolt_add_test)
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 300)
     endif()
+    # The label says which database a test runs on (scripts/test.sh counts them).
+    get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+    if(folder STREQUAL "postgres")
+        set(backend postgresql)
+    else()
+        set(backend sqlite)
+    endif()
     set_tests_properties(${T_NAME} PROPERTIES
         TIMEOUT ${T_TIMEOUT}
+        LABELS ${backend}
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8")
     if(T_BOTH_BACKENDS AND MARVOLT_WITH_POSTGRES)
         add_test(NAME ${T_NAME}_postgres COMMAND ${T_NAME})
         set_tests_properties(${T_NAME}_postgres PROPERTIES
             TIMEOUT ${T_TIMEOUT}
+            LABELS postgresql
             ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;MARVOLT_TEST_BACKEND=postgresql")
     endif()
 endfunction()
