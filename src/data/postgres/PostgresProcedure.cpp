@@ -8,10 +8,10 @@
 #include "PostgresValues.h"
 
 #include "ExecutionControl.h"
+#include "ProcedureVariables.h"
 
 #include <libpq-fe.h>
 
-#include <QHash>
 #include <QRegularExpression>
 
 namespace data {
@@ -20,24 +20,7 @@ using namespace PostgresResults;
 
 namespace {
 
-struct Variable
-{
-    DataType type = DataType::Variant;
-    Value value;
-};
-/// Keyed by the lower-case name, "@" included.
-using Variables = QHash<QString, Variable>;
-
-QString variableKey(const QString &parameterName)
-{
-    const QString lower = parameterName.toLower();
-    return lower.startsWith(u'@') ? lower : u'@' + lower;
-}
-
-bool isOutput(int direction)
-{
-    return direction == adParamOutput || direction == adParamInputOutput || direction == adParamReturnValue;
-}
+using Variables = ProcedureVariables;
 
 bool createsTemporaryTables(const QString &body)
 {
@@ -67,7 +50,7 @@ bool assign(const PGresult *result, Variables &variables, ErrorPtr *error)
         auto it = variables.find(key);
         if (PQntuples(result) == 0) {
             if (it == variables.end())
-                variables.insert(key, Variable{});
+                variables.insert(key, {});
             continue;
         }
         SqliteValues::Cell cell;
@@ -81,7 +64,7 @@ bool assign(const PGresult *result, Variables &variables, ErrorPtr *error)
         }
         if (it == variables.end()) {
             const DataType type = SqliteValues::typeFromStorage(cell.storage);
-            variables.insert(key, Variable{type, SqliteValues::toValue(cell, type)});
+            variables.insert(key, {type, SqliteValues::toValue(cell, type)});
         } else {
             it->value = SqliteValues::toValue(cell, it->type);
         }
@@ -102,21 +85,7 @@ ExecuteResult PostgresDriver::runProcedure(const ExecuteRequest &request, Execut
     if (!loadProcedure(request.text, &def, &result.error))
         return result;
 
-    // Declared parameters start as typed nulls; the caller's values fill them.
-    // A pure output parameter starts null, so a value left from an earlier run
-    // of the same Command is not fed back in.
-    Variables variables;
-    for (const Parameter &p : def.parameters)
-        variables.insert(variableKey(p.Name()), {p.Type(), Value::null(p.Type())});
-    for (const Parameter &p : request.parameters) {
-        const QString key = variableKey(p.Name());
-        auto it = variables.find(key);
-        const DataType type = it != variables.end() ? it->type : p.Type();
-        const Value value = p.Direction() == adParamOutput || p.value().isNull()
-                                ? Value::null(type)
-                                : (type == DataType::Variant ? p.value() : p.value().convertedTo(type));
-        variables.insert(key, {type, value});
-    }
+    Variables variables = ProcedureRun::startingVariables(def, request.parameters);
 
     // The procedure's own transaction, or a savepoint in the caller's. On a
     // read-only session a procedure with working tables needs a read-write
@@ -205,13 +174,7 @@ ExecuteResult PostgresDriver::runProcedure(const ExecuteRequest &request, Execut
         result.results.clear();
         return result;
     }
-    for (Parameter &p : result.parameters) {
-        if (isOutput(p.Direction())) {
-            const auto it = variables.constFind(variableKey(p.Name()));
-            if (it != variables.cend())
-                p.setValue(it->value);
-        }
-    }
+    ProcedureRun::fillOutputs(result.parameters, variables);
     return result;
 }
 

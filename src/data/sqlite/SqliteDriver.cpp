@@ -2,6 +2,7 @@
 
 #include "ConnectionString.h"
 #include "ExecutionControl.h"
+#include "ProcedureVariables.h"
 #include "SqliteError.h"
 #include "SqliteScriptRunner.h"
 #include "SqliteValues.h"
@@ -62,11 +63,6 @@ DataType storedType(qint64 value)
     return ProcedureCatalog::typeName(type).isEmpty() ? DataType::Variant : type;
 }
 
-bool isOutput(int direction)
-{
-    return direction == adParamOutput || direction == adParamInputOutput
-           || direction == adParamReturnValue;
-}
 
 } // namespace
 
@@ -364,21 +360,7 @@ ExecuteResult SqliteDriver::runProcedure(const ExecuteRequest &request, Executio
             return result;
     }
 
-    // Declared parameters start as typed nulls; the caller's values fill them.
-    // A pure output parameter starts null, so a value left from an earlier run
-    // of the same Command is not fed back in.
-    SqliteScriptRunner::Variables variables;
-    for (const Parameter &p : def.parameters)
-        variables.insert(p.Name().toLower(), {p.Type(), Value::null(p.Type())});
-    for (const Parameter &p : request.parameters) {
-        const QString key = p.Name().toLower();
-        auto it = variables.find(key);
-        const DataType type = it != variables.end() ? it->type : p.Type();
-        const Value value = p.Direction() == adParamOutput || p.value().isNull()
-                                ? Value::null(type)
-                                : (type == DataType::Variant ? p.value() : p.value().convertedTo(type));
-        variables.insert(key, {type, value});
-    }
+    SqliteScriptRunner::Variables variables = ProcedureRun::startingVariables(def, request.parameters);
 
     const bool wasAutocommit = sqlite3_get_autocommit(m_db) != 0;
     const QStringList tempBefore = tempObjects();
@@ -425,13 +407,7 @@ ExecuteResult SqliteDriver::runProcedure(const ExecuteRequest &request, Executio
         result.results.clear();
         return result;
     }
-    for (Parameter &p : result.parameters) {
-        if (isOutput(p.Direction())) {
-            const auto it = variables.constFind(p.Name().toLower());
-            if (it != variables.cend())
-                p.setValue(it->value);
-        }
-    }
+    ProcedureRun::fillOutputs(result.parameters, variables);
     return result;
 }
 

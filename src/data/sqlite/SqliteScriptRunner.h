@@ -3,6 +3,7 @@
 #include "DataTypes.h"
 #include "Driver.h"
 #include "ProcedureCatalog.h"
+#include "ProcedureVariables.h"
 #include "Value.h"
 
 #include <QHash>
@@ -41,13 +42,8 @@ class SqliteStatementCache;
 class SqliteScriptRunner final
 {
 public:
-    struct Variable
-    {
-        DataType type = DataType::Variant;
-        Value value;
-    };
-    /// Keyed by the lower-case name, "@" included.
-    using Variables = QHash<QString, Variable>;
+    using Variable = ProcedureVariable;
+    using Variables = ProcedureVariables;
 
     /// procedureName: empty for plain SQL. declared: the procedure's declared
     /// result columns (may be null). cache: where the script's prepared
