@@ -200,6 +200,8 @@ private Q_SLOTS:
         QTest::newRow("unknown table") << "SELECT * FROM no_such_table" << "42P01";
         QTest::newRow("syntax") << "SELEC 1" << "42601";
         QTest::newRow("division by zero, after a good statement") << "SELECT 1; SELECT 1/0" << "22012";
+        QTest::newRow("division by zero, after rows were sent")
+            << "SELECT 10 / (500 - g) AS x FROM generate_series(1, 1000) g" << "22012";
     }
     void serverErrorsCarryTheirSqlstate()
     {

@@ -183,7 +183,7 @@ QStringList PostgresDriver::transactionStatements(const QString &statement)
 
 bool PostgresDriver::runStatement(const QString &text, const std::vector<unsigned> &types,
                                   const std::vector<std::optional<QByteArray>> &values, ExecutionControl &control,
-                                  ExecuteResult &result, const RowsReader &reader)
+                                  ExecuteResult &result, ResultSetSink *sink)
 {
     std::vector<const char *> pointers;
     for (const std::optional<QByteArray> &v : values)
@@ -194,8 +194,15 @@ bool PostgresDriver::runStatement(const QString &text, const std::vector<unsigne
         result.error = serverError(nullptr, m_conn);
         return false;
     }
+    // One row at a time: the rows go into their recordset as they arrive,
+    // and libpq never holds the whole result beside it.
+    PQsetSingleRowMode(m_conn);
+    RecordsetSink recordsets(result.results);
+    if (!sink)
+        sink = &recordsets;
     // Wait for the server, looking at the control every 50 ms.
     bool cancelSent = false;
+    bool inResultSet = false;
     ErrorPtr failure;
     for (;;) {
         while (PQisBusy(m_conn)) {
@@ -209,16 +216,20 @@ bool PostgresDriver::runStatement(const QString &text, const std::vector<unsigne
         Result r(PQgetResult(m_conn));
         if (!r)
             break;
-        switch (PQresultStatus(r.get())) {
+        const ExecStatusType status = PQresultStatus(r.get());
+        switch (status) {
+        case PGRES_SINGLE_TUPLE:
         case PGRES_TUPLES_OK:
             if (failure)
-                break;
-            if (reader) {
-                reader(r.get(), &failure);
-            } else {
-                RecordsetPtr rows;
-                if (readRows(r.get(), nullptr, &rows, &failure))
-                    result.results.push_back(std::move(rows));
+                break;   // the rest of a failed result set is read and dropped
+            if (!inResultSet) {
+                inResultSet = true;
+                if (!sink->begin(r.get(), &failure))
+                    break;
+            }
+            if (sink->rows(r.get(), &failure) && status == PGRES_TUPLES_OK) {
+                inResultSet = false;
+                sink->end(&failure);
             }
             break;
         case PGRES_COMMAND_OK:

@@ -18,6 +18,9 @@ struct pg_result;
 namespace data {
 
 class ConnectionString;
+namespace PostgresResults {
+class ResultSetSink;
+}
 
 /// The PostgreSQL driver: one libpq connection to a server.
 ///
@@ -93,16 +96,14 @@ public:
 private:
     PostgresDriver() = default;
 
-    /// Reads one result that returned rows; false with *error to fail the statement.
-    using RowsReader = std::function<bool(const pg_result *, ErrorPtr *)>;
-
     /// Sends one statement and reads its results to the end, watching control.
     /// values: the statement's parameters in their text form, nothing for
     /// null; types: their type OIDs (empty: every one for the server to infer).
-    /// Results with rows go to reader, or by default into result.results.
+    /// Rows come one at a time (single-row mode) and go to sink, or by
+    /// default into result.results; a sink's failure fails the statement.
     bool runStatement(const QString &text, const std::vector<unsigned> &types,
                       const std::vector<std::optional<QByteArray>> &values, ExecutionControl &control,
-                      ExecuteResult &result, const RowsReader &reader = {});
+                      ExecuteResult &result, PostgresResults::ResultSetSink *sink = nullptr);
     /// One plain statement without parameters or control, as for transaction control.
     bool exec(const QString &text, ErrorPtr *error);
     /// The statement the driver sends for one of a command's: BEGIN before a

@@ -72,6 +72,47 @@ bool assign(const PGresult *result, Variables &variables, ErrorPtr *error)
     return true;
 }
 
+/// A procedure's result sets: one whose columns all name variables assigns
+/// them its first row; the others become recordsets with the procedure's
+/// declared columns, the n-th result set the n-th declaration.
+class ProcedureResults final : public ResultSetSink
+{
+public:
+    ProcedureResults(std::vector<RecordsetPtr> &out, const QList<QList<ProcedureColumn>> &declared,
+                     Variables &variables)
+        : m_recordsets(out,
+                       [&declared](std::size_t n) {
+                           return n < std::size_t(declared.size()) ? &declared[qsizetype(n)] : nullptr;
+                       }),
+          m_variables(variables)
+    {
+    }
+
+    bool begin(const PGresult *description, ErrorPtr *error) override
+    {
+        m_assigning = assignsVariables(description);
+        m_assigned = false;
+        return m_assigning || m_recordsets.begin(description, error);
+    }
+    bool rows(const PGresult *piece, ErrorPtr *error) override
+    {
+        if (!m_assigning)
+            return m_recordsets.rows(piece, error);
+        // The first row, or the empty end when there was none.
+        if (m_assigned || (PQntuples(piece) == 0 && PQresultStatus(piece) != PGRES_TUPLES_OK))
+            return true;
+        m_assigned = true;
+        return assign(piece, m_variables, error);
+    }
+    bool end(ErrorPtr *error) override { return m_assigning || m_recordsets.end(error); }
+
+private:
+    RecordsetSink m_recordsets;
+    Variables &m_variables;
+    bool m_assigning = false;
+    bool m_assigned = false;
+};
+
 const char TemporaryTables[] = "SELECT c.relname FROM pg_class c"
                                " WHERE c.relnamespace = pg_my_temp_schema() AND c.relkind = 'r'";
 
@@ -113,19 +154,7 @@ ExecuteResult PostgresDriver::runProcedure(const ExecuteRequest &request, Execut
     };
     bool ok = !withWorkingTables || rollBackAtEnd || temporaryTables(&tablesBefore);
 
-    int resultSetCount = 0;
-    const RowsReader reader = [&](const pg_result *rows, ErrorPtr *error) {
-        if (assignsVariables(rows))
-            return assign(rows, variables, error);
-        const QList<ProcedureColumn> *declared =
-            resultSetCount < def.resultSets.size() ? &def.resultSets[resultSetCount] : nullptr;
-        RecordsetPtr rs;
-        if (!readRows(rows, declared, &rs, error))
-            return false;
-        result.results.push_back(std::move(rs));
-        ++resultSetCount;
-        return true;
-    };
+    ProcedureResults results(result.results, def.resultSets, variables);
     const QList<PostgresStatement> statements = splitPostgresStatements(def.body);
     for (qsizetype s = 0; ok && s < statements.size(); ++s) {
         if (control.shouldStop()) {
@@ -150,7 +179,7 @@ ExecuteResult PostgresDriver::runProcedure(const ExecuteRequest &request, Execut
             types.push_back(PostgresValues::parameterType(it->type == DataType::Variant ? it->value.type() : it->type));
             values.push_back(PostgresValues::parameterText(it->value));
         }
-        ok = ok && runStatement(statements[s].text, types, values, control, result, reader);
+        ok = ok && runStatement(statements[s].text, types, values, control, result, &results);
     }
 
     if (ok && withWorkingTables && !rollBackAtEnd) {

@@ -30,18 +30,22 @@ void ResultDeleter::operator()(pg_result *r) const
     PQclear(r);
 }
 
-bool readRows(const PGresult *result, const QList<ProcedureColumn> *declared, RecordsetPtr *out, ErrorPtr *error)
+RecordsetReader::RecordsetReader() = default;
+RecordsetReader::~RecordsetReader() = default;
+
+bool RecordsetReader::start(const PGresult *description, const QList<ProcedureColumn> *declared, ErrorPtr *error)
 {
-    const int columns = PQnfields(result);
-    auto rs = std::make_shared<Recordset>();
-    rs->setCursorLocation(adUseClient);
-    rs->setCursorType(adOpenStatic);
-    std::vector<unsigned> oids;
-    std::vector<std::optional<DataType>> declaredTypes;
+    const int columns = PQnfields(description);
+    m_loader.reset();
+    m_recordset = std::make_shared<Recordset>();
+    m_recordset->setCursorLocation(adUseClient);
+    m_recordset->setCursorType(adOpenStatic);
+    m_oids.clear();
+    m_declaredTypes.clear();
     for (int c = 0; c < columns; ++c) {
-        const unsigned oid = PQftype(result, c);
+        const unsigned oid = PQftype(description, c);
         std::optional<DataType> type = PostgresValues::typeOf(oid);
-        QString name = QString::fromUtf8(PQfname(result, c));
+        QString name = QString::fromUtf8(PQfname(description, c));
         std::optional<DataType> declaredType;
         for (const ProcedureColumn &column : declared ? *declared : QList<ProcedureColumn>()) {
             if (column.name.compare(name, Qt::CaseInsensitive) == 0) {
@@ -63,44 +67,64 @@ bool readRows(const PGresult *result, const QList<ProcedureColumn> *declared, Re
         // A repeated name gets a suffix, so that every field stays reachable by name.
         int suffix = 2;
         const QString base = name;
-        while (rs->Fields().indexOf(name) >= 0)
+        while (m_recordset->Fields().indexOf(name) >= 0)
             name = base + u'_' + QString::number(suffix++);
-        rs->Fields().Append(name, *type, 0, adFldMayBeNull);
-        oids.push_back(oid);
-        declaredTypes.push_back(declaredType);
+        m_recordset->Fields().Append(name, *type, 0, adFldMayBeNull);
+        m_oids.push_back(oid);
+        m_declaredTypes.push_back(declaredType);
     }
-    rs->Open();
-    {
-        RecordsetLoader loader(*rs);
-        const int rows = PQntuples(result);
-        for (int r = 0; r < rows; ++r) {
-            loader.beginRow();
-            for (int c = 0; c < columns; ++c) {
-                const char *bytes = PQgetisnull(result, r, c) ? nullptr : PQgetvalue(result, r, c);
-                const int length = PQgetlength(result, r, c);
-                bool read;
-                if (const std::optional<DataType> &type = declaredTypes[size_t(c)]) {
-                    SqliteValues::Cell cell;
-                    read = PostgresValues::readCell(oids[size_t(c)], bytes, length, &cell);
-                    if (read)
-                        SqliteValues::load(loader, c, *type, cell);
-                } else {
-                    read = PostgresValues::load(loader, c, oids[size_t(c)], bytes, length);
-                }
-                if (!read) {
-                    *error = makeError(Error::TypeMismatch,
-                                       QStringLiteral("The column \"%1\" sent a value the driver cannot read")
-                                           .arg(QString::fromUtf8(PQfname(result, c))),
-                                       Source);
-                    return false;
-                }
-            }
-            loader.endRow();
-        }
-    }
-    *out = std::move(rs);
+    m_recordset->Open();
+    m_loader = std::make_unique<RecordsetLoader>(*m_recordset);
     return true;
 }
 
+bool RecordsetReader::append(const PGresult *piece, ErrorPtr *error)
+{
+    const int columns = int(m_oids.size());
+    const int rows = PQntuples(piece);
+    for (int r = 0; r < rows; ++r) {
+        m_loader->beginRow();
+        for (int c = 0; c < columns; ++c) {
+            const char *bytes = PQgetisnull(piece, r, c) ? nullptr : PQgetvalue(piece, r, c);
+            const int length = PQgetlength(piece, r, c);
+            bool read;
+            if (const std::optional<DataType> &type = m_declaredTypes[size_t(c)]) {
+                SqliteValues::Cell cell;
+                read = PostgresValues::readCell(m_oids[size_t(c)], bytes, length, &cell);
+                if (read)
+                    SqliteValues::load(*m_loader, c, *type, cell);
+            } else {
+                read = PostgresValues::load(*m_loader, c, m_oids[size_t(c)], bytes, length);
+            }
+            if (!read) {
+                *error = makeError(Error::TypeMismatch,
+                                   QStringLiteral("The column \"%1\" sent a value the driver cannot read")
+                                       .arg(QString::fromUtf8(PQfname(piece, c))),
+                                   Source);
+                return false;
+            }
+        }
+        m_loader->endRow();
+    }
+    return true;
+}
+
+RecordsetPtr RecordsetReader::finish()
+{
+    m_loader.reset();
+    return std::move(m_recordset);
+}
+
+bool RecordsetSink::begin(const PGresult *description, ErrorPtr *error)
+{
+    return m_reader.start(description, m_declared ? m_declared(m_count) : nullptr, error);
+}
+
+bool RecordsetSink::end(ErrorPtr *)
+{
+    m_out.push_back(m_reader.finish());
+    ++m_count;
+    return true;
+}
 
 } // namespace data::PostgresResults

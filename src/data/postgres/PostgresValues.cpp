@@ -213,7 +213,7 @@ bool load(RecordsetLoader &loader, int field, unsigned oid, const char *bytes, i
     case VarcharOid:
     case BpcharOid:
     case NameOid:
-        loader.setText(field, QString::fromUtf8(bytes, length));
+        loader.setUtf8Text(field, bytes, length);
         return true;
     default:
         return false;
