@@ -76,6 +76,18 @@ public:
         clearNull(row);
         m_words[row] = std::bit_cast<qint64>(v);
     }
+    /// setText() of a UTF-8 text, which a text column interns by its bytes.
+    void setUtf8(std::size_t row, const char *bytes, qsizetype length)
+    {
+        if (m_kind == Kind::String) {
+            clearNull(row);
+            m_ids[row] = m_pool->internUtf8(bytes, length);
+        } else if (m_kind == Kind::Variant) {
+            setVariant(row, DataType::VarWChar, m_pool->internUtf8(bytes, length));
+        } else {
+            setTextOther(row, QString::fromUtf8(bytes, length));
+        }
+    }
     void setText(std::size_t row, const QString &text)
     {
         if (m_kind == Kind::String) {

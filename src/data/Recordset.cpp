@@ -551,6 +551,13 @@ void RecordsetLoader::setText(int field, const QString &text)
     m_storage->column(field).setText(m_row, text);
 }
 
+void RecordsetLoader::setUtf8Text(int field, const char *bytes, qsizetype length)
+{
+    Q_ASSERT(m_inRow);
+    Q_ASSERT(field >= 0 && field < m_storage->fieldCount());
+    m_storage->column(field).setUtf8(m_row, bytes, length);
+}
+
 void RecordsetLoader::setValue(int field, const Value &value)
 {
     Q_ASSERT(m_inRow);

@@ -230,6 +230,7 @@ public:
     void setInt64(int field, qint64 value);     ///< integers, booleans (0/1), currency raw, date secs
     void setDouble(int field, double value);
     void setText(int field, const QString &text);
+    void setUtf8Text(int field, const char *bytes, qsizetype length);   ///< setText() of UTF-8 bytes
     void setValue(int field, const Value &value);   ///< converted to the field's type
     void endRow();
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
 
 #include <cstddef>
@@ -30,6 +29,10 @@ public:
             return buffer.id;
         return internSlow(text);
     }
+    /// The id of a UTF-8 text, as intern(QString::fromUtf8(bytes, length)).
+    /// A column's repeated texts (currency codes, dealer names) are found by
+    /// their bytes, without making a QString, when they are ASCII.
+    quint32 internUtf8(const char *bytes, qsizetype length);
     const QString &at(quint32 id) const { return m_strings[id]; }
     std::size_t count() const { return m_strings.size(); }
     /// Bytes held by the strings and the index, approximately.
@@ -62,8 +65,24 @@ private:
     static constexpr int MinBufferBits = 8;
     static constexpr int MaxBufferBits = 14;
 
+    /// The index of the texts by their hash: open addressing over slots that
+    /// hold a text's hash with its id, so that probing compares hashes before
+    /// texts and growing never hashes a text again. Kept at most half full.
+    struct Slot
+    {
+        quint32 hash = 0;
+        quint32 id = Unused;
+    };
+    static constexpr std::size_t MinSlots = 64;
+    /// The ids of UTF-8 texts seen lately, by the hash of their bytes; made
+    /// on the first internUtf8(). A slot is only a hint: the text it names is
+    /// compared with the bytes.
+    static constexpr std::size_t RecentUtf8Slots = 1024;
+    std::vector<Slot> m_recentUtf8;
+    void growIndex();
+
     std::vector<QString> m_strings;
-    QHash<QString, quint32> m_index;
+    std::vector<Slot> m_index = std::vector<Slot>(MinSlots);
     int m_bufferBits = MinBufferBits;
     std::vector<Buffer> m_buffers = std::vector<Buffer>(std::size_t(1) << MinBufferBits);
 };

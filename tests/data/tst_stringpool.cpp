@@ -87,6 +87,28 @@ private Q_SLOTS:
         QCOMPARE(pool.count(), std::size_t(texts.size()));
     }
 
+    void utf8BytesMeetTheirTexts()
+    {
+        // A text's UTF-8 bytes and its QString get one id, whichever comes
+        // first: ASCII texts found by their bytes, others decoded, the empty
+        // text, and more texts than the recent slots remember.
+        StringPool pool;
+        QStringList texts{QStringLiteral("EUR"), QStringLiteral("Zürich AG"), QString(), QStringLiteral("ÄÖÜ"),
+                          QStringLiteral("EUR ")};
+        for (int i = 0; i < 3000; ++i)
+            texts << QStringLiteral("CP %1").arg(i);
+        for (int round = 0; round < 2; ++round) {
+            for (int i = 0; i < texts.size(); ++i) {
+                const QByteArray utf8 = texts[i].toUtf8();
+                const bool asText = round == 0 && i % 2 == 1;
+                const quint32 id = asText ? pool.intern(texts[i]) : pool.internUtf8(utf8.constData(), utf8.size());
+                QCOMPARE(id, quint32(i));
+                QCOMPARE(pool.at(id), texts[i]);
+            }
+        }
+        QCOMPARE(pool.count(), std::size_t(texts.size()));
+    }
+
     // Growing a column keeps what was written and hands out zeroed cells, also
     // across the first block's regrowth and the block boundary.
     void chunkedArrayGrowth_data()
