@@ -2,6 +2,7 @@
 #include "Connection.h"
 #include "DealFixture.h"
 #include "ProcedureCatalog.h"
+#include "../support/TestBackend.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -23,7 +24,7 @@ QString fieldTypes(const RecordsetPtr &rs)
     return types.join(QStringLiteral(", "));
 }
 
-// Counting in a recursive CTE keeps SQLite busy without touching any table.
+// Counting in a recursive CTE keeps the database busy without touching any table.
 QString countTo(qint64 n)
 {
     return QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < %1)"
@@ -60,6 +61,19 @@ void record(Connection &conn, Completion &out)
                      });
 }
 
+int temporaryTableCount(Connection &conn)
+{
+    const RecordsetPtr rs = conn.Execute(testbackend::temporaryTablesQuery());
+    return rs ? rs->RecordCount() : -1;
+}
+
+/// Statements that take and hold the write lock on Selections until ROLLBACK.
+QString holdWriteLock()
+{
+    return testbackend::onPostgres() ? QStringLiteral("BEGIN; LOCK TABLE Selections IN EXCLUSIVE MODE")
+                                     : QStringLiteral("BEGIN IMMEDIATE");
+}
+
 } // namespace
 
 class tst_Command : public QObject
@@ -67,7 +81,7 @@ class tst_Command : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
+    std::unique_ptr<testbackend::EmptyDatabase> m_database;
     QString m_cs;
 
     void install(Connection &conn, const QString &script)
@@ -98,13 +112,17 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        m_cs = QStringLiteral("Provider=SQLite;Data Source=%1;Busy Timeout=300")
-                   .arg(m_dir.filePath(QStringLiteral("trading.db")));
+        MARVOLT_SKIP_WITHOUT_BACKEND();
+        m_database = std::make_unique<testbackend::EmptyDatabase>(QStringLiteral("command"));
+        QVERIFY2(m_database->isValid(), qPrintable(m_database->error()));
+        m_cs = m_database->connectionString();
+        if (!testbackend::onPostgres())
+            m_cs += QStringLiteral(";Busy Timeout=300");
         Connection conn;
-        QVERIFY(conn.Open(m_cs + QStringLiteral(";Create=True")));
+        QVERIFY(conn.Open(m_cs));
+        // Money is whole ten-thousandths, as in the trading tables.
         conn.Execute(QStringLiteral(
-            "CREATE TABLE Deals(TradeID INTEGER PRIMARY KEY, Ccy INT, Volume MONEY, Rate REAL, ValDate DATE);"
+            "CREATE TABLE Deals(TradeID BIGINT PRIMARY KEY, Ccy INT, Volume BIGINT, Rate DOUBLE PRECISION, ValDate TEXT);"
             "INSERT INTO Deals VALUES(1, 840, 10000, 1.5, '2026-12-04'), (2, 840, 25000, 1.25, '2026-12-05'),"
             " (3, 978, -5000, 0.3333, '2026-12-04');"
             "CREATE TABLE Selections(UserName TEXT, Ccy INT, UNIQUE(UserName, Ccy));"));
@@ -122,7 +140,7 @@ private Q_SLOTS:
             "SELECT Ccy, sum(Volume) AS Volume, sum(Volume * Rate) AS Revalued, max(ValDate) AS ValDate,"
             " 0 AS Summary FROM pos GROUP BY Ccy ORDER BY Ccy;\n"
             "SELECT @Deals AS DealCount, @Total AS Total, @UserName AS UserName;\n"
-            "SELECT TradeID FROM Deals WHERE 0;\n"));
+            "SELECT TradeID FROM Deals WHERE 1 = 0;\n"));
         install(conn, QStringLiteral(
             "-- procedure: StoreCcy\n"
             "-- param: @UserName VarWChar 50\n"
@@ -171,11 +189,12 @@ private Q_SLOTS:
     {
         QFETCH(bool, withCatalog);
         Connection conn;
+        const testbackend::EmptyDatabase empty(QStringLiteral("command_empty"));
         if (withCatalog) {
             openReportConnection(conn);
         } else {
-            QVERIFY(conn.Open(QStringLiteral("Provider=SQLite;Data Source=%1;Create=True")
-                                  .arg(m_dir.filePath(QStringLiteral("empty.db")))));
+            QVERIFY2(empty.isValid(), qPrintable(empty.error()));
+            QVERIFY(conn.Open(empty.connectionString()));
         }
         Command cmd;
         cmd.setActiveConnection(&conn);
@@ -226,8 +245,7 @@ private Q_SLOTS:
         QCOMPARE(cmd.Parameters().Item(QStringLiteral("@Total"))->value().type(), DataType::Currency);
 
         // The working table went with the run; the connection keeps nothing.
-        QCOMPARE(rowTexts(conn.Execute(QStringLiteral("SELECT count(*) FROM temp.sqlite_master"))),
-                 QStringList{QStringLiteral("0")});
+        QCOMPARE(temporaryTableCount(conn), 0);
         // A second run of the same command starts from a null output again.
         cmd.Parameters().Item(QStringLiteral("@Total"))->setValue(Value());
         QVERIFY(cmd.Execute());
@@ -257,7 +275,7 @@ private Q_SLOTS:
         cmd.Parameters().Item(QStringLiteral("@Ccy"))->setValue(Value(999));
         QVERIFY(!cmd.Execute());
         QCOMPARE(cmd.lastError()->Number, int(Error::ErrorsInCommand));
-        QVERIFY(cmd.lastError()->Description.startsWith(QStringLiteral("StoreCcy: ")));
+        QVERIFY2(cmd.lastError()->Description.startsWith(QStringLiteral("StoreCcy: ")), errText(cmd.lastError()));
         QCOMPARE(rowTexts(other.Execute(QStringLiteral("SELECT Ccy FROM Selections WHERE UserName = 'u' ORDER BY Ccy"))),
                  QStringList({QStringLiteral("840"), QStringLiteral("841")}));
     }
@@ -282,7 +300,7 @@ private Q_SLOTS:
         prepare(cmd, conn, procedure);
         QVERIFY(!cmd.Execute());
         QCOMPARE(cmd.lastError()->Number, number);
-        QVERIFY(cmd.lastError()->Description.contains(named));
+        QVERIFY2(cmd.lastError()->Description.contains(named), errText(cmd.lastError()));
     }
 
     void shouldStopAtCommandTimeout()
@@ -299,8 +317,7 @@ private Q_SLOTS:
         QVERIFY(timer.elapsed() >= 900);
         QVERIFY(timer.elapsed() < 4000);
         // The interrupted run left no working table behind.
-        QCOMPARE(rowTexts(conn.Execute(QStringLiteral("SELECT count(*) FROM temp.sqlite_master"))),
-                 QStringList{QStringLiteral("0")});
+        QCOMPARE(temporaryTableCount(conn), 0);
         // Plain SQL obeys the connection's CommandTimeout.
         conn.setCommandTimeout(1);
         QVERIFY(!conn.Execute(countTo(kForever)));
@@ -475,11 +492,13 @@ private Q_SLOTS:
 
     void shouldWaitForLockOnlyUntilBusyTimeout()
     {
+        if (testbackend::onPostgres())
+            QSKIP("Busy Timeout is the SQLite file lock's wait; on a server a write waits for the CommandTimeout");
         Connection conn;
         QVERIFY(conn.Open(m_cs));
         Connection holder;
         QVERIFY(holder.Open(m_cs));
-        holder.Execute(QStringLiteral("BEGIN IMMEDIATE"));
+        holder.Execute(holdWriteLock());
         QVERIFY(!holder.lastError());
 
         Completion done;
@@ -506,10 +525,11 @@ private Q_SLOTS:
     void shouldCancelWaitForLock()
     {
         Connection conn;
-        QVERIFY(conn.Open(m_cs + QStringLiteral(";Busy Timeout=20000")));
+        QVERIFY(conn.Open(testbackend::onPostgres() ? m_cs : m_cs + QStringLiteral(";Busy Timeout=20000")));
         Connection holder;
         QVERIFY(holder.Open(m_cs));
-        holder.Execute(QStringLiteral("BEGIN IMMEDIATE"));
+        holder.Execute(holdWriteLock());
+        QVERIFY2(!holder.lastError(), errText(holder.lastError()));
 
         Completion done;
         record(conn, done);
@@ -530,13 +550,15 @@ private Q_SLOTS:
     {
         Connection conn;
         openReportConnection(conn);
-        conn.Execute(QStringLiteral("CREATE TEMP TABLE mine(a); INSERT INTO mine VALUES(1);"));
-        QVERIFY(!conn.lastError());
+        // A server's read-only session makes its own tables in a read-write transaction.
+        const QString mine = QStringLiteral("CREATE TEMP TABLE mine(a INTEGER); INSERT INTO mine VALUES(1);");
+        conn.Execute(testbackend::onPostgres() ? QStringLiteral("BEGIN READ WRITE; ") + mine + QStringLiteral("COMMIT")
+                                               : mine);
+        QVERIFY2(!conn.lastError(), errText(conn.lastError()));
         Command cmd;
         prepare(cmd, conn, QStringLiteral("cnt_Positions"));
         QVERIFY(cmd.Execute());
-        QCOMPARE(rowTexts(conn.Execute(QStringLiteral("SELECT name FROM temp.sqlite_master"))),
-                 QStringList{QStringLiteral("mine")});
+        QCOMPARE(rowTexts(conn.Execute(testbackend::temporaryTablesQuery())), QStringList{QStringLiteral("mine")});
     }
 
     void shouldCompleteWithoutCommandWhenCommandIsGone()

@@ -1,6 +1,7 @@
 #include "Command.h"
 #include "Connection.h"
 #include "ProcedureCatalog.h"
+#include "../support/TestBackend.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -141,9 +142,11 @@ private Q_SLOTS:
 
     void shouldInstallAndReplaceProcedure()
     {
-        QTemporaryDir dir;
+        MARVOLT_SKIP_WITHOUT_BACKEND();
+        const testbackend::EmptyDatabase database(QStringLiteral("catalog"));
+        QVERIFY2(database.isValid(), qPrintable(database.error()));
         Connection conn;
-        QVERIFY(conn.Open(createString(dir)));
+        QVERIFY(conn.Open(database.connectionString()));
         ErrorPtr error;
         QVERIFY2(ProcedureCatalog::installScript(conn, QString::fromUtf8(kProfitLoss), &error),
                  error ? qPrintable(error->Description) : "");
@@ -173,15 +176,22 @@ private Q_SLOTS:
 
     void shouldLeaveCatalogUnchangedWhenInstallFails()
     {
-        QTemporaryDir dir;
+        MARVOLT_SKIP_WITHOUT_BACKEND();
+        const testbackend::EmptyDatabase database(QStringLiteral("catalog"));
+        QVERIFY2(database.isValid(), qPrintable(database.error()));
         Connection conn;
-        QVERIFY(conn.Open(createString(dir)));
+        QVERIFY(conn.Open(database.connectionString()));
         QVERIFY(ProcedureCatalog::installScript(conn, QString::fromUtf8(kProfitLoss)));
         // A trigger makes the third parameter row fail half-way through the install.
-        QVERIFY(conn.Execute(QStringLiteral(
+        const QString refuse =
+            testbackend::onPostgres()
+                ? QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                                 "IF NEW.ordinal = 3 THEN RAISE EXCEPTION 'refused'; END IF; RETURN NEW; END $$; "
                                  "CREATE TRIGGER refuse BEFORE INSERT ON sys_procedure_params "
-                                 "WHEN NEW.ordinal = 3 BEGIN SELECT RAISE(ABORT, 'refused'); END"))
-                == nullptr);
+                                 "FOR EACH ROW EXECUTE FUNCTION refuse()")
+                : QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON sys_procedure_params "
+                                 "WHEN NEW.ordinal = 3 BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        QVERIFY(conn.Execute(refuse) == nullptr);
         QVERIFY(!conn.lastError());
         ProcedureDefinition def = *ProcedureCatalog::parse(QString::fromUtf8(kProfitLoss));
         def.body = QStringLiteral("SELECT 42 AS Changed;");

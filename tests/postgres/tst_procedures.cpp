@@ -52,11 +52,6 @@ INSERT INTO audit (note) VALUES ('ran');
 SELECT count(*) AS n FROM work;
 )";
 
-const char *const Misspelt = R"(-- procedure: cnt_Misspelt
--- param: @DateReport Date
-SELECT * FROM deals WHERE valdate <= @DateRepot;
-)";
-
 const char *const Slow = R"(-- procedure: cnt_Slow
 -- result 1: Done Integer
 SELECT 1 AS done FROM pg_sleep(30);
@@ -131,7 +126,7 @@ private Q_SLOTS:
             "INSERT INTO deals VALUES (2, 1000000000, '2026-12-01'), (1, -25000, '2026-12-04 10:30:00'),"
             " (2, 5, '2026-12-09')"));
         QVERIFY(!connection.lastError());
-        for (const char *script : {Positions, FailsHalfway, WithWorkingTable, Misspelt, Slow}) {
+        for (const char *script : {Positions, FailsHalfway, WithWorkingTable, Slow}) {
             ErrorPtr error;
             QVERIFY2(ProcedureCatalog::installScript(connection, QString::fromUtf8(script), &error),
                      error ? qPrintable(error->Description) : "");
@@ -208,18 +203,6 @@ private Q_SLOTS:
             connection.Execute(QStringLiteral("ROLLBACK"));
         }
         QCOMPARE(scalar(connection, QStringLiteral("SELECT count(*) FROM deals WHERE ccy = 9")), QStringLiteral("0"));
-    }
-
-    void anUnknownVariableIsAnErrorNotNull()
-    {
-        Connection connection;
-        QVERIFY(connection.Open(connectionString()));
-        Command command;
-        prepare(command, connection, QStringLiteral("cnt_Misspelt"));
-        command.Execute();
-        QVERIFY(command.lastError());
-        QVERIFY2(command.lastError()->Description.contains(QStringLiteral("@daterepot")),
-                 qPrintable(command.lastError()->Description));
     }
 
     // A read-write session commits the procedure's writes and drops its

@@ -15,8 +15,10 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <atomic>
+#include <memory>
 
 namespace testbackend {
 
@@ -116,5 +118,44 @@ private:
     QString m_error;
     bool m_created = false;
 };
+
+/// An empty database on the run's backend, for a suite that makes its own
+/// tables: a new file in a temporary folder on SQLite, a scratch database on
+/// the server. connectionString() opens it.
+class EmptyDatabase final
+{
+public:
+    explicit EmptyDatabase(const QString &purpose)
+    {
+        if (onPostgres()) {
+            m_server = std::make_unique<ScratchDatabase>(purpose);
+            m_error = m_server->error();
+            return;
+        }
+        m_connectionString = QStringLiteral("Provider=SQLite;Data Source=%1")
+                                 .arg(m_dir.filePath(purpose + QStringLiteral(".db")));
+        data::Connection creator;
+        if (!creator.Open(m_connectionString + QStringLiteral(";Create=True")))
+            m_error = creator.lastError() ? creator.lastError()->Description : QStringLiteral("cannot create");
+    }
+
+    bool isValid() const { return m_error.isEmpty(); }
+    QString error() const { return m_error; }
+    QString connectionString() const { return m_server ? m_server->connectionString() : m_connectionString; }
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<ScratchDatabase> m_server;
+    QString m_connectionString;
+    QString m_error;
+};
+
+/// A query listing the session's temporary tables, one name per row.
+inline QString temporaryTablesQuery()
+{
+    return onPostgres() ? QStringLiteral("SELECT relname AS name FROM pg_class"
+                                         " WHERE relnamespace = pg_my_temp_schema() AND relkind = 'r'")
+                        : QStringLiteral("SELECT name FROM temp.sqlite_master WHERE type = 'table'");
+}
 
 } // namespace testbackend

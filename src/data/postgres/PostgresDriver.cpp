@@ -21,6 +21,13 @@ using namespace PostgresResults;
 
 namespace {
 
+bool isDataChange(const char *commandStatus)
+{
+    const QByteArray status(commandStatus);
+    const QByteArray tag = status.left(status.indexOf(' '));
+    return tag == "INSERT" || tag == "UPDATE" || tag == "DELETE" || tag == "MERGE";
+}
+
 // The settings' own names for libpq's keywords.
 struct KeyName
 {
@@ -237,7 +244,9 @@ bool PostgresDriver::runStatement(const QString &text, const std::vector<unsigne
             if (!failure && QByteArray(PQcmdStatus(r.get())) == "ROLLBACK" && sql.trimmed().toUpper().startsWith("COMMIT"))
                 failure = makeError(Error::ErrorsInCommand,
                                     QStringLiteral("The transaction had failed and was rolled back"), Source);
-            result.recordsAffected += QByteArray(PQcmdTuples(r.get())).toLong();
+            // Rows changed by data statements count; a table made AS SELECT does not.
+            if (isDataChange(PQcmdStatus(r.get())))
+                result.recordsAffected += QByteArray(PQcmdTuples(r.get())).toLong();
             break;
         default:
             if (!failure) {

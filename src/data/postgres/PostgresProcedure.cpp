@@ -113,6 +113,15 @@ private:
     bool m_assigned = false;
 };
 
+/// The spelling of a variable (lower case, with its "@") as body first writes it.
+QString spelling(const QString &body, const QString &name)
+{
+    const QRegularExpression written(QRegularExpression::escape(name) + QStringLiteral("\\b"),
+                                     QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = written.match(body);
+    return m.hasMatch() ? m.captured() : name;
+}
+
 const char TemporaryTables[] = "SELECT c.relname FROM pg_class c"
                                " WHERE c.relnamespace = pg_my_temp_schema() AND c.relkind = 'r'";
 
@@ -171,7 +180,7 @@ ExecuteResult PostgresDriver::runProcedure(const ExecuteRequest &request, Execut
             if (it == variables.cend()) {
                 result.error = makeError(Error::ErrorsInCommand,
                                          QStringLiteral("%1: %2 is neither a parameter nor set by an earlier statement")
-                                             .arg(def.name, name),
+                                             .arg(def.name, spelling(def.body, name)),
                                          Source);
                 ok = false;
                 break;
@@ -181,6 +190,11 @@ ExecuteResult PostgresDriver::runProcedure(const ExecuteRequest &request, Execut
         }
         ok = ok && runStatement(statements[s].text, types, values, control, result, &results);
     }
+    // A failing statement's message names its procedure, as on SQLite.
+    if (!ok && result.error && result.error->Number != Error::Cancelled && result.error->Number != Error::Timeout
+        && !result.error->Description.startsWith(def.name + u':'))
+        result.error = makeError(result.error->Number, def.name + QStringLiteral(": ") + result.error->Description,
+                                 result.error->Source, result.error->NativeError);
 
     if (ok && withWorkingTables && !rollBackAtEnd) {
         QStringList tablesAfter;

@@ -22,7 +22,9 @@ ErrorPtr serverError(const PGresult *result, pg_conn *conn)
     QString message = QString::fromUtf8(primary ? primary : PQerrorMessage(conn)).trimmed();
     if (state)
         message += QStringLiteral(" (SQLSTATE %1)").arg(QString::fromLatin1(state));
-    return makeError(Error::ErrorsInCommand, message, Source, sqlstateCode(state));
+    // A write on a read-only session is the same refusal as on a read-only file.
+    const bool readOnly = state && QByteArray(state) == "25006";
+    return makeError(readOnly ? Error::ReadOnly : Error::ErrorsInCommand, message, Source, sqlstateCode(state));
 }
 
 void ResultDeleter::operator()(pg_result *r) const

@@ -27,7 +27,8 @@ inline const QString Source = QStringLiteral("PostgreSQL");
 int sqlstateCode(const char *state);
 
 /// The server's message of a failed result (or the connection's, without
-/// one), with its SQLSTATE in the text and as the native code.
+/// one), with its SQLSTATE in the text and as the native code. A write
+/// refused by a read-only session (25006) is Error::ReadOnly, as on SQLite.
 ErrorPtr serverError(const pg_result *result, pg_conn *conn);
 
 struct ResultDeleter
