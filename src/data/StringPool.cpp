@@ -24,6 +24,8 @@ bool isAsciiText(const QString &text, const char *bytes, qsizetype length)
 
 quint32 StringPool::internSlow(const QString &text)
 {
+    if (m_indexClosed)
+        return add(text, 0, 0);
     const quint32 hash = quint32(qHash(text));
     std::size_t mask = m_index.size() - 1;
     std::size_t slot = hash & mask;
@@ -34,14 +36,24 @@ quint32 StringPool::internSlow(const QString &text)
             return probe.id;
         }
     }
+    return add(text, slot, hash);
+}
+
+quint32 StringPool::add(const QString &text, std::size_t slot, quint32 hash)
+{
     const quint32 id = quint32(m_strings.size());
     // A string over foreign memory (QString::fromRawData) is copied: the
     // pool outlives whatever buffer the caller lent.
     const bool borrowed = !text.isEmpty() && !text.data_ptr().isMutable();
     m_strings.push_back(borrowed ? QString(text.constData(), text.size()) : text);
-    m_index[slot] = {hash, id};
-    if (m_strings.size() * 2 > m_index.size())
-        growIndex();
+    if (!m_indexClosed) {
+        m_index[slot] = {hash, id};
+        if (m_strings.size() * 2 > m_index.size())
+            growIndex();
+        // Nearly every text handed in was new (at least 95%): stop indexing.
+        if (m_strings.size() == TextsBeforeJudging)
+            m_indexClosed = m_strings.size() * 20 >= m_lookups * 19;
+    }
     if (m_strings.size() * 2 > m_buffers.size() && m_bufferBits < MaxBufferBits)
         growBuffers();
     rememberBuffer(text, id);
@@ -50,13 +62,15 @@ quint32 StringPool::internSlow(const QString &text)
 
 quint32 StringPool::internUtf8(const char *bytes, qsizetype length)
 {
+    ++m_lookups;
     if (m_recentUtf8.empty())
         m_recentUtf8.resize(RecentUtf8Slots);
     const quint32 hash = quint32(qHashBits(bytes, std::size_t(length)));
     Slot &recent = m_recentUtf8[hash & (RecentUtf8Slots - 1)];
     if (recent.id != Unused && recent.hash == hash && isAsciiText(m_strings[recent.id], bytes, length))
         return recent.id;
-    const quint32 id = intern(QString::fromUtf8(bytes, length));
+    // A text just decoded has a buffer of its own: no use asking the buffer cache.
+    const quint32 id = internSlow(QString::fromUtf8(bytes, length));
     recent = {hash, id};
     return id;
 }

@@ -13,12 +13,21 @@ namespace data {
 /// Report columns repeat a handful of texts (dealer names, currency codes, the
 /// filter of a group) over thousands of rows; a cell keeps only the id, and
 /// reading a cell hands out an implicitly shared QString without copying text.
+///
+/// A column whose texts almost never repeat (comments, references) gains
+/// nothing from the index and pays a cache miss per text for it: when the
+/// first 65,536 distinct texts came from hardly more lookups, the index stops
+/// there and later texts are added without a look-up (the caches in front of
+/// it still find a text handed in again soon), so a text seen again may get a
+/// second id. Ids are then names of texts, not of distinct texts:
+/// users compare the texts (sorting ranks equal texts alike).
 class StringPool final
 {
 public:
     /// The id of text, adding it when new.
     quint32 intern(const QString &text)
     {
+        ++m_lookups;
         // Loaders mostly hand in the same few QString objects again and again
         // (a report sets one filter text on many rows): recognise those by
         // their buffer before hashing the characters. Only buffers the pool
@@ -74,6 +83,10 @@ private:
         quint32 id = Unused;
     };
     static constexpr std::size_t MinSlots = 64;
+    /// Distinct texts after which the pool judges whether the index pays.
+    static constexpr std::size_t TextsBeforeJudging = 65536;
+    /// Adds text under a new id, to the index unless it is closed.
+    quint32 add(const QString &text, std::size_t slot, quint32 hash);
     /// The ids of UTF-8 texts seen lately, by the hash of their bytes; made
     /// on the first internUtf8(). A slot is only a hint: the text it names is
     /// compared with the bytes.
@@ -83,6 +96,8 @@ private:
 
     std::vector<QString> m_strings;
     std::vector<Slot> m_index = std::vector<Slot>(MinSlots);
+    std::size_t m_lookups = 0;   ///< texts handed in, found or not
+    bool m_indexClosed = false;  ///< the texts almost never repeat: new ones stay out of the index
     int m_bufferBits = MinBufferBits;
     std::vector<Buffer> m_buffers = std::vector<Buffer>(std::size_t(1) << MinBufferBits);
 };

@@ -204,6 +204,39 @@ private Q_SLOTS:
         QCOMPARE(rs.Fields("Name").value().toString(), QStringLiteral("n2"));
     }
 
+    void equalTextsUnderTwoIdsSortAndFilterAsOne()
+    {
+        // A column of texts that never repeat stops deduplicating them; a
+        // text that then comes back gets a second id and must still sort
+        // beside its twin and match the same criteria.
+        Recordset rs;
+        rs.Fields().Append("Ref", DataType::VarWChar);
+        rs.Fields().Append("Row", DataType::BigInt);
+        QVERIFY(rs.Open());
+        {
+            RecordsetLoader loader(rs);
+            const auto add = [&](const QString &text, qint64 row) {
+                const QByteArray utf8 = text.toUtf8();
+                loader.beginRow();
+                loader.setUtf8Text(0, utf8.constData(), utf8.size());
+                loader.setInt64(1, row);
+                loader.endRow();
+            };
+            add(QStringLiteral("M twin"), 0);
+            for (int i = 1; i <= 70000; ++i)
+                add(QStringLiteral("ref %1").arg(i, 6, 10, QLatin1Char('0')), i);
+            add(QStringLiteral("M twin"), 70001);
+        }
+        QVERIFY(rs.setSort(QStringLiteral("Ref")));
+        QVERIFY(rs.Find(QStringLiteral("Ref = 'M twin'")));
+        QCOMPARE(rs.Fields("Row").value().toInt64(), qint64(0));
+        rs.MoveNext();
+        QCOMPARE(rs.Fields("Ref").value().toString(), QStringLiteral("M twin"));
+        QCOMPARE(rs.Fields("Row").value().toInt64(), qint64(70001));
+        QVERIFY(rs.setFilter(QStringLiteral("Ref = 'M twin' OR Ref = 'ref 000007'")));
+        QCOMPARE(rs.RecordCount(), qint64(3));
+    }
+
     void nextRecordsetHandsOutQueuedResultsInOrder()
     {
         auto first = makeDeals();

@@ -109,6 +109,30 @@ private Q_SLOTS:
         QCOMPARE(pool.count(), std::size_t(texts.size()));
     }
 
+    void indexStaysForRepeatsAndStopsForDistinctTexts()
+    {
+        // Texts that come back (each again a thousand texts later) keep the
+        // index past the point where the pool judges: every repeat finds its id.
+        StringPool repeating;
+        const auto text = [](int i) { return QStringLiteral("ref %1").arg(i); };
+        for (int i = 0; i < 80000; ++i) {
+            QCOMPARE(repeating.intern(text(i)), quint32(i));
+            if (i >= 1000)
+                QCOMPARE(repeating.intern(text(i - 1000)), quint32(i - 1000));
+        }
+        QCOMPARE(repeating.count(), std::size_t(80000));
+
+        // Texts that never repeat close it; every text still reads back whole.
+        StringPool distinct;
+        for (int i = 0; i < 80000; ++i) {
+            const QByteArray utf8 = text(i).toUtf8();
+            QCOMPARE(distinct.at(distinct.internUtf8(utf8.constData(), utf8.size())), text(i));
+        }
+        QCOMPARE(distinct.count(), std::size_t(80000));
+        const quint32 again = distinct.intern(text(5));
+        QCOMPARE(distinct.at(again), text(5));
+    }
+
     // Growing a column keeps what was written and hands out zeroed cells, also
     // across the first block's regrowth and the block boundary.
     void chunkedArrayGrowth_data()
