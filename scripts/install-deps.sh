@@ -10,6 +10,7 @@ packages=(
     libgl1-mesa-dev libxkbcommon-dev
     libsqlite3-dev sqlite3
     libpq-dev postgresql
+    libxlsxwriter-dev unzip
     fonts-dejavu-core
 )
 

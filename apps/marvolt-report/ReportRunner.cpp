@@ -3,7 +3,9 @@
 #include "RecordsetCsv.h"
 
 #include "Marvolt.h"
+#include "ReportExporter.h"
 #include "ReportGridAdapter.h"
+#include "ReportPrinter.h"
 
 #include "DetailWindow.h"
 #include "TicketWindow.h"
@@ -17,6 +19,7 @@
 #include "TextTable.h"
 
 #include "Grid.h"
+#include "GridCsv.h"
 #include "Tool.h"
 #include "ToolBar.h"
 #include "Connection.h"
@@ -24,6 +27,7 @@
 #include "Recordset.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -239,8 +243,11 @@ bool ReportRunner::writeResult(Marvolt &control)
     if (m_options.format == RunnerOptions::Format::Grid) {
         widgets::Grid *grid = control.mainTable();
         grid->expandAllGroups();
+        m_rows = grid->visibleRowCount();
         return writeText(grid->copyText(false));
     }
+    if (m_options.format == RunnerOptions::Format::GridCsv || m_options.format == RunnerOptions::Format::Xlsx)
+        return writeExport(control);
     Report *report = control.report();
     data::RecordsetPtr display = report->DisplayRecordset();
     if (!display) {
@@ -249,7 +256,35 @@ bool ReportRunner::writeResult(Marvolt &control)
         report->RenewRecordset();
         display = report->DisplayRecordset();
     }
+    m_rows = display ? display->RecordCount() : 0;
     return writeText(display ? RecordsetCsv::write(*display) : QString());
+}
+
+bool ReportRunner::writeExport(Marvolt &control)
+{
+    const ReportDocument document = ReportPrinter::document(*control.report(), *control.mainTable());
+    m_rows = document.rows.size();
+    if (m_options.format == RunnerOptions::Format::GridCsv && m_options.outFile.isEmpty())
+        return writeText(GridCsv::text(document));
+    if (!makeOutputFolder())
+        return false;
+    QString error;
+    const auto format = m_options.format == RunnerOptions::Format::Xlsx ? ReportExporter::Format::Xlsx
+                                                                         : ReportExporter::Format::GridCsv;
+    if (!ReportExporter::write(document, m_options.outFile, format, &error)) {
+        fail(1, error);
+        return false;
+    }
+    return true;
+}
+
+bool ReportRunner::makeOutputFolder()
+{
+    const QString folder = QFileInfo(m_options.outFile).absolutePath();
+    if (QDir().mkpath(folder))
+        return true;
+    fail(1, QStringLiteral("cannot make the folder %1").arg(folder));
+    return false;
 }
 
 bool ReportRunner::writeTotals(Marvolt &control)
@@ -370,6 +405,8 @@ bool ReportRunner::writeText(const QString &text)
         std::fflush(stdout);
         return true;
     }
+    if (!makeOutputFolder())
+        return false;
     QFile file(m_options.outFile);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
         fail(1, QStringLiteral("cannot write %1: %2").arg(m_options.outFile, file.errorString()));

@@ -23,6 +23,9 @@ public:
     /// a failure is in lastError(), on one line.
     int run();
     QString lastError() const { return m_error; }
+    /// The rows the last successful run wrote (display rows, or the grid's
+    /// rows for the grid formats).
+    qint64 rowsWritten() const { return m_rows; }
 
 private:
     bool openSession();
@@ -40,8 +43,12 @@ private:
     QWidget *openDetailOnFirstRow(Marvolt &control);
     static void selectFirstDataRow(widgets::Grid &grid);
     bool writeText(const QString &text);
+    bool writeExport(Marvolt &control);
+    /// Makes the folder of --out when it is missing (a dated folder of a batch).
+    bool makeOutputFolder();
     int fail(int status, const QString &reason);
 
     RunnerOptions m_options;
     QString m_error;
+    qint64 m_rows = 0;
 };

@@ -32,8 +32,12 @@ QString RunnerOptions::usage()
         "  --check TOOL         check a check button of the toolbar before the run, as a click\n"
         "                       would: --check ID_CurrencyPair, --check ID_WithNetting; repeatable\n"
         "  --lang en|de|ru      the language of the texts (default: the process locale)\n"
-        "  --format csv|grid    csv: every field of every display row, raw values (default);\n"
-        "                       grid: the visible columns with their captions and formatted texts\n"
+        "  --format csv|grid|grid-csv|xlsx\n"
+        "                       csv: every field of every display row, raw values (default);\n"
+        "                       grid: the visible columns with their captions and formatted texts;\n"
+        "                       grid-csv: what the grid shows as CSV, each row marked (Context,\n"
+        "                       Group n, Summary, Detail); xlsx: an Excel workbook of the grid\n"
+        "                       (needs --out)\n"
         "  --totals             print the report's toolbar figures instead of its rows: one\n"
         "                       line per text tool that shows one, its id, caption and\n"
         "                       text as shown, separated by tabs (ID_Profit\\tProfit/Loss\\t-1,250.00);\n"
@@ -45,6 +49,12 @@ QString RunnerOptions::usage()
         "  --ticket FILE.png    also open the ticket window of the first deal that window\n"
         "                       lists (as a double click on it) and save a picture of it\n"
         "  --settings FILE      the settings store to use (default: the user's own)\n"
+        "  --batch FILE         run the reports listed in FILE, one per line, each line the\n"
+        "                       options of one report (--report, --filter or --set, --view,\n"
+        "                       --format, --out); the options given here apply to every line.\n"
+        "                       In --out, {today} is the report date as YYYY-MM-DD and\n"
+        "                       {today:FORMAT} as FORMAT (yyyyMMdd ...). One line per report\n"
+        "                       is printed; the exit status is 1 when any report failed\n"
         "  --help               show this text\n"
         "\n"
         "Exit status: 0 on success; 1 when the database cannot be opened or the query\n"
@@ -117,8 +127,12 @@ bool RunnerOptions::parse(const QStringList &arguments, QString *error)
                 format = Format::Csv;
             else if (value == QLatin1String("grid"))
                 format = Format::Grid;
+            else if (value == QLatin1String("grid-csv"))
+                format = Format::GridCsv;
+            else if (value == QLatin1String("xlsx"))
+                format = Format::Xlsx;
             else
-                return fail(QStringLiteral("--format: \"%1\" is neither csv nor grid").arg(value));
+                return fail(QStringLiteral("--format: \"%1\" is not csv, grid, grid-csv or xlsx").arg(value));
         } else if (option == QLatin1String("--out")) {
             outFile = value;
         } else if (option == QLatin1String("--screenshot")) {
@@ -129,11 +143,15 @@ bool RunnerOptions::parse(const QStringList &arguments, QString *error)
             ticketScreenshot = value;
         } else if (option == QLatin1String("--settings")) {
             settingsFile = value;
+        } else if (option == QLatin1String("--batch")) {
+            batchFile = value;
         } else {
             return fail(QStringLiteral("unknown option %1 (see --help)").arg(option));
         }
     }
     if (database.isEmpty() == connection.isEmpty())
         return fail(QStringLiteral("give either --db FILE or --connect STRING (see --help)"));
+    if (format == Format::Xlsx && outFile.isEmpty() && batchFile.isEmpty())
+        return fail(QStringLiteral("--format xlsx needs --out FILE"));
     return true;
 }

@@ -9,7 +9,7 @@
 /// The command line of marvolt-report, parsed and checked.
 struct RunnerOptions
 {
-    enum class Format { Csv, Grid };
+    enum class Format { Csv, Grid, GridCsv, Xlsx };
 
     /// The SQLite database file (--db), or empty when a connection string is given.
     QString database;
@@ -28,6 +28,7 @@ struct RunnerOptions
     QString language;              ///< "en", "de", "ru" or empty (the process locale)
     Format format = Format::Csv;
     QString outFile;               ///< empty: standard output
+    QString batchFile;             ///< --batch: the list of reports to run, one per line
     QString screenshot;
     QString detailScreenshot;      ///< the detail window on the first data row, as a picture
     QString ticketScreenshot;      ///< the ticket window of that row's first deal, as a picture

@@ -1,5 +1,6 @@
 // marvolt-report: runs one Marvolt report without a window and prints it.
 
+#include "BatchRunner.h"
 #include "ReportRunner.h"
 #include "RunnerOptions.h"
 
@@ -70,6 +71,13 @@ int main(int argc, char *argv[])
     if (options.help) {
         std::fputs(RunnerOptions::usage().toLocal8Bit().constData(), stdout);
         return 0;
+    }
+    if (!options.batchFile.isEmpty()) {
+        BatchRunner batch(QApplication::arguments());
+        const int status = batch.run();
+        if (status != 0)
+            printLine(stderr, QStringLiteral("marvolt-report: ") + batch.lastError());
+        return status;
     }
     ReportRunner runner(options);
     const int status = runner.run();

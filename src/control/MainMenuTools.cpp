@@ -30,6 +30,7 @@ const QList<ToolEntry> ToolTable = {
     {"ID_AutoRefresh", K::CheckButton, 13058, nullptr, nullptr, true, true},
     {"ID_Print", K::Menu, 13047, nullptr, nullptr, true, true},
     {"ID_Copy", K::Button, 13076, nullptr, nullptr, true, true},
+    {"ID_Export", K::Menu, 0, "Export", "Export the report to a file", true, true},
     {"ID_DetailWIndow", K::CheckButton, 13079, nullptr, nullptr, true, true},
     {"ID_WithArchive", K::CheckButton, 13094, nullptr, nullptr, true, true},
     {"ID_ShowTicket", K::Button, 13091, nullptr, nullptr, true, false},
@@ -49,6 +50,8 @@ const QList<ToolEntry> ToolTable = {
     // Menu entries only.
     {"ID_PrintAll", K::Button, 13022, nullptr, nullptr, false, true},
     {"ID_PrintSelection", K::Button, 13025, nullptr, nullptr, false, true},
+    {"ID_ExportXlsx", K::Button, 0, "Excel Workbook...", "Export the whole report as an Excel workbook", false, true},
+    {"ID_ExportCsv", K::Button, 0, "CSV of the Grid...", "Export what the grid shows as CSV", false, true},
     {"ID_Caption", K::Button, 13085, nullptr, nullptr, false, true},
     {"ID_TableProperties", K::Button, 0, "TableProperties", "", false, true},
     {"ID_FilterMenu", K::Menu, 13043, nullptr, nullptr, false, true},
@@ -82,6 +85,7 @@ QStyle::StandardPixmap iconOf(const QString &id)
         {QStringLiteral("ID_AutoRefresh"), QStyle::SP_MediaPlay},
         {QStringLiteral("ID_Print"), QStyle::SP_FileIcon},
         {QStringLiteral("ID_Copy"), QStyle::SP_FileLinkIcon},
+        {QStringLiteral("ID_Export"), QStyle::SP_DialogSaveButton},
         {QStringLiteral("ID_DetailWIndow"), QStyle::SP_FileDialogInfoView},
         {QStringLiteral("ID_WithArchive"), QStyle::SP_DirIcon},
         {QStringLiteral("ID_ShowTicket"), QStyle::SP_MessageBoxInformation},
@@ -124,11 +128,13 @@ void build(widgets::ToolBar &bar)
             bar.addToMenu(QString::fromLatin1(menu), item);
     };
     fill("ID_Print", {QStringLiteral("ID_PrintSelection"), QStringLiteral("ID_PrintAll")});
+    fill("ID_Export", {QStringLiteral("ID_ExportXlsx"), QStringLiteral("ID_ExportCsv")});
     fill("ID_FilterMenu", {QStringLiteral("ID_Filter"), QStringLiteral("ID_Save"), QStringLiteral("ID_Delete")});
     fill("ID_PopUp", {QStringLiteral("ID_collapse"), QStringLiteral("ID_expand"),
                       QStringLiteral("ID_Expand_Selection"), QStringLiteral("ID_TableProperties"),
                       QStringLiteral("-"), QStringLiteral("ID_FilterMenu"), QStringLiteral("-"),
-                      QStringLiteral("ID_Caption"), QStringLiteral("ID_Print"), QStringLiteral("ID_refresh")});
+                      QStringLiteral("ID_Caption"), QStringLiteral("ID_Print"), QStringLiteral("ID_Export"),
+                      QStringLiteral("ID_refresh")});
 
     for (const ToolEntry &entry : ToolTable) {
         if (!entry.onBand)

@@ -25,6 +25,7 @@ class EventClass;
 class QueryPanelDock;
 class QueryPanelEvents;
 class Report;
+class ReportExporter;
 class ReportGridAdapter;
 class ReportToolbarAdapter;
 class ReportPrinter;
@@ -179,6 +180,18 @@ public:
     QString lastPrintPath() const;
     QString lastPrintError() const { return m_printError; }
 
+    /// Exports the whole current result as the export tools do, without
+    /// asking for a file: an XLSX workbook or CSV of what the grid shows, by
+    /// the file's suffix (".xlsx", ".csv"). The file is written on a worker;
+    /// exporter()'s finished() tells the end. False (nothing started,
+    /// lastExportError() says why) without a result, for another suffix, or
+    /// while an export runs.
+    bool exportResult(const QString &path);
+    QString lastExportError() const { return m_exportError; }
+    /// The writer of the control's exports, made on first use; a host that
+    /// wants to know when a file is written watches its finished().
+    ReportExporter *exporter();
+
     /// Makes the detail window for the tool "ID_DetailWIndow". The window is
     /// driven by name: DetailActivate(QObject *report, QWidget *parent, int
     /// current) and ChangeCaption(QString) are invoked on it, and its signal
@@ -262,6 +275,8 @@ private:
     void manageStoredFilters(bool saving);
     void printFromTool();
     void copySelection();
+    /// The export tools: asks for the file, then exportResult.
+    void exportFromTool(const QString &suffix);
     void setWithRecalculate(bool on);
     void openDetailWindow();
     void closeDetailWindow();
@@ -365,6 +380,9 @@ private:
     QString m_libraryDirectory;
     std::unique_ptr<ReportPrinter> m_printer;
     QString m_printError;
+    ReportExporter *m_exporter = nullptr;   // a child, made on the first export
+    QString m_exportError;
+    QString m_lastExportFolder;
 
     // the detail window and the grid column last right-clicked
     DetailWindowFactory m_detailFactory;

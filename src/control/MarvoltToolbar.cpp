@@ -4,10 +4,12 @@
 #include "Marvolt.h"
 
 #include "QueryPanelDock.h"
+#include "ReportExporter.h"
 #include "ReportPrinter.h"
 
 #include "Report.h"
 
+#include "Clock.h"
 #include "MessageService.h"
 #include "SharedValues.h"
 #include "TextTable.h"
@@ -23,6 +25,9 @@
 #include "ToolBar.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 namespace {
@@ -116,6 +121,8 @@ void Marvolt::dispatchTool(const QString &id, bool checked)
              c.RunReport();
          }},
         {QStringLiteral("id_copy"), [](Marvolt &c, bool) { c.copySelection(); }},
+        {QStringLiteral("id_exportxlsx"), [](Marvolt &c, bool) { c.exportFromTool(QStringLiteral("xlsx")); }},
+        {QStringLiteral("id_exportcsv"), [](Marvolt &c, bool) { c.exportFromTool(QStringLiteral("csv")); }},
         {QStringLiteral("id_detailwindow"),
          [](Marvolt &c, bool on) {
              if (on)
@@ -203,7 +210,58 @@ void Marvolt::printFromTool()
 
 void Marvolt::copySelection()
 {
-    GridCopy::copy(m_mainTable->reportDocument(true), QGuiApplication::clipboard());
+    // A copy of a report's rows says which report and filters they come from.
+    const ReportDocument document = m_report ? ReportPrinter::document(*m_report, *m_mainTable, true)
+                                             : m_mainTable->reportDocument(true);
+    GridCopy::copy(document, QGuiApplication::clipboard());
+}
+
+bool Marvolt::exportResult(const QString &path)
+{
+    m_exportError.clear();
+    ReportExporter::Format format;
+    if (!m_report || !m_report->MainRecordset)
+        m_exportError = QStringLiteral("there is no result to export");
+    else if (!ReportExporter::formatFromName(path, &format))
+        m_exportError = QStringLiteral("%1: export to a .xlsx or a .csv file").arg(path);
+    else if (exporter()->isRunning())
+        m_exportError = QStringLiteral("an export is still being written");
+    if (!m_exportError.isEmpty())
+        return false;
+    return exporter()->start(ReportPrinter::document(*m_report, *m_mainTable), path, format);
+}
+
+ReportExporter *Marvolt::exporter()
+{
+    if (m_exporter)
+        return m_exporter;
+    m_exporter = new ReportExporter(this);
+    connect(m_exporter, &ReportExporter::finished, this, [this](bool ok, const QString &file, const QString &error) {
+        m_exportError = error;
+        // As a print does: the user is told where the file is, or why there is none.
+        if (ok)
+            showHint(QStringLiteral("Report exported to %1").arg(file));
+        else
+            MessageService::instance().ShowError(QStringLiteral("The report could not be exported: %1").arg(error));
+    });
+    return m_exporter;
+}
+
+void Marvolt::exportFromTool(const QString &suffix)
+{
+    if (!m_report)
+        return;
+    const QString folder = m_lastExportFolder.isEmpty() ? QDir::homePath() : m_lastExportFolder;
+    const QString name = QStringLiteral("%1 %2.%3")
+                             .arg(m_report->App_Name, Clock::today().toString(QStringLiteral("yyyy-MM-dd")), suffix);
+    const QString filter = suffix == QLatin1String("xlsx") ? QStringLiteral("Excel workbook (*.xlsx)")
+                                                           : QStringLiteral("CSV (*.csv)");
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export"), QDir(folder).filePath(name), filter);
+    if (path.isEmpty())
+        return;
+    m_lastExportFolder = QFileInfo(path).absolutePath();
+    if (!exportResult(path))
+        MessageService::instance().ShowError(QStringLiteral("The report could not be exported: %1").arg(m_exportError));
 }
 
 void Marvolt::setWithRecalculate(bool on)

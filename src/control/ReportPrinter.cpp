@@ -44,10 +44,38 @@ ReportPrinter::ReportPrinter(const QString &libraryDirectory)
 {
 }
 
-ReportDocument ReportPrinter::document(const Report &report, const widgets::Grid &grid)
+ReportContext ReportPrinter::context(const Report &report)
 {
-    ReportDocument doc = grid.reportDocument(false);
+    ReportContext context;
+    // The filters of the committed query, named as the print names them;
+    // a filter left open (empty, or "All" as the panel shows it) is not one.
+    const QueryValues &q = report.committedQuery();
+    const QList<QPair<QString, QString>> filters = {
+        {QStringLiteral("Cpty ID"), joined(q.Bank)},
+        {QStringLiteral("Category"), joined(q.Category)},
+        {QStringLiteral("Deal Type"), joined(q.Deal)},
+        {QStringLiteral("Dealer ID"), joined(q.Dealer)},
+        {QStringLiteral("Cur Pair"), joined(q.Pair)},
+        {QStringLiteral("Desk"), joined(q.Status)},
+        {QStringLiteral("Netting"), q.Netting},
+        {QStringLiteral("Start Date"), valueText(q.ValDate)},
+        {QStringLiteral("End Date"), valueText(q.EndDate)},
+        {QStringLiteral("Account"), joined(q.LoroNostro)},
+    };
+    for (const auto &[caption, value] : filters) {
+        if (!value.isEmpty() && value.compare(QLatin1String("All"), Qt::CaseInsensitive) != 0)
+            context.filters.append(caption + QStringLiteral(": ") + value);
+    }
+    context.rateSource = report.resultRateSource();
+    context.runTime = report.resultTime();
+    return context;
+}
+
+ReportDocument ReportPrinter::document(const Report &report, const widgets::Grid &grid, bool selectedOnly)
+{
+    ReportDocument doc = grid.reportDocument(selectedOnly);
     doc.title = report.App_Name;
+    doc.context = context(report);
     // The committed query: the one that produced the rows printed.
     const QueryValues &q = report.committedQuery();
     doc.parameters = {
@@ -64,6 +92,11 @@ ReportDocument ReportPrinter::document(const Report &report, const widgets::Grid
         {QStringLiteral("Recalculated Position"), fieldText(report, "WithRecalc")},
         {QStringLiteral("Account"), joined(q.LoroNostro)},
     };
+    // The header block also says where the rates came from and when the result was read.
+    if (!doc.context.rateSource.isEmpty())
+        doc.parameters.append({QStringLiteral("Rates"), doc.context.rateSource});
+    if (doc.context.runTime.isValid())
+        doc.parameters.append({QStringLiteral("Run"), doc.context.runTime.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))});
     return doc;
 }
 

@@ -41,8 +41,13 @@ public:
     QString lastError() const { return m_generator.lastError(); }
     const ReportGenerator &generator() const { return m_generator; }
 
-    /// The document printed for a report: title, parameters, every row.
-    static ReportDocument document(const Report &report, const widgets::Grid &grid);
+    /// The document printed, copied or exported for a report: title,
+    /// parameters (with the rate source and the run time), context, and every
+    /// row or the selected ones.
+    static ReportDocument document(const Report &report, const widgets::Grid &grid, bool selectedOnly = false);
+    /// What a copy or export says of the report's result: the committed
+    /// query's filters that are set, the rate source and the run time.
+    static ReportContext context(const Report &report);
 
 private:
     void prepare(const Report &report, const widgets::Grid &grid, const QString &defaultForm,

@@ -55,6 +55,11 @@ void Profit_Loss::setWithCommission(bool on)
     setToolState(QStringLiteral("ID_WithCommission"), on ? 1 : 0);
 }
 
+QString Profit_Loss::rateSource() const
+{
+    return WithAdminRate ? QStringLiteral("administrator's rates") : QStringLiteral("rate program (market rates)");
+}
+
 void Profit_Loss::SetUtil(EventClass *Util)
 {
     WithAdminRate = true;

@@ -64,6 +64,8 @@ public:
     /// The rate program; null when it could not start or was released.
     std::shared_ptr<services::RateProgram> ReutersRate;
 
+    QString rateSource() const override;
+
     void SetUtil(EventClass *Util) override;
     /// FlagShutDown, then closes the rate program (whose closing releases
     /// it), then as Report.

@@ -462,6 +462,7 @@ void Report::StartAnalyser()
     }
     RunQuery run = makeRunQuery();
     m_runQuery = run.query;
+    m_runRateSource = rateSource();
     // The completion names its run, so that the one of a replaced run is told apart.
     const quint64 id = ++m_runCount;
     m_runId = id;
@@ -505,6 +506,10 @@ void Report::AsConnect_ExecuteComplete(const ReportRun::Outcome &outcome)
                        : nullptr;
     m_display = outcome.display;
     m_arrangedRows = outcome.rows;
+    if (!outcome.error && !outcome.cancelled) {
+        m_resultTime = QDateTime::currentDateTime();
+        m_resultRateSource = m_runRateSource;
+    }
     if (outcome.error)
         showRunError(outcome);
     displayUpdate(outcome.counts);

@@ -13,6 +13,7 @@
 
 #include "Recordset.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QVariant>
@@ -101,6 +102,16 @@ public:
     /// case; false (and nothing changed) for a name that is no field or a
     /// value that does not suit it.
     bool setQueryField(const QString &name, const QVariant &value);
+
+    // ---- what copies, prints and exports say of the result --------------------
+    /// When the result shown was read from the database; invalid before the first.
+    QDateTime resultTime() const { return m_resultTime; }
+    /// Where the result shown took its rates from, as rateSource() said when
+    /// its run started; empty for a report that uses none.
+    QString resultRateSource() const { return m_resultRateSource; }
+    /// Where a run started now would take its rates from, in the user's
+    /// words; empty for a report that uses none.
+    virtual QString rateSource() const { return {}; }
 
     // ---- the contract --------------------------------------------------------
     /// Loads the directories and hands each list the report's slots show to
@@ -250,6 +261,9 @@ private:
     QueryValues m_query;
     QueryValues m_committed;
     QueryValues m_runQuery;   // the query of the run going or last finished
+    QDateTime m_resultTime;
+    QString m_runRateSource;      // rateSource() when the run going or last finished started
+    QString m_resultRateSource;
     bool m_publishing = false;
     QPointer<EventClass> m_util;
     std::array<FilterControl, FilterControlCount> m_controls;

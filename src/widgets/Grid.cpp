@@ -642,11 +642,16 @@ QString Grid::copyText(bool selectedOnly) const
 ReportDocument Grid::reportDocument(bool selectedOnly) const
 {
     ReportDocument doc;
+    doc.dateFormat = m_model->dateFormat();
+    doc.dateTimeFormat = m_model->dateTimeFormat();
     const QList<int> columns = visibleColumnsInOrder();
     for (int c : columns) {
-        doc.columnCaptions.append(m_model->column(c)->Caption());
+        const GridColumn *column = m_model->column(c);
+        doc.columnCaptions.append(column->Caption());
         doc.alignments.append(Qt::Alignment(m_model->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).toInt()
                                             & Qt::AlignHorizontal_Mask));
+        doc.numberFormats.append(column->Format());
+        doc.widths.append(header()->sectionSize(c));
     }
     for (const QModelIndex &i : rowsToCopy(selectedOnly)) {
         ReportRow row;
@@ -660,6 +665,7 @@ ReportDocument Grid::reportDocument(bool selectedOnly) const
         for (int c : columns) {
             const QModelIndex cell = i.siblingAtColumn(c);
             row.cells.append(cell.data().toString());
+            row.values.append(cell.data(GridModel::ShownNumberOrDateRole));
             const QVariant font = cell.data(Qt::FontRole);
             if (font.isValid() && font.value<QFont>().bold()) {
                 row.kind = ReportRow::Summary;

@@ -414,6 +414,28 @@ QString GridModel::displayText(const QVariant &given, int column) const
     return value.toString();
 }
 
+QVariant GridModel::numberOrDate(const QVariant &given, int column) const
+{
+    const QVariant value = CellValue::unwrap(given);
+    const GridColumn *col = this->column(column);
+    if (!col || CellValue::isNull(value) || value.typeId() == QMetaType::Bool)
+        return {};
+    bool listed = false;
+    col->valueList()->textOf(value, &listed);
+    if (listed)
+        return {};
+    if (CellValue::isDate(value))
+        return QDateTime::fromSecsSinceEpoch(CellValue::dateSeconds(value), Qt::UTC);
+    if (CellValue::isNumber(value))
+        return value;
+    if (value.metaType().id() == QMetaType::QString && !col->numberFormat().isGeneral()) {
+        bool ok = false;
+        const double number = value.toString().toDouble(&ok);   // a numeric text the format shows as a number
+        return ok ? QVariant(number) : QVariant();
+    }
+    return {};
+}
+
 QString GridModel::groupText(const QModelIndex &index) const
 {
     if (!isGroup(index))
@@ -613,6 +635,8 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
         return rawCell(row, column);
     case ShownValueRole:
         return cellValue(row, column);
+    case ShownNumberOrDateRole:
+        return numberOrDate(cellValue(row, column), column);
     case IsGroupRole:
         return false;
     case BookmarkRole:

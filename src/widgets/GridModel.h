@@ -47,6 +47,10 @@ public:
         GroupLevelRole,                    ///< int, 0 for the outermost group, -1 for data rows
         GroupCaptionRole,                  ///< the grouped column's caption (group rows)
         ShownValueRole,                    ///< the value shown (data rows): the row reader's, when it changed it
+        /// The number (as its variant, Currency kept) or date (QDateTime, UTC)
+        /// a data cell shows; invalid where it shows text, a value list's
+        /// text or a boolean. Exports keep it as a number or a date.
+        ShownNumberOrDateRole,
     };
 
     struct SortKey
@@ -116,6 +120,8 @@ public:
     QVariant value(const QModelIndex &index, int column) const;
     /// What a cell shows: value-list text, formatted number, date or text.
     QString displayText(const QVariant &value, int column) const;
+    /// The number or date a cell showing value shows (ShownNumberOrDateRole).
+    QVariant numberOrDate(const QVariant &value, int column) const;
     /// The text of a group row: value-list text of the group value and the row count.
     QString groupText(const QModelIndex &index) const;
     /// The values of group rows from the outermost down to `index` itself
@@ -131,6 +137,8 @@ public:
 
     /// Date display formats (Qt date format strings).
     void setDateFormats(const QString &date, const QString &dateTime);
+    QString dateFormat() const { return m_dateFormat; }
+    QString dateTimeFormat() const { return m_dateTimeFormat; }
 
     // --- QAbstractItemModel ----------------------------------------------
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;

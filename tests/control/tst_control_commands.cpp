@@ -535,10 +535,14 @@ void tst_ControlCommands::shouldCopySelectedRowsAsTextAndTable()
     const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
     QVERIFY(copied);
     const QStringList lines = copied->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 2);
-    QCOMPARE(lines.at(0), QStringLiteral("Pair\tTicket"));
-    QVERIFY(lines.at(1).endsWith(QLatin1Char('\t') + ticket));
+    QCOMPARE(lines.size(), 3);
+    // First what the rows are: the report, its filters, when they were read.
+    QVERIFY2(lines.at(0).startsWith(control.report()->App_Name + QStringLiteral(" | ")), qPrintable(lines.at(0)));
+    QVERIFY2(lines.at(0).contains(QStringLiteral(" | Run: ")), qPrintable(lines.at(0)));
+    QCOMPARE(lines.at(1), QStringLiteral("Pair\tTicket"));
+    QVERIFY(lines.at(2).endsWith(QLatin1Char('\t') + ticket));
     QVERIFY(copied->html().contains(QStringLiteral("<table")));
+    QVERIFY(copied->html().contains(control.report()->App_Name.toHtmlEscaped() + QStringLiteral("<br/>")));
 }
 
 void tst_ControlCommands::shouldCallDoubleClickOnlyForDataRows()

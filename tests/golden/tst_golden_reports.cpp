@@ -1,7 +1,9 @@
 // Whole-report golden files. One small demo database is built per run; each
 // case folder beside this file (<report>/<case>/ with `args`, one runner
 // argument a line, and `expected.csv`) runs marvolt-report as a separate
-// process, and its whole output must equal the reviewed expected text. The
+// process, and its whole output must equal the reviewed expected text. A
+// case with `expected-sheet1.xml` instead exports the report as a workbook,
+// and the sheet's XML must equal that file. The
 // open position files of the unfiltered days are checked in turn against
 // figures this test recomputes from Tickets with SQL of its own.
 //
@@ -23,6 +25,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -84,6 +87,22 @@ QString firstDifference(const QString &actual, const QString &expected)
                  i < e.size() ? e.at(i) : QStringLiteral("(end of file)"));
     }
     return {};
+}
+
+/// The output with the time of the run, which every copy and export names,
+/// replaced by a placeholder: the reviewed files cannot know it.
+QString withoutRunTime(QString text)
+{
+    static const QRegularExpression runTime(QStringLiteral("Run: \\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d"));
+    return text.replace(runTime, QStringLiteral("Run: (the time of the run)"));
+}
+
+/// A worksheet's XML with each row on a line of its own, so that a
+/// difference names the row.
+QString rowPerLine(QString xml)
+{
+    return xml.replace(QStringLiteral("<row "), QStringLiteral("\n<row ")).replace(QStringLiteral("</sheetData>"),
+                                                                              QStringLiteral("\n</sheetData>"));
 }
 
 /// The cells of one CSV line; a quoted cell may hold commas and doubled quotes.
@@ -198,7 +217,8 @@ private Q_SLOTS:
     void openPositionEqualsFiguresFromTickets();
 
 private:
-    RunResult runCase(const QString &folder);
+    /// Runs the case's arguments, then extra.
+    RunResult runCase(const QString &folder, const QStringList &extra = {});
     QStringList openPositionFromTickets(const QString &day);
 
     QTemporaryDir m_dir;
@@ -236,7 +256,7 @@ void tst_GoldenReports::initTestCase()
     }
 }
 
-RunResult tst_GoldenReports::runCase(const QString &folder)
+RunResult tst_GoldenReports::runCase(const QString &folder, const QStringList &extra)
 {
     // A settings store of its own per run: the runner commits each run's query
     // there, and a user's stored filters must not reach a case.
@@ -245,7 +265,7 @@ RunResult tst_GoldenReports::runCase(const QString &folder)
                           m_server ? m_server->connectionString() : m_db, QStringLiteral("--today"), Today,
                           QStringLiteral("--user"), User, QStringLiteral("--settings"), settings,
                           QStringLiteral("--format"), QStringLiteral("csv")};
-    return runProgram(QStringLiteral(MARVOLT_REPORT_EXE), arguments + caseArguments(folder));
+    return runProgram(QStringLiteral(MARVOLT_REPORT_EXE), arguments + caseArguments(folder) + extra);
 }
 
 void tst_GoldenReports::outputEqualsReviewedFile_data()
@@ -262,11 +282,27 @@ void tst_GoldenReports::outputEqualsReviewedFile_data()
 void tst_GoldenReports::outputEqualsReviewedFile()
 {
     QFETCH(QString, folder);
+    // A case reviews what the runner prints (expected.csv), or the sheet of
+    // the workbook it exports (expected-sheet1.xml, rows one a line).
+    const QString sheet = readText(folder + QStringLiteral("/expected-sheet1.xml"));
+    if (!sheet.isEmpty()) {
+        const QString workbook = m_dir.filePath(QStringLiteral("case-%1.xlsx").arg(m_runs + 1));
+        const RunResult run = runCase(folder, {QStringLiteral("--format"), QStringLiteral("xlsx"),
+                                               QStringLiteral("--out"), workbook});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        const RunResult unzipped = runProgram(QStringLiteral("unzip"), {QStringLiteral("-p"), workbook,
+                                                                        QStringLiteral("xl/worksheets/sheet1.xml")});
+        QVERIFY2(unzipped.exitCode == 0, qPrintable(QStringLiteral("unzip: ") + unzipped.err));
+        const QString actual = rowPerLine(withoutRunTime(unzipped.out)) + QLatin1Char('\n');
+        QVERIFY2(actual == sheet, qPrintable(firstDifference(actual, sheet)));
+        return;
+    }
     const QString expected = readText(folder + QStringLiteral("/expected.csv"));
     QVERIFY2(!expected.isEmpty(), qPrintable(folder + QStringLiteral(": no expected.csv")));
     const RunResult run = runCase(folder);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-    QVERIFY2(run.out == expected, qPrintable(firstDifference(run.out, expected)));
+    const QString actual = withoutRunTime(run.out);
+    QVERIFY2(actual == expected, qPrintable(firstDifference(actual, expected)));
 }
 
 QStringList tst_GoldenReports::openPositionFromTickets(const QString &day)

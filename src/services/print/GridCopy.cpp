@@ -23,13 +23,20 @@ QString alignStyle(Qt::Alignment alignment)
     return QString();
 }
 
+bool hasContext(const ReportDocument &document)
+{
+    return !document.title.isEmpty() || !document.context.isEmpty();
+}
+
 } // namespace
 
 QString GridCopy::plainText(const ReportDocument &document)
 {
     const int columns = int(document.columnCaptions.size());
     QStringList lines;
-    lines.reserve(document.rows.size() + 1);
+    lines.reserve(document.rows.size() + 2);
+    if (hasContext(document))
+        lines.append(flatCell(document.context.line(document.title)));
     QStringList cells;
     for (const QString &caption : document.columnCaptions)
         cells.append(flatCell(caption));
@@ -52,7 +59,15 @@ QString GridCopy::html(const ReportDocument &document)
     const int columns = int(document.columnCaptions.size());
     QString out;
     out += QStringLiteral("<html><head><meta charset=\"utf-8\"/></head><body>\n<table border=\"1\" "
-                          "cellspacing=\"0\">\n<tr>");
+                          "cellspacing=\"0\">\n");
+    if (hasContext(document)) {
+        QStringList lines = document.context.lines(document.title);
+        for (QString &line : lines)
+            line = line.toHtmlEscaped();
+        out += QStringLiteral("<tr><th colspan=\"%1\" style=\"text-align:left\">").arg(qMax(1, columns))
+               + lines.join(QStringLiteral("<br/>")) + QStringLiteral("</th></tr>\n");
+    }
+    out += QStringLiteral("<tr>");
     for (int c = 0; c < columns; ++c)
         out += QStringLiteral("<th") + alignStyle(document.alignment(c)) + QLatin1Char('>')
                + document.columnCaptions.at(c).toHtmlEscaped() + QStringLiteral("</th>");

@@ -9,7 +9,8 @@ class QMimeData;
 
 /// Copies report rows to the clipboard so that a spreadsheet keeps the columns:
 /// as tab-separated text and as an HTML table, each with the column captions
-/// first.
+/// first. A document with a title or a context says first what it shows: one
+/// line of text (title, filters, rate source, run time), in HTML a header row.
 ///
 /// Group headings become one line of their text (in HTML one cell across the
 /// table); summary rows are bold in HTML. Tabs and line breaks inside a cell

@@ -1,0 +1,69 @@
+#include "ReportExporter.h"
+
+#include "GridCsv.h"
+#include "ReportXlsx.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QThread>
+
+ReportExporter::ReportExporter(QObject *parent) : QObject(parent) {}
+
+ReportExporter::~ReportExporter()
+{
+    // The finishing call queued to this object goes with it.
+    if (m_worker) {
+        m_worker->wait();
+        delete m_worker;
+    }
+}
+
+bool ReportExporter::formatFromName(const QString &name, Format *format)
+{
+    const QString word = name.contains(u'.') ? QFileInfo(name).suffix().toLower() : name.toLower();
+    if (word == QLatin1String("xlsx")) {
+        *format = Format::Xlsx;
+        return true;
+    }
+    if (word == QLatin1String("csv") || word == QLatin1String("grid-csv")) {
+        *format = Format::GridCsv;
+        return true;
+    }
+    return false;
+}
+
+bool ReportExporter::write(const ReportDocument &document, const QString &path, Format format, QString *error)
+{
+    if (format == Format::Xlsx)
+        return ReportXlsx::write(document, path, error);
+    // QSaveFile writes beside the target and replaces it only when all is written.
+    QSaveFile file(path);
+    const QByteArray bytes = GridCsv::text(document).toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool ReportExporter::start(ReportDocument document, const QString &path, Format format)
+{
+    if (m_worker)
+        return false;
+    m_worker = QThread::create([this, document = std::move(document), path, format] {
+        QString error;
+        const bool ok = write(document, path, format, &error);
+        // Queued: the signal reaches the starter's thread after the worker has ended.
+        QMetaObject::invokeMethod(
+            this,
+            [this, ok, path, error] {
+                m_worker->wait();
+                delete m_worker;
+                m_worker = nullptr;
+                Q_EMIT finished(ok, path, error);
+            },
+            Qt::QueuedConnection);
+    });
+    m_worker->start();
+    return true;
+}

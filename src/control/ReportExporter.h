@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ReportDocument.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QThread;
+
+/// Writes a report result to a file, as an XLSX workbook or as CSV of what
+/// the grid shows. The control hands it the document (taken from the grid on
+/// the user-interface thread); the file is written on a worker thread and
+/// finished() comes back on the thread that started it, so a large export
+/// never freezes the screen. One export at a time.
+class ReportExporter final : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Format { Xlsx, GridCsv };
+
+    explicit ReportExporter(QObject *parent = nullptr);
+    ~ReportExporter() override;   ///< waits for an export going
+
+    /// The format a file name or a format word ("xlsx", "csv", "grid-csv")
+    /// asks for; false when it names neither.
+    static bool formatFromName(const QString &name, Format *format);
+
+    /// Writes document to path now, on the calling thread. False with
+    /// *error naming the file when it cannot be written; a failed write leaves
+    /// no partial file and keeps the one that was there.
+    static bool write(const ReportDocument &document, const QString &path, Format format, QString *error);
+
+    /// Starts writing on a worker. False (and nothing started) while an export runs.
+    bool start(ReportDocument document, const QString &path, Format format);
+    bool isRunning() const { return m_worker != nullptr; }
+
+Q_SIGNALS:
+    /// The export ended: ok, the file, and the reason when it failed.
+    void finished(bool ok, const QString &path, const QString &error);
+
+private:
+    QThread *m_worker = nullptr;
+};
