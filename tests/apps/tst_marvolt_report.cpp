@@ -117,6 +117,7 @@ private Q_SLOTS:
     void badInputGivesOneLineReason_data();
     void badInputGivesOneLineReason();
     void hostWithoutDisplayPointsToRunner();
+    void batchWritesEveryReportAndGoesPastAFailure();
 
 private:
     QStringList baseArguments() const;
@@ -495,6 +496,10 @@ void tst_MarvoltReport::badInputGivesOneLineReason_data()
     QTest::newRow("unknown-stored-filter") << QStringList{QStringLiteral("--filter"), QStringLiteral("Evening")} << 2
                                            << "no stored filter";
     QTest::newRow("bad-view") << QStringList{QStringLiteral("--view"), QStringLiteral("pairs")} << 2 << "--view";
+    QTest::newRow("workbook-to-standard-output") << QStringList{QStringLiteral("--format"), QStringLiteral("xlsx")} << 2
+                                                 << "--format xlsx needs --out FILE";
+    QTest::newRow("unreadable-batch") << QStringList{QStringLiteral("--batch"), QStringLiteral("/nonexistent/eod.txt")}
+                                      << 2 << "cannot read the batch /nonexistent/eod.txt";
 }
 
 void tst_MarvoltReport::badInputGivesOneLineReason()
@@ -528,6 +533,62 @@ void tst_MarvoltReport::hostWithoutDisplayPointsToRunner()
     QVERIFY(run.exitCode > 0);
     QVERIFY2(run.err.contains(QStringLiteral("needs a display")), qPrintable(run.err));
     QVERIFY2(run.err.contains(QStringLiteral("marvolt-report --db ") + m_db), qPrintable(run.err));
+}
+
+void tst_MarvoltReport::batchWritesEveryReportAndGoesPastAFailure()
+{
+    // An end-of-day list: five reports into a dated folder, the fourth asking
+    // for a pair the desk does not trade.
+    const QString out = m_dir.filePath(QStringLiteral("eod"));
+    const QString batch = m_dir.filePath(QStringLiteral("eod.txt"));
+    QFile file(batch);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Text));
+    file.write(QStringLiteral(
+                   "# End of day\n"
+                   "--report 0 --format xlsx --out \"%1/{today}/open positions.xlsx\"\n"
+                   "\n"
+                   "--report 13 --set ValLong=-7 --format grid-csv --out %1/{today}/brokers-{today:yyyyMMdd}.csv\n"
+                   "--report 0 --view summary --out %1/{today}/open-summary.csv\n"
+                   "--report 0 --set Pair=XXX/YYY --out %1/{today}/never.csv\n"
+                   "--report 0 --format grid --out %1/{today}/open-grid.txt\n")
+                   .arg(out)
+                   .toUtf8());
+    file.close();
+
+    const RunResult run = runReport(baseArguments() + QStringList{QStringLiteral("--batch"), batch});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.trimmed() == QStringLiteral("marvolt-report: 1 of 5 reports failed"), qPrintable(run.err));
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 5);
+    const QString day = out + QLatin1Char('/') + Today;
+    const QStringList files{day + QStringLiteral("/open positions.xlsx"), day + QStringLiteral("/brokers-20261204.csv"),
+                            day + QStringLiteral("/open-summary.csv"), QString(), day + QStringLiteral("/open-grid.txt")};
+    const QList<int> lineNumbers{2, 4, 5, 6, 7};
+    for (int i = 0; i < 5; ++i) {
+        const QString &line = lines.at(i);
+        const QString label = QStringLiteral("line %1 ").arg(lineNumbers.at(i));
+        if (files.at(i).isEmpty()) {
+            QVERIFY2(line.startsWith(QStringLiteral("FAILED  ") + label) && line.contains(QStringLiteral("not in the list")),
+                     qPrintable(line));
+            QVERIFY(!QFile::exists(day + QStringLiteral("/never.csv")));
+            continue;
+        }
+        QVERIFY2(line.startsWith(QStringLiteral("ok      ") + label) && line.endsWith(files.at(i)), qPrintable(line));
+        QVERIFY2(QFileInfo(files.at(i)).size() > 0, qPrintable(files.at(i)));
+    }
+    // The rows a line reports are the rows written: the grid CSV's lines
+    // after its captions and context, the summary CSV's after its header.
+    const auto rowsOf = [](const QString &line) { return line.section(QStringLiteral(": "), 1).section(u' ', 0, 0).toInt(); };
+    QFile brokers(files.at(1));
+    QVERIFY(brokers.open(QIODevice::ReadOnly));
+    const QStringList brokerLines = QString::fromUtf8(brokers.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QCOMPARE(rowsOf(lines.at(1)), int(brokerLines.size() - 1 - brokerLines.filter(QRegularExpression(QStringLiteral("^Context,"))).size()));
+    QFile summary(files.at(2));
+    QVERIFY(summary.open(QIODevice::ReadOnly));
+    QCOMPARE(rowsOf(lines.at(2)), int(QString::fromUtf8(summary.readAll()).count(QLatin1Char('\n')) - 1));
+    // The workbook is one a spreadsheet opens: a zip with the sheet inside.
+    const RunResult listed = runProgram(QStringLiteral("unzip"), {QStringLiteral("-l"), files.at(0)});
+    QVERIFY2(listed.exitCode == 0 && listed.out.contains(QStringLiteral("xl/worksheets/sheet1.xml")), qPrintable(listed.err));
 }
 
 QTEST_GUILESS_MAIN(tst_MarvoltReport)

@@ -7,6 +7,7 @@
 #include "ControlTestSession.h"
 
 #include "Marvolt.h"
+#include "ReportExporter.h"
 
 #include "EventClass.h"
 #include "Report.h"
@@ -32,6 +33,8 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QSignalSpy>
@@ -206,6 +209,7 @@ private Q_SLOTS:
     void shouldPrintWholeResultAndKeepFormAndDirectory();
     void shouldReportPrintFailure();
     void shouldCopySelectedRowsAsTextAndTable();
+    void shouldExportWholeResultOnAWorker();
     void shouldCallDoubleClickOnlyForDataRows();
     void shouldRaiseReselectAndRowChangeOnNewRow();
     void shouldRememberRightClickedColumn();
@@ -543,6 +547,45 @@ void tst_ControlCommands::shouldCopySelectedRowsAsTextAndTable()
     QVERIFY(lines.at(2).endsWith(QLatin1Char('\t') + ticket));
     QVERIFY(copied->html().contains(QStringLiteral("<table")));
     QVERIFY(copied->html().contains(control.report()->App_Name.toHtmlEscaped() + QStringLiteral("<br/>")));
+}
+
+void tst_ControlCommands::shouldExportWholeResultOnAWorker()
+{
+    Marvolt control;
+    installProbe(control);
+    QTemporaryDir dir;
+    // Nothing to export before the first result.
+    QVERIFY(!control.exportResult(dir.filePath(QStringLiteral("early.csv"))));
+    QVERIFY(!control.lastExportError().isEmpty());
+    QVERIFY(runAndWait(control));
+    widgets::Grid *grid = control.mainTable();
+    grid->collapseAllGroups();   // an export holds every row, collapsed or not
+
+    QSignalSpy finished(control.exporter(), &ReportExporter::finished);
+    const QString csv = dir.filePath(QStringLiteral("grid.csv"));
+    QVERIFY2(control.exportResult(csv), qPrintable(control.lastExportError()));
+    // One export at a time: until its end reaches this thread, a second is refused.
+    QVERIFY(!control.exportResult(dir.filePath(QStringLiteral("second.csv"))));
+    QVERIFY(control.lastExportError().contains(QStringLiteral("still")));
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(finished.at(0).at(0).toBool(), true);
+    QCOMPARE(finished.at(0).at(1).toString(), csv);
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("second.csv"))));
+    QFile written(csv);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(written.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QCOMPARE(lines.first(), QStringLiteral("Row,Pair,Ticket"));
+    QVERIFY(lines.at(1).startsWith(QStringLiteral("Context,") + control.report()->App_Name));
+    QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^(Detail|Summary),"))).size(), control.report()->NumDeal);
+
+    // Another suffix is refused with the reason; the workbook is written too.
+    QVERIFY(!control.exportResult(dir.filePath(QStringLiteral("grid.pdf"))));
+    QVERIFY(control.lastExportError().contains(QStringLiteral(".xlsx")));
+    finished.clear();
+    QVERIFY(control.exportResult(dir.filePath(QStringLiteral("grid.xlsx"))));
+    QVERIFY(finished.wait(5000));
+    QVERIFY(finished.at(0).at(0).toBool());
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("grid.xlsx"))).size() > 0);
 }
 
 void tst_ControlCommands::shouldCallDoubleClickOnlyForDataRows()

@@ -68,6 +68,7 @@ private Q_SLOTS:
     void htmlTableReadsBack();
     void emptyResultStillHasHeader();
     void clipboardHoldsBothForms();
+    void contextComesFirstInBothForms();
 };
 
 void TestGridCopy::plainTextKeepsColumns()
@@ -131,6 +132,35 @@ void TestGridCopy::clipboardHoldsBothForms()
     QCOMPARE(data->text(), GridCopy::plainText(sample()));
     QCOMPARE(data->html(), GridCopy::html(sample()));
     QVERIFY(!GridCopy::copy(sample(), nullptr));
+}
+
+void TestGridCopy::contextComesFirstInBothForms()
+{
+    ReportDocument doc = sample();
+    doc.title = QStringLiteral("Open <Position>");
+    doc.context.filters = {QStringLiteral("Dealer ID: JSM, KLT"), QStringLiteral("Cur Pair: EUR/USD")};
+    doc.context.rateSource = QStringLiteral("rate program (market rates)");
+    doc.context.runTime = QDateTime(QDate(2026, 12, 4), QTime(17, 5, 9));
+    const QStringList lines = GridCopy::plainText(doc).split(QLatin1Char('\n'));
+    QCOMPARE(lines.at(0), QStringLiteral("Open <Position> | Dealer ID: JSM, KLT; Cur Pair: EUR/USD | "
+                                         "Rates: rate program (market rates) | Run: 04.12.2026 17:05:09"));
+    QCOMPARE(lines.at(1), QStringLiteral("Counterparty\tAmount\tNote"));
+
+    // In HTML a header row across the table, its text escaped.
+    QString error;
+    const auto rows = parseTable(GridCopy::html(doc), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(rows.size(), 6);
+    QCOMPARE(rows.at(0).size(), 1);
+    QCOMPARE(rows.at(0).at(0).colspan, QStringLiteral("3"));
+    QVERIFY(rows.at(0).at(0).text.startsWith(QStringLiteral("Open <Position>Dealer ID: JSM, KLT")));
+    QCOMPARE(rows.at(1).at(0).text, QStringLiteral("Counterparty"));
+
+    // A result of no filter says so.
+    doc.context = ReportContext{};
+    doc.context.runTime = QDateTime(QDate(2026, 12, 4), QTime(9, 0));
+    QCOMPARE(GridCopy::plainText(doc).section(QLatin1Char('\n'), 0, 0),
+             QStringLiteral("Open <Position> | All deals | Run: 04.12.2026 09:00:00"));
 }
 
 QTEST_MAIN(TestGridCopy)
