@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <functional>
@@ -16,6 +17,9 @@
 namespace widgets {
 
 namespace {
+
+// Steps of the fade: smooth to the eye, a repaint of the viewport each.
+constexpr int MarkFadeStep = 30;
 
 int vbButton(Qt::MouseButton button)
 {
@@ -46,6 +50,7 @@ Grid::Grid(QWidget *parent)
     , m_model(new GridModel(this))
     , m_groupByBox(new QLabel(this))
     , m_groupByBoxPrompt(tr("Drag a column header here to group by that column"))
+    , m_markFade(new QTimer(this))
 {
     // Uniform heights keep painting and current-row changes independent of
     // the row count; without them a current-row change over a million rows
@@ -89,6 +94,11 @@ Grid::Grid(QWidget *parent)
         updateGroupByBox();
     });
     connect(m_model, &GridModel::appearanceChanged, viewport(), qOverload<>(&QWidget::update));
+
+    m_model->setMarkingChanges(true);
+    m_markFade->setInterval(MarkFadeStep);
+    connect(m_markFade, &QTimer::timeout, this, &Grid::stepMarkFade);
+    connect(m_model, &GridModel::changeMarksChanged, this, &Grid::onChangeMarksChanged);
 
     m_groupByBox->setVisible(false);
     m_groupByBox->setMargin(6);
@@ -284,6 +294,56 @@ void Grid::removeFormatCondition(const QString &key)
 void Grid::setDateFormats(const QString &date, const QString &dateTime)
 {
     m_model->setDateFormats(date, dateTime);
+}
+
+// --- change marks ---------------------------------------------------------------------
+
+void Grid::setChangeMarkDuration(int ms)
+{
+    m_markDuration = qMax(0, ms);
+    m_model->setMarkingChanges(m_markDuration > 0);
+}
+
+RowMark Grid::rowMark(const QModelIndex &index) const
+{
+    return m_model->rowMark(index);
+}
+
+qreal Grid::markStrength(const QModelIndex &index) const
+{
+    return rowMark(index) == RowMark::None ? 0 : fadeStrength();
+}
+
+void Grid::forgetRowsForChangeMarks()
+{
+    m_model->forgetRowsForChangeMarks();
+}
+
+qreal Grid::fadeStrength() const
+{
+    if (m_markDuration <= 0 || !m_markClock.isValid())
+        return 0;
+    return qMax(qreal(0), 1 - qreal(m_markClock.elapsed()) / m_markDuration);
+}
+
+void Grid::onChangeMarksChanged()
+{
+    // New marks start their fade afresh, those of an earlier re-read gone.
+    if (m_model->hasChangeMarks()) {
+        m_markClock.start();
+        m_markFade->start();
+    } else {
+        m_markFade->stop();
+    }
+    viewport()->update();
+}
+
+void Grid::stepMarkFade()
+{
+    if (fadeStrength() > 0)
+        viewport()->update();
+    else
+        m_model->clearChangeMarks();   // stops the timer and repaints
 }
 
 // --- keeping state across re-reads ---------------------------------------------------
@@ -639,8 +699,9 @@ QString Grid::copyText(bool selectedOnly) const
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-ReportDocument Grid::reportDocument(bool selectedOnly) const
+ReportDocument Grid::reportDocument(bool selectedOnly, DocumentCells cells) const
 {
+    const bool workbook = cells == DocumentCells::Workbook;
     ReportDocument doc;
     doc.dateFormat = m_model->dateFormat();
     doc.dateTimeFormat = m_model->dateTimeFormat();
@@ -664,8 +725,12 @@ ReportDocument Grid::reportDocument(bool selectedOnly) const
         }
         for (int c : columns) {
             const QModelIndex cell = i.siblingAtColumn(c);
-            row.cells.append(cell.data().toString());
-            row.values.append(cell.data(GridModel::ShownNumberOrDateRole));
+            QString text;
+            QVariant value;
+            m_model->shownCell(cell, &text, workbook ? &value : nullptr);
+            row.cells.append(text);
+            if (workbook)
+                row.values.append(value);
             const QVariant font = cell.data(Qt::FontRole);
             if (font.isValid() && font.value<QFont>().bold()) {
                 row.kind = ReportRow::Summary;

@@ -5,9 +5,11 @@
 #include "GridModel.h"
 #include "ReportDocument.h"
 
+#include <QElapsedTimer>
 #include <QTreeView>
 
 class QLabel;
+class QTimer;
 
 namespace widgets {
 
@@ -24,6 +26,12 @@ namespace widgets {
 /// Setting ItemCount or calling refresh() re-reads everything and keeps the
 /// expanded groups, the current row and the scroll position where the same
 /// groups still exist.
+///
+/// After a re-read with the same groups as the one before (the refresh of a
+/// report), the rows whose amounts changed are tinted amber and the new rows
+/// green, behind their text; the tint fades out linearly over
+/// changeMarkDuration() and nothing else moves. How rows are matched across
+/// re-reads is RowChangeMarks'; a selected row shows its selection instead.
 ///
 /// Events for the control: RowChange(lastRow) when the current row moves,
 /// DblClick() on a double click on a row, KeyPress(keyAscii) for typed keys
@@ -66,6 +74,22 @@ public:
     RowOrdering ordering() const;
     /// Re-reads every row with the same count, keeping the same state.
     void refresh();
+
+    // --- change marks -------------------------------------------------------------
+    /// How long the mark of a changed or new row takes to fade out, in
+    /// milliseconds; 0 or less turns marking off (a re-read reads no more
+    /// than it shows). Turned on again, the next re-read marks nothing: it
+    /// has nothing to be compared with.
+    void setChangeMarkDuration(int ms);
+    int changeMarkDuration() const { return m_markDuration; }
+    static constexpr int DefaultChangeMarkDuration = 4000;
+    RowMark rowMark(const QModelIndex &index) const;
+    /// How strong the row's tint is now: 1 right after the re-read that
+    /// marked it, falling linearly to 0 at the end of the duration; 0 for a
+    /// row without a mark.
+    qreal markStrength(const QModelIndex &index) const;
+    /// The next re-read marks nothing (see GridModel::forgetRowsForChangeMarks).
+    void forgetRowsForChangeMarks();
 
     // --- grouping, sorting, conditions -----------------------------------------
     bool addGroup(const QString &columnKey, bool ascending = true);
@@ -131,7 +155,13 @@ public:
     /// "Summ" and "NegSumm" summaries) is a summary row, negative when its bold
     /// text is red. Captions and alignments of the visible columns in their
     /// order; the title and parameters are left to the caller.
-    ReportDocument reportDocument(bool selectedOnly) const;
+    ///
+    /// With DocumentCells::Texts every data cell holds its text; with
+    /// DocumentCells::Workbook a cell that shows a number or a date holds
+    /// that value (ReportRow::values) instead of its text, which spares
+    /// formatting every amount of a result bound for a spreadsheet.
+    enum class DocumentCells { Texts, Workbook };
+    ReportDocument reportDocument(bool selectedOnly, DocumentCells cells = DocumentCells::Texts) const;
 
     // --- group-by box -----------------------------------------------------------------
     bool GroupByBoxVisible() const;
@@ -184,6 +214,9 @@ private:
     void onColumnPositionChanged(GridColumn *column, int position);
     int expandedSize(const QModelIndex &group) const;
     void emitMouseUp(QMouseEvent *event, QWidget *source);
+    void onChangeMarksChanged();
+    void stepMarkFade();
+    qreal fadeStrength() const;
     void updateGroupByBox();
     void showGroupMenu(const QPoint &pos);
 
@@ -194,6 +227,10 @@ private:
     bool m_syncing = false;
     bool m_restoring = false;
     int m_lastRow = -1;
+
+    QTimer *m_markFade;             // runs while rows are marked
+    QElapsedTimer m_markClock;      // since the re-read that marked them
+    int m_markDuration = DefaultChangeMarkDuration;
 };
 
 } // namespace widgets

@@ -1,6 +1,7 @@
 #include "GridDelegate.h"
 
 #include "CellValue.h"
+#include "Grid.h"
 #include "GridModel.h"
 
 #include <QApplication>
@@ -14,6 +15,12 @@ namespace widgets {
 namespace {
 constexpr int HorizontalPadding = 6;
 constexpr int VerticalPadding = 6;
+// Mark colours at full strength, translucent so that a condition's background
+// and the alternating rows still show through.
+constexpr QRgb ChangedTint = qRgb(255, 176, 0);
+constexpr QRgb NewTint = qRgb(46, 204, 64);
+constexpr qreal ChangedOpacity = 0.45;
+constexpr qreal NewOpacity = 0.35;
 }
 
 GridDelegate::GridDelegate(QObject *parent)
@@ -45,8 +52,30 @@ void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
     background.rect = option.rect;
     background.text.clear();
     style->drawPrimitive(QStyle::PE_PanelItemViewItem, &background, painter, widget);
+    paintRowMark(painter, option, index);
     opt.backgroundBrush = Qt::NoBrush;
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+}
+
+void GridDelegate::paintRowMark(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index)
+{
+    // Not over a selection: which rows the user picked matters more to him
+    // than which ones changed, and a tinted highlight reads as neither.
+    if (option.state & QStyle::State_Selected)
+        return;
+    const auto *grid = qobject_cast<const Grid *>(option.widget);
+    const qreal strength = grid ? grid->markStrength(index) : 0;
+    if (strength > 0)
+        painter->fillRect(option.rect, markTint(grid->rowMark(index), strength));
+}
+
+QColor GridDelegate::markTint(RowMark mark, qreal strength)
+{
+    if (mark == RowMark::None)
+        return Qt::transparent;
+    QColor tint = QColor::fromRgb(mark == RowMark::Changed ? ChangedTint : NewTint);
+    tint.setAlphaF(float(qBound(qreal(0), strength, qreal(1)) * (mark == RowMark::Changed ? ChangedOpacity : NewOpacity)));
+    return tint;
 }
 
 bool GridDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,

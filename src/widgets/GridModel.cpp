@@ -33,16 +33,21 @@ GridColumn *GridModel::addColumn(const QString &key, const QString &caption, con
     // would be announced parent by parent for no benefit; columns are built
     // before data arrives.
     beginResetModel();
+    const bool hadMarks = hasChangeMarks();
     auto *col = new GridColumn(int(m_columns.size()), key, caption, dataField, this);
     connect(col, &GridColumn::changed, this, &GridModel::onAppearanceChanged);
     m_columns.append(col);
     invalidateCaches();
+    m_changeMarks.forgetRows();   // rows of other columns are other rows
     endResetModel();
+    if (hadMarks)
+        Q_EMIT changeMarksChanged();
     return col;
 }
 
 void GridModel::clearColumns()
 {
+    const bool hadMarks = hasChangeMarks();
     beginResetModel();
     qDeleteAll(m_columns);
     m_columns.clear();
@@ -57,7 +62,10 @@ void GridModel::clearColumns()
     for (int i = 0; i < m_itemCount; ++i)
         m_order[size_t(i)] = i;
     invalidateCaches();
+    m_changeMarks.forgetRows();
     endResetModel();
+    if (hadMarks)
+        Q_EMIT changeMarksChanged();
 }
 
 GridColumn *GridModel::column(int index) const
@@ -107,10 +115,14 @@ void GridModel::setItemCount(int count, const RowArrangement &prepared)
         rebuild();
         return;
     }
+    const bool hadMarks = hasChangeMarks();
     beginResetModel();
     invalidateCaches();
     adopt(prepared);
+    markChangedRows();
     endResetModel();
+    if (hadMarks || hasChangeMarks())
+        Q_EMIT changeMarksChanged();
 }
 
 void GridModel::setUncountedRows(const QString &columnKey, const QVariant &value)
@@ -140,6 +152,18 @@ int GridModel::countedRows(int group) const
 }
 
 void GridModel::rebuild()
+{
+    const bool hadMarks = hasChangeMarks();
+    beginResetModel();
+    invalidateCaches();
+    buildTree();
+    markChangedRows();
+    endResetModel();
+    if (hadMarks || hasChangeMarks())
+        Q_EMIT changeMarksChanged();
+}
+
+void GridModel::rearrange()
 {
     beginResetModel();
     invalidateCaches();
@@ -174,6 +198,29 @@ QVariant GridModel::rawCell(int row, int column) const
     return {};
 }
 
+void GridModel::readRawRow(int row, QVector<QVariant> &values) const
+{
+    if (m_cellReader) {
+        values.resize(m_columns.size());
+        for (int c = 0; c < values.size(); ++c)
+            values[c] = CellValue::unwrap(m_cellReader(row, c));
+        return;
+    }
+    // Without a cell reader the row reader's values are the cells themselves.
+    values.fill(QVariant(), m_columns.size());
+    applyRowReader(row, values);
+}
+
+void GridModel::applyRowReader(int row, QVector<QVariant> &values) const
+{
+    if (!m_rowReader)
+        return;
+    m_rowReader(row, values);
+    values.resize(m_columns.size());   // a reader may have resized it
+    for (QVariant &v : values)
+        v = CellValue::unwrap(std::move(v));
+}
+
 const QVector<QVariant> &GridModel::displayRow(int row) const
 {
     auto it = m_rowCache.find(row);
@@ -181,19 +228,10 @@ const QVector<QVariant> &GridModel::displayRow(int row) const
         return *it;
     if (m_rowCache.size() >= MaxCachedRows)
         m_rowCache.clear();
-    QVector<QVariant> values(m_columns.size());
+    QVector<QVariant> values;
+    readRawRow(row, values);
     if (m_cellReader)
-        for (int c = 0; c < values.size(); ++c)
-            values[c] = m_cellReader(row, c);
-    if (m_cellReader)
-        for (QVariant &v : values)
-            v = CellValue::unwrap(v);
-    if (m_rowReader) {
-        m_rowReader(row, values);
-        for (QVariant &v : values)
-            v = CellValue::unwrap(v);
-    }
-    values.resize(m_columns.size());   // a reader may have resized it
+        applyRowReader(row, values);
     return *m_rowCache.insert(row, values);
 }
 
@@ -214,7 +252,7 @@ bool GridModel::addGroup(const QString &columnKey, bool ascending)
     if (c < 0)
         return false;
     m_groups.append({c, ascending});
-    rebuild();
+    rearrange();
     return true;
 }
 
@@ -223,7 +261,7 @@ void GridModel::clearGroups()
     if (m_groups.isEmpty())
         return;
     m_groups.clear();
-    rebuild();
+    rearrange();
 }
 
 bool GridModel::addSortKey(const QString &columnKey, bool ascending)
@@ -232,7 +270,7 @@ bool GridModel::addSortKey(const QString &columnKey, bool ascending)
     if (c < 0)
         return false;
     m_sortKeys.append({c, ascending});
-    rebuild();
+    rearrange();
     return true;
 }
 
@@ -241,7 +279,7 @@ void GridModel::clearSortKeys()
     if (m_sortKeys.isEmpty())
         return;
     m_sortKeys.clear();
-    rebuild();
+    rearrange();
 }
 
 void GridModel::buildTree()
@@ -294,6 +332,54 @@ RowOrdering GridModel::ordering() const
 int GridModel::uncountedColumn() const
 {
     return m_uncountedKey.isEmpty() ? -1 : columnIndex(m_uncountedKey);
+}
+
+// --- change marks ---------------------------------------------------------------
+
+void GridModel::setMarkingChanges(bool on)
+{
+    if (on == m_markingChanges)
+        return;
+    m_markingChanges = on;
+    if (!on)
+        dropChangeMarks(true);
+}
+
+RowMark GridModel::rowMark(const QModelIndex &index) const
+{
+    return isGroup(index) ? RowMark::None : m_changeMarks.mark(bookmark(index));
+}
+
+void GridModel::clearChangeMarks()
+{
+    dropChangeMarks(false);
+}
+
+void GridModel::forgetRowsForChangeMarks()
+{
+    dropChangeMarks(true);
+}
+
+void GridModel::dropChangeMarks(bool forgetRows)
+{
+    const bool hadMarks = hasChangeMarks();
+    if (forgetRows)
+        m_changeMarks.forgetRows();
+    else
+        m_changeMarks.clearMarks();
+    if (hadMarks)
+        Q_EMIT changeMarksChanged();
+}
+
+void GridModel::markChangedRows()
+{
+    if (!m_markingChanges)
+        return;
+    QVector<int> groupColumns;
+    for (const SortKey &g : m_groups)
+        groupColumns.append(g.column);
+    m_changeMarks.takeRows(m_itemCount, int(m_columns.size()), groupColumns,
+                           [this](int row, QVector<QVariant> &cells) { readRawRow(row, cells); });
 }
 
 // --- format conditions --------------------------------------------------------
@@ -434,6 +520,17 @@ QVariant GridModel::numberOrDate(const QVariant &given, int column) const
         return ok ? QVariant(number) : QVariant();
     }
     return {};
+}
+
+void GridModel::shownCell(const QModelIndex &index, QString *text, QVariant *numberOrDateValue) const
+{
+    const QVariant value = cellValue(bookmark(index), index.column());
+    if (numberOrDateValue) {
+        *numberOrDateValue = numberOrDate(value, index.column());
+        if (numberOrDateValue->isValid())
+            return;
+    }
+    *text = displayText(value, index.column());
 }
 
 QString GridModel::groupText(const QModelIndex &index) const
@@ -617,6 +714,8 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
             return g.level;
         case GroupCaptionRole:
             return m_columns.at(m_groups.at(g.level).column)->Caption();
+        case RowMarkRole:
+            return int(RowMark::None);
         case Qt::FontRole: {
             QFont font;
             font.setBold(true);
@@ -643,6 +742,8 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
         return row;
     case GroupLevelRole:
         return -1;
+    case RowMarkRole:
+        return int(m_changeMarks.mark(row));
     case Qt::TextAlignmentRole: {
         const Qt::Alignment h = col->TextAlignment() == GridColumn::AlignRight ? Qt::AlignRight
                                 : col->TextAlignment() == GridColumn::AlignCenter ? Qt::AlignHCenter

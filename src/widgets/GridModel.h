@@ -4,6 +4,7 @@
 #include "FormatCondition.h"
 #include "GridColumn.h"
 #include "RowArrangement.h"
+#include "RowChangeMarks.h"
 
 #include <QAbstractItemModel>
 #include <QHash>
@@ -28,6 +29,16 @@ namespace widgets {
 ///
 /// The model owns its columns and format conditions. It does not keep
 /// expansion: the view does; Grid keeps it across rebuilds.
+///
+/// With change marking on, every re-read (setItemCount, setCellReader,
+/// rebuild) reads every cell of every row once more and marks the rows that
+/// changed against the previous re-read (RowChangeMarks says how rows are
+/// matched). The cells compared are those read (RawValueRole), not what a row
+/// reader shows over them: a summary row that shows its amounts as texts is
+/// compared by its amounts. Grouping and sorting the same rows again is no
+/// re-read: it keeps the marks, and the next re-read, grouped otherwise than
+/// the one before, marks nothing. Marking is off by default, so that a model
+/// that is not asked for it reads only the rows it shows.
 class GridModel final : public QAbstractItemModel
 {
     Q_OBJECT
@@ -51,6 +62,7 @@ public:
         /// a data cell shows; invalid where it shows text, a value list's
         /// text or a boolean. Exports keep it as a number or a date.
         ShownNumberOrDateRole,
+        RowMarkRole,                       ///< int(RowMark) of the row, None for group rows
     };
 
     struct SortKey
@@ -91,6 +103,20 @@ public:
     /// Re-reads groups and order (a reset) and forgets cached cells.
     void rebuild();
 
+    // --- change marks -----------------------------------------------------
+    /// Turns marking on or off; off drops the marks and the remembered rows,
+    /// so that the first re-read after turning it on again marks nothing.
+    void setMarkingChanges(bool on);
+    bool isMarkingChanges() const { return m_markingChanges; }
+    /// The mark the last re-read gave the row of `index`; None for group rows.
+    RowMark rowMark(const QModelIndex &index) const;
+    bool hasChangeMarks() const { return m_changeMarks.hasMarks(); }
+    /// Drops the marks; the rows stay remembered for the next comparison.
+    void clearChangeMarks();
+    /// The next re-read marks nothing, for rows that are not a newer version
+    /// of those shown (another view of the same result, another query).
+    void forgetRowsForChangeMarks();
+
     // --- grouping and sorting -------------------------------------------
     /// Groups by the column (outermost first). Unknown keys are ignored.
     bool addGroup(const QString &columnKey, bool ascending = true);
@@ -122,6 +148,10 @@ public:
     QString displayText(const QVariant &value, int column) const;
     /// The number or date a cell showing value shows (ShownNumberOrDateRole).
     QVariant numberOrDate(const QVariant &value, int column) const;
+    /// A data row's cell as copies and exports take it, read once: the text
+    /// shown, or with numberOrDate the number or date behind it
+    /// (ShownNumberOrDateRole) and the text only when there is none.
+    void shownCell(const QModelIndex &index, QString *text, QVariant *numberOrDate) const;
     /// The text of a group row: value-list text of the group value and the row count.
     QString groupText(const QModelIndex &index) const;
     /// The values of group rows from the outermost down to `index` itself
@@ -152,6 +182,8 @@ public:
 Q_SIGNALS:
     /// A column or a condition changed how cells look; the view repaints.
     void appearanceChanged();
+    /// Rows were marked, or their marks were dropped or replaced.
+    void changeMarksChanged();
 
 private:
     using Group = RowArrangement::Group;
@@ -162,11 +194,19 @@ private:
     static int nodeGroup(const QModelIndex &index) { return int(index.internalId() >> 2); }
 
     QVariant rawCell(int row, int column) const;
+    /// rawCell() of every column of a row, read without the cache.
+    void readRawRow(int row, QVector<QVariant> &values) const;
+    void applyRowReader(int row, QVector<QVariant> &values) const;
     const QVector<QVariant> &displayRow(int row) const;
     QVariant cellValue(int row, int column) const;   // display value: row reader when set
     const QVarLengthArray<int, 4> &matchedConditions(int row) const;
+    /// Groups and orders the rows again without re-reading them for marks.
+    void rearrange();
     void buildTree();
     void adopt(RowArrangement rows);
+    /// Marks the rows just read against those of the previous re-read.
+    void markChangedRows();
+    void dropChangeMarks(bool forgetRows);
     void invalidateCaches();
     void onAppearanceChanged();
     /// The number a group row shows; -1 when none of its rows counts.
@@ -196,6 +236,9 @@ private:
     /// countedRows per group, read once per rebuild when first shown; -2 unknown.
     mutable std::vector<int> m_groupCounts;
     mutable QHash<int, QVarLengthArray<int, 4>> m_conditionCache;
+
+    bool m_markingChanges = false;
+    RowChangeMarks m_changeMarks;
 };
 
 } // namespace widgets

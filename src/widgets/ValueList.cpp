@@ -44,6 +44,12 @@ bool ValueList::contains(const QVariant &value) const
 
 QString ValueList::textOf(const QVariant &value, bool *found) const
 {
+    // Most columns have no list: no key to make.
+    if (m_index.isEmpty()) {
+        if (found)
+            *found = false;
+        return {};
+    }
     const auto it = m_index.constFind(CellValue::hashKey(value));
     if (found)
         *found = it != m_index.constEnd();
