@@ -92,12 +92,12 @@ int BatchRunner::run(FILE *status)
 bool BatchRunner::runLine(int number, const QString &line, FILE *status)
 {
     const QStringList words = QProcess::splitCommand(line);
-    QString name = QStringLiteral("report 0");
+    QString name = QStringLiteral("0");
     for (qsizetype i = 0; i + 1 < words.size(); ++i) {
         if (words.at(i) == QLatin1String("--report"))
             name = words.at(i + 1);
     }
-    const QString label = QStringLiteral("line %1 %2").arg(number).arg(name);
+    const QString label = QStringLiteral("line %1, report %2").arg(number).arg(name);
     const auto failure = [&](const QString &reason) {
         printLine(status, QStringLiteral("FAILED  %1: %2").arg(label, reason));
         return false;
@@ -112,8 +112,11 @@ bool BatchRunner::runLine(int number, const QString &line, FILE *status)
     if (!options.batchFile.isEmpty())
         return failure(QStringLiteral("--batch cannot be nested"));
     const QDate today = options.today.isValid() ? options.today : Clock::today();
-    if (!expandDates(options.outFile, today, &options.outFile, &error))
-        return failure(QStringLiteral("--out: ") + error);
+    // Every file the line writes may be named by the report date.
+    for (QString *path : {&options.outFile, &options.screenshot, &options.detailScreenshot, &options.ticketScreenshot}) {
+        if (!expandDates(*path, today, path, &error))
+            return failure(error);
+    }
 
     QElapsedTimer timer;
     timer.start();

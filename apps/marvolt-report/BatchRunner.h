@@ -13,7 +13,8 @@
 /// the user, --today, --settings). Blank lines and lines starting with "#"
 /// are skipped; values with blanks are quoted as in a shell.
 ///
-/// Every line must write a file (--out), whose name may hold the report date:
+/// Every line must write a file (--out). The names of the files a line writes
+/// (--out, --screenshot, --detail, --ticket) may hold the report date:
 /// "{today}" as YYYY-MM-DD, "{today:yyyyMMdd}" in any Qt date format.
 /// Missing folders are made. A report that fails does not stop the batch:
 /// each line prints one status line (rows, seconds, path, or the reason).

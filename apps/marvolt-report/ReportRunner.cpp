@@ -262,15 +262,16 @@ bool ReportRunner::writeResult(Marvolt &control)
 
 bool ReportRunner::writeExport(Marvolt &control)
 {
-    const ReportDocument document = ReportPrinter::document(*control.report(), *control.mainTable());
+    const auto format = m_options.format == RunnerOptions::Format::Xlsx ? ReportExporter::Format::Xlsx
+                                                                         : ReportExporter::Format::GridCsv;
+    const ReportDocument document = ReportPrinter::document(*control.report(), *control.mainTable(), false,
+                                                            ReportExporter::cellsFor(format));
     m_rows = document.rows.size();
     if (m_options.format == RunnerOptions::Format::GridCsv && m_options.outFile.isEmpty())
         return writeText(GridCsv::text(document));
-    if (!makeOutputFolder())
+    if (!makeOutputFolder(m_options.outFile))
         return false;
     QString error;
-    const auto format = m_options.format == RunnerOptions::Format::Xlsx ? ReportExporter::Format::Xlsx
-                                                                         : ReportExporter::Format::GridCsv;
     if (!ReportExporter::write(document, m_options.outFile, format, &error)) {
         fail(1, error);
         return false;
@@ -278,9 +279,9 @@ bool ReportRunner::writeExport(Marvolt &control)
     return true;
 }
 
-bool ReportRunner::makeOutputFolder()
+bool ReportRunner::makeOutputFolder(const QString &file)
 {
-    const QString folder = QFileInfo(m_options.outFile).absolutePath();
+    const QString folder = QFileInfo(file).absolutePath();
     if (QDir().mkpath(folder))
         return true;
     fail(1, QStringLiteral("cannot make the folder %1").arg(folder));
@@ -314,6 +315,8 @@ bool ReportRunner::saveScreenshot(Marvolt &control)
     control.show();
     QCoreApplication::processEvents();
     const QPixmap picture = control.grab();
+    if (!makeOutputFolder(m_options.screenshot))
+        return false;
     if (!picture.save(m_options.screenshot, "PNG")) {
         fail(1, QStringLiteral("cannot write the screenshot %1").arg(m_options.screenshot));
         return false;
@@ -405,7 +408,7 @@ bool ReportRunner::writeText(const QString &text)
         std::fflush(stdout);
         return true;
     }
-    if (!makeOutputFolder())
+    if (!makeOutputFolder(m_options.outFile))
         return false;
     QFile file(m_options.outFile);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {

@@ -44,8 +44,8 @@ private:
     static void selectFirstDataRow(widgets::Grid &grid);
     bool writeText(const QString &text);
     bool writeExport(Marvolt &control);
-    /// Makes the folder of --out when it is missing (a dated folder of a batch).
-    bool makeOutputFolder();
+    /// Makes the folder of a file to write when it is missing (a dated folder of a batch).
+    bool makeOutputFolder(const QString &file);
     int fail(int status, const QString &reason);
 
     RunnerOptions m_options;

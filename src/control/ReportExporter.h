@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Grid.h"
 #include "ReportDocument.h"
 
 #include <QObject>
@@ -27,6 +28,11 @@ public:
     /// The format a file name or a format word ("xlsx", "csv", "grid-csv")
     /// asks for; false when it names neither.
     static bool formatFromName(const QString &name, Format *format);
+    /// What the document of an export in format needs of each cell.
+    static widgets::Grid::DocumentCells cellsFor(Format format)
+    {
+        return format == Format::Xlsx ? widgets::Grid::DocumentCells::Workbook : widgets::Grid::DocumentCells::Texts;
+    }
 
     /// Writes document to path now, on the calling thread. False with
     /// *error naming the file when it cannot be written; a failed write leaves

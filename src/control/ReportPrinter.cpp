@@ -3,6 +3,7 @@
 #include "Report.h"
 
 #include "Grid.h"
+#include "ReportChart.h"
 
 #include <QPrinter>
 
@@ -37,20 +38,10 @@ QString fieldText(const Report &report, const char *name)
     return valueText(value);
 }
 
-} // namespace
-
-ReportPrinter::ReportPrinter(const QString &libraryDirectory)
-    : m_generator(libraryDirectory)
+/// The filters of a query as the print names them, in its order.
+QList<QPair<QString, QString>> queryFilters(const QueryValues &q)
 {
-}
-
-ReportContext ReportPrinter::context(const Report &report)
-{
-    ReportContext context;
-    // The filters of the committed query, named as the print names them;
-    // a filter left open (empty, or "All" as the panel shows it) is not one.
-    const QueryValues &q = report.committedQuery();
-    const QList<QPair<QString, QString>> filters = {
+    return {
         {QStringLiteral("Cpty ID"), joined(q.Bank)},
         {QStringLiteral("Category"), joined(q.Category)},
         {QStringLiteral("Deal Type"), joined(q.Deal)},
@@ -62,7 +53,25 @@ ReportContext ReportPrinter::context(const Report &report)
         {QStringLiteral("End Date"), valueText(q.EndDate)},
         {QStringLiteral("Account"), joined(q.LoroNostro)},
     };
-    for (const auto &[caption, value] : filters) {
+}
+
+} // namespace
+
+ReportPrinter::ReportPrinter(const QString &libraryDirectory)
+    : m_generator(libraryDirectory)
+{
+}
+
+void ReportPrinter::setChart(const widgets::ReportChart *chart)
+{
+    m_chart = chart;
+}
+
+ReportContext ReportPrinter::context(const Report &report)
+{
+    ReportContext context;
+    // A filter left open (empty, or "All" as the panel shows it) is not one.
+    for (const auto &[caption, value] : queryFilters(report.committedQuery())) {
         if (!value.isEmpty() && value.compare(QLatin1String("All"), Qt::CaseInsensitive) != 0)
             context.filters.append(caption + QStringLiteral(": ") + value);
     }
@@ -71,27 +80,18 @@ ReportContext ReportPrinter::context(const Report &report)
     return context;
 }
 
-ReportDocument ReportPrinter::document(const Report &report, const widgets::Grid &grid, bool selectedOnly)
+ReportDocument ReportPrinter::document(const Report &report, const widgets::Grid &grid, bool selectedOnly,
+                                       widgets::Grid::DocumentCells cells)
 {
-    ReportDocument doc = grid.reportDocument(selectedOnly);
+    ReportDocument doc = grid.reportDocument(selectedOnly, cells);
     doc.title = report.App_Name;
     doc.context = context(report);
-    // The committed query: the one that produced the rows printed.
-    const QueryValues &q = report.committedQuery();
-    doc.parameters = {
-        {QStringLiteral("Cpty ID"), joined(q.Bank)},
-        {QStringLiteral("Category"), joined(q.Category)},
-        {QStringLiteral("Deal Type"), joined(q.Deal)},
-        {QStringLiteral("Dealer ID"), joined(q.Dealer)},
-        {QStringLiteral("Cur Pair"), joined(q.Pair)},
-        {QStringLiteral("Desk"), joined(q.Status)},
-        {QStringLiteral("Netting"), q.Netting},
-        {QStringLiteral("Start Date"), valueText(q.ValDate)},
-        {QStringLiteral("End Date"), valueText(q.EndDate)},
-        {QStringLiteral("Administrative Rate"), fieldText(report, "WithAdminRate")},
-        {QStringLiteral("Recalculated Position"), fieldText(report, "WithRecalc")},
-        {QStringLiteral("Account"), joined(q.LoroNostro)},
-    };
+    // The committed query (the one that produced the rows printed), with the
+    // two switches before the account, where the print has them.
+    doc.parameters = queryFilters(report.committedQuery());
+    const qsizetype account = doc.parameters.size() - 1;
+    doc.parameters.insert(account, {QStringLiteral("Recalculated Position"), fieldText(report, "WithRecalc")});
+    doc.parameters.insert(account, {QStringLiteral("Administrative Rate"), fieldText(report, "WithAdminRate")});
     // The header block also says where the rates came from and when the result was read.
     if (!doc.context.rateSource.isEmpty())
         doc.parameters.append({QStringLiteral("Rates"), doc.context.rateSource});
@@ -107,7 +107,13 @@ void ReportPrinter::prepare(const Report &report, const widgets::Grid &grid, con
     setup.setLayout(LayoutLeft, LayoutTop, LayoutRight, LayoutBottom);
     // An empty default form keeps the form the generator already has.
     setup.applyDefaults(defaultForm.isEmpty() ? setup.form() : defaultForm, defaultDirectory);
-    m_generator.setDocument(document(report, grid));
+    ReportDocument doc = document(report, grid);
+    if (m_chart)
+        doc.chart = [chart = m_chart](QPainter *painter, const QRectF &area) {
+            if (chart)
+                chart->render(painter, area);
+        };
+    m_generator.setDocument(doc);
 }
 
 void ReportPrinter::readBack(QString &defaultForm, QString &defaultDirectory) const

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "Grid.h"
 #include "ReportGenerator.h"
 
+#include <QPointer>
 #include <QString>
 
 class QPrinter;
 class Report;
 namespace widgets {
-class Grid;
+class ReportChart;
 }
 
 /// Prints the current result of a report: the whole grid as it shows it
@@ -37,6 +39,10 @@ public:
     bool print(const Report &report, const widgets::Grid &grid, QPrinter &printer, QString &defaultForm,
                QString &defaultDirectory);
 
+    /// The chart shown beside the grid, printed on a page after the rows;
+    /// null when none is shown.
+    void setChart(const widgets::ReportChart *chart);
+
     QString lastOutputPath() const { return m_generator.lastOutputPath(); }
     QString lastError() const { return m_generator.lastError(); }
     const ReportGenerator &generator() const { return m_generator; }
@@ -44,7 +50,10 @@ public:
     /// The document printed, copied or exported for a report: title,
     /// parameters (with the rate source and the run time), context, and every
     /// row or the selected ones.
-    static ReportDocument document(const Report &report, const widgets::Grid &grid, bool selectedOnly = false);
+    /// cells: as Grid::reportDocument takes them (texts, or for a workbook
+    /// the numbers and dates behind them).
+    static ReportDocument document(const Report &report, const widgets::Grid &grid, bool selectedOnly = false,
+                                   widgets::Grid::DocumentCells cells = widgets::Grid::DocumentCells::Texts);
     /// What a copy or export says of the report's result: the committed
     /// query's filters that are set, the rate source and the run time.
     static ReportContext context(const Report &report);
@@ -55,4 +64,5 @@ private:
     void readBack(QString &defaultForm, QString &defaultDirectory) const;
 
     ReportGenerator m_generator;
+    QPointer<const widgets::ReportChart> m_chart;
 };

@@ -1,11 +1,16 @@
 #pragma once
 
 #include <QDateTime>
+#include <QRectF>
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+
+#include <functional>
+
+class QPainter;
 
 /// One row of a printed or copied report result, as the grid shows it.
 struct ReportRow
@@ -65,6 +70,9 @@ struct ReportDocument
     /// share) or empty, and the width in pixels (0: unknown).
     QStringList numberFormats;
     QList<int> widths;
+    /// Paints the chart shown beside the grid into a rectangle of a page;
+    /// empty when none is shown. A print gives it a page of its own after the rows.
+    std::function<void(QPainter *, const QRectF &)> chart;
     /// How the grid shows dates, and dates with a time (QDate::toString formats).
     QString dateFormat = QStringLiteral("yyyy-MM-dd");
     QString dateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");

@@ -566,7 +566,7 @@ void tst_MarvoltReport::batchWritesEveryReportAndGoesPastAFailure()
     const QList<int> lineNumbers{2, 4, 5, 6, 7};
     for (int i = 0; i < 5; ++i) {
         const QString &line = lines.at(i);
-        const QString label = QStringLiteral("line %1 ").arg(lineNumbers.at(i));
+        const QString label = QStringLiteral("line %1, report ").arg(lineNumbers.at(i));
         if (files.at(i).isEmpty()) {
             QVERIFY2(line.startsWith(QStringLiteral("FAILED  ") + label) && line.contains(QStringLiteral("not in the list")),
                      qPrintable(line));

@@ -322,9 +322,10 @@ bool ReportGenerator::render(QPagedPaintDevice *device)
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setRenderHint(QPainter::TextAntialiasing, true);
     const Layout l = measure(m_document, device);
-    const int pages = int(l.pageStarts.size());
+    const int tablePages = int(l.pageStarts.size());
+    const int pages = tablePages + (m_document.chart ? 1 : 0);
     const QString printed = QStringLiteral("Printed %1").arg(QLocale::system().toString(printTime(), QLocale::ShortFormat));
-    for (int page = 0; page < pages; ++page) {
+    for (int page = 0; page < tablePages; ++page) {
         if (page > 0 && !device->newPage()) {
             m_lastError = QStringLiteral("The print device refused a new page");
             p.end();
@@ -342,10 +343,21 @@ bool ReportGenerator::render(QPagedPaintDevice *device)
             drawHeaderRow(p, l, m_document, y);
             y += l.rowHeight;
         }
-        const int end = page + 1 < pages ? l.pageStarts.at(page + 1) : int(m_document.rows.size());
+        const int end = page + 1 < tablePages ? l.pageStarts.at(page + 1) : int(m_document.rows.size());
         for (int r = l.pageStarts.at(page); r < end; ++r, y += l.rowHeight)
             drawRow(p, l, m_document, m_document.rows.at(r), y);
         drawFooter(p, l, page + 1, pages, printed);
+    }
+    // The chart beside the grid prints on a page of its own, under the title.
+    if (m_document.chart) {
+        if (!device->newPage()) {
+            m_lastError = QStringLiteral("The print device refused a new page");
+            p.end();
+            return false;
+        }
+        drawContinuationHeading(p, l, m_document);
+        m_document.chart(&p, QRectF(0, l.otherPageTop, l.width, l.height - l.footerHeight - l.otherPageTop));
+        drawFooter(p, l, pages, pages, printed);
     }
     if (!p.end()) {
         m_lastError = QStringLiteral("The report could not be completed on the print device");

@@ -6,11 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -26,17 +26,48 @@ constexpr int MaxOutlineLevel = 7;
 
 enum class Style { Title, Context, Caption, Group, Detail, Summary, SummaryNegative };
 
-/// The cell formats of one workbook, made once per style and number format.
+constexpr int StyleCount = int(Style::SummaryNegative) + 1;
+
+/// The cell formats of one workbook, made once per style and number format
+/// and found by index, since every cell asks for one.
 class Formats final
 {
 public:
-    explicit Formats(lxw_workbook *workbook) : m_workbook(workbook) {}
-
-    lxw_format *get(Style style, const QByteArray &numberFormat = QByteArray())
+    Formats(lxw_workbook *workbook, const QList<QByteArray> &columnFormats, const QByteArray &date,
+            const QByteArray &dateTime)
+        : m_workbook(workbook), m_columnFormats(columnFormats), m_date(date), m_dateTime(dateTime),
+          m_cells(std::size_t(StyleCount) * std::size_t(columnFormats.size() + 3), nullptr)
     {
-        const QByteArray key = QByteArray::number(int(style)) + '|' + numberFormat;
-        if (lxw_format *known = m_formats.value(key))
-            return known;
+    }
+
+    /// A number in column; a date (with or without its time); plain text.
+    lxw_format *number(Style style, int column)
+    {
+        const QByteArray &format = m_columnFormats.at(column);
+        return style == Style::Detail && format.isEmpty() ? nullptr : slot(style, column, format);
+    }
+    lxw_format *date(Style style, bool withTime)
+    {
+        const int extra = int(m_columnFormats.size()) + (withTime ? 1 : 0);
+        return slot(style, extra, withTime ? m_dateTime : m_date);
+    }
+    lxw_format *text(Style style)
+    {
+        // The default look needs no format of its own.
+        return style == Style::Detail ? nullptr : slot(style, int(m_columnFormats.size()) + 2, QByteArray());
+    }
+
+private:
+    lxw_format *slot(Style style, int index, const QByteArray &numberFormat)
+    {
+        lxw_format *&f = m_cells[std::size_t(style) * std::size_t(m_columnFormats.size() + 3) + std::size_t(index)];
+        if (!f)
+            f = make(style, numberFormat);
+        return f;
+    }
+
+    lxw_format *make(Style style, const QByteArray &numberFormat)
+    {
         lxw_format *f = workbook_add_format(m_workbook);
         switch (style) {
         case Style::Title:
@@ -68,13 +99,14 @@ public:
         }
         if (!numberFormat.isEmpty())
             format_set_num_format(f, numberFormat.constData());
-        m_formats.insert(key, f);
         return f;
     }
 
-private:
     lxw_workbook *m_workbook;
-    QHash<QByteArray, lxw_format *> m_formats;   // owned by the workbook
+    QList<QByteArray> m_columnFormats;
+    QByteArray m_date;
+    QByteArray m_dateTime;
+    std::vector<lxw_format *> m_cells;   // owned by the workbook
 };
 
 bool asNumber(const QVariant &value, double *number)
@@ -131,13 +163,10 @@ class SheetWriter final
 {
 public:
     SheetWriter(const ReportDocument &doc, lxw_workbook *workbook, lxw_worksheet *sheet)
-        : m_doc(doc), m_sheet(sheet), m_formats(workbook)
+        : m_doc(doc), m_sheet(sheet),
+          m_formats(workbook, columnFormats(doc), ReportXlsx::spreadsheetDateFormat(doc.dateFormat).toUtf8(),
+                    ReportXlsx::spreadsheetDateFormat(doc.dateTimeFormat).toUtf8())
     {
-        const int columns = int(doc.columnCaptions.size());
-        for (int c = 0; c < columns; ++c)
-            m_numberFormats.append(ReportXlsx::spreadsheetFormat(doc.numberFormat(c)).toUtf8());
-        m_dateFormat = ReportXlsx::spreadsheetDateFormat(doc.dateFormat).toUtf8();
-        m_dateTimeFormat = ReportXlsx::spreadsheetDateFormat(doc.dateTimeFormat).toUtf8();
     }
 
     lxw_error write()
@@ -155,11 +184,11 @@ public:
         const QStringList context = m_doc.context.lines(m_doc.title);
         for (int i = 0; i < context.size(); ++i)
             check(worksheet_write_string(m_sheet, row++, 0, context.at(i).toUtf8().constData(),
-                                         m_formats.get(i == 0 ? Style::Title : Style::Context)));
+                                         m_formats.text(i == 0 ? Style::Title : Style::Context)));
         ++row;   // a blank line before the table
         for (int c = 0; c < columns; ++c)
             check(worksheet_write_string(m_sheet, row, lxw_col_t(c), m_doc.columnCaptions.at(c).toUtf8().constData(),
-                                         m_formats.get(Style::Caption)));
+                                         m_formats.text(Style::Caption)));
         worksheet_freeze_panes(m_sheet, row + 1, 0);
         ++row;
 
@@ -170,7 +199,7 @@ public:
             if (r.kind == ReportRow::Group) {
                 const int level = std::clamp(r.level, 0, MaxOutlineLevel - 1);
                 setLevel(row, level);
-                lxw_format *band = m_formats.get(Style::Group);
+                lxw_format *band = m_formats.text(Style::Group);
                 check(worksheet_write_string(m_sheet, row, 0, m_doc.cell(r, 0).toUtf8().constData(), band));
                 for (int c = 1; c < columns; ++c)
                     check(worksheet_write_blank(m_sheet, row, lxw_col_t(c), band));
@@ -189,6 +218,14 @@ public:
     }
 
 private:
+    static QList<QByteArray> columnFormats(const ReportDocument &doc)
+    {
+        QList<QByteArray> formats;
+        for (int c = 0; c < doc.columnCaptions.size(); ++c)
+            formats.append(ReportXlsx::spreadsheetFormat(doc.numberFormat(c)).toUtf8());
+        return formats;
+    }
+
     void check(lxw_error e)
     {
         if (e && !m_error)
@@ -209,29 +246,25 @@ private:
         double number = 0;
         QDateTime time;
         if (asNumber(value, &number)) {
-            check(worksheet_write_number(m_sheet, row, lxw_col_t(column), number,
-                                         m_formats.get(style, m_numberFormats.at(column))));
+            check(worksheet_write_number(m_sheet, row, lxw_col_t(column), number, m_formats.number(style, column)));
         } else if (asDateTime(value, &time)) {
             const bool withTime = time.time() != QTime(0, 0);
             lxw_datetime when = spreadsheetTime(time);
-            check(worksheet_write_datetime(m_sheet, row, lxw_col_t(column), &when,
-                                           m_formats.get(style, withTime ? m_dateTimeFormat : m_dateFormat)));
+            check(worksheet_write_datetime(m_sheet, row, lxw_col_t(column), &when, m_formats.date(style, withTime)));
         } else {
             const QString text = m_doc.cell(r, column);
-            if (text.isEmpty())
-                check(worksheet_write_blank(m_sheet, row, lxw_col_t(column), m_formats.get(style)));
-            else
+            // A blank cell is written only where it shows a style.
+            if (!text.isEmpty())
                 check(worksheet_write_string(m_sheet, row, lxw_col_t(column), text.toUtf8().constData(),
-                                             m_formats.get(style)));
+                                             m_formats.text(style)));
+            else if (style != Style::Detail)
+                check(worksheet_write_blank(m_sheet, row, lxw_col_t(column), m_formats.text(style)));
         }
     }
 
     const ReportDocument &m_doc;
     lxw_worksheet *m_sheet;
     Formats m_formats;
-    QList<QByteArray> m_numberFormats;
-    QByteArray m_dateFormat;
-    QByteArray m_dateTimeFormat;
     lxw_error m_error = LXW_NO_ERROR;
 };
 

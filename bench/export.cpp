@@ -1,0 +1,131 @@
+// bench_export: exporting 100,000 display rows of a grid in 400 groups, as
+// the export tools do: taking the document from the grid (the user-interface
+// thread's part), then writing it as an XLSX workbook and, for comparison,
+// as CSV of the same cells (the worker's part). Medians of five runs, wall
+// time; the goals are under 2 s for the workbook and no more than 3x the CSV.
+//
+//   bench_export [--rows N] [--runs N]
+
+#include "Grid.h"
+#include "GridCsv.h"
+#include "ReportXlsx.h"
+
+#include "Currency.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+template<typename F>
+double timeSeconds(F f)
+{
+    QElapsedTimer timer;
+    timer.start();
+    f();
+    return timer.nsecsElapsed() / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    int rows = 100000, runs = 5;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args.at(i) == QLatin1String("--rows"))
+            rows = args.at(i + 1).toInt();
+        else if (args.at(i) == QLatin1String("--runs"))
+            runs = args.at(i + 1).toInt();
+    }
+    constexpr int Groups = 400;
+
+    // An open position's columns: pair (grouped), ticket, dealer, bank, four
+    // amounts, a rate, a value date; a summary row closes every group.
+    widgets::Grid grid;
+    grid.resize(1280, 800);
+    const char *keys[] = {"Caption", "TicketNum", "DealerName", "BankName", "BuyCcy1", "SellCcy1",
+                          "BuyCcy2", "SellCcy2", "Rate", "ValueDate", "Summary"};
+    for (const char *k : keys)
+        grid.addColumn(QLatin1String(k), QLatin1String(k))->setWidth(110);
+    for (const char *k : {"BuyCcy1", "SellCcy1", "BuyCcy2", "SellCcy2"})
+        grid.Columns(QLatin1String(k))->setFormat(QStringLiteral("#,##0.00"));
+    grid.Columns(QStringLiteral("Rate"))->setFormat(QStringLiteral("0.0000"));
+    grid.Columns(QStringLiteral("Summary"))->setVisible(false);
+    for (int g = 0; g < Groups; ++g)
+        grid.Columns(QStringLiteral("Caption"))->valueList()->Add(g, QStringLiteral("PAIR%1").arg(g));
+    grid.addFormatCondition(QStringLiteral("Summ"), QStringLiteral("Summary"), widgets::FormatCondition::Equal, true)
+        ->setFontBold(true);
+    const QStringList dealers{QStringLiteral("ADLER"), QStringLiteral("BERG"), QStringLiteral("NAIR")};
+    const QStringList banks{QStringLiteral("HALVUN"), QStringLiteral("CROWME"), QStringLiteral("NORDME")};
+    const int perGroup = rows / Groups;
+    grid.setCellReader([&](int row, int column) -> QVariant {
+        switch (column) {
+        case 0: return row / perGroup;
+        case 1: return qint64(row) + 100000;
+        case 2: return dealers.at(row % 3);
+        case 3: return banks.at(row % 3);
+        case 4: return QVariant::fromValue(data::Currency::fromRaw(qint64(row) * 12345));
+        case 5: return QVariant::fromValue(data::Currency::fromRaw(-qint64(row) * 777));
+        case 6: return QVariant::fromValue(data::Currency::fromRaw(qint64(row) * 9999));
+        case 7: return QVariant::fromValue(data::Currency::fromRaw(-qint64(row) * 5));
+        case 8: return 1.1 + (row % 1000) / 10000.0;
+        case 9: return QDate(2026, 12, 8).addDays(row % 40);
+        case 10: return row % perGroup == perGroup - 1;
+        default: return {};
+        }
+    });
+    grid.setItemCount(rows);
+    grid.addGroup(QStringLiteral("Caption"));
+
+    QTemporaryDir dir;
+    dir.setAutoRemove(qEnvironmentVariableIsEmpty("BENCH_EXPORT_KEEP"));
+    std::vector<double> documentTimes, workbookDocumentTimes, xlsxTimes, csvTimes;
+    qsizetype documentRows = 0;
+    for (int run = 0; run < runs; ++run) {
+        ReportDocument document, workbook;
+        documentTimes.push_back(timeSeconds([&] { document = grid.reportDocument(false); }));
+        workbookDocumentTimes.push_back(
+            timeSeconds([&] { workbook = grid.reportDocument(false, widgets::Grid::DocumentCells::Workbook); }));
+        documentRows = document.rows.size();
+        QString error;
+        xlsxTimes.push_back(timeSeconds([&] {
+            if (!ReportXlsx::write(workbook, dir.filePath(QStringLiteral("export.xlsx")), &error))
+                std::fprintf(stderr, "bench_export: %s\n", qPrintable(error));
+        }));
+        csvTimes.push_back(timeSeconds([&] {
+            QSaveFile file(dir.filePath(QStringLiteral("export.csv")));
+            const QByteArray bytes = GridCsv::text(document).toUtf8();
+            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+                std::fprintf(stderr, "bench_export: cannot write the CSV\n");
+        }));
+    }
+    std::printf("%d display rows in %d groups (%lld document rows), %d runs\n", rows, Groups,
+                qlonglong(documentRows), runs);
+    // The user-interface thread takes each export's document from the grid:
+    // texts for the CSV, numbers and dates (and the other cells' texts) for
+    // the workbook; a worker writes the file.
+    const double csvDocument = median(documentTimes), xlsxDocument = median(workbookDocumentTimes);
+    const double xlsx = median(xlsxTimes), csv = median(csvTimes);
+    std::printf("                    document (UI thread)  file (worker)  export in all\n");
+    std::printf("XLSX                %8.3f s            %8.3f s     %8.3f s (goal < 2 s)\n", xlsxDocument, xlsx,
+                xlsxDocument + xlsx);
+    std::printf("CSV of the grid     %8.3f s            %8.3f s     %8.3f s\n", csvDocument, csv, csvDocument + csv);
+    std::printf("XLSX / CSV: %.2fx in all (goal <= 3x), %.2fx the files alone\n",
+                (xlsxDocument + xlsx) / (csvDocument + csv), xlsx / csv);
+    return 0;
+}
