@@ -32,6 +32,7 @@ const QList<ToolEntry> ToolTable = {
     {"ID_Copy", K::Button, 13076, nullptr, nullptr, true, true},
     {"ID_Export", K::Menu, 0, "Export", "Export the report to a file", true, true},
     {"ID_DetailWIndow", K::CheckButton, 13079, nullptr, nullptr, true, true},
+    {"ID_Chart", K::CheckButton, 0, "Chart", "Show a chart of the report beside the grid", true, false},
     {"ID_WithArchive", K::CheckButton, 13094, nullptr, nullptr, true, true},
     {"ID_ShowTicket", K::Button, 13091, nullptr, nullptr, true, false},
     {"ID_CurrencyPair", K::CheckButton, 13088, nullptr, nullptr, true, false},
@@ -87,6 +88,7 @@ QStyle::StandardPixmap iconOf(const QString &id)
         {QStringLiteral("ID_Copy"), QStyle::SP_FileLinkIcon},
         {QStringLiteral("ID_Export"), QStyle::SP_DialogSaveButton},
         {QStringLiteral("ID_DetailWIndow"), QStyle::SP_FileDialogInfoView},
+        {QStringLiteral("ID_Chart"), QStyle::SP_FileDialogContentsView},
         {QStringLiteral("ID_WithArchive"), QStyle::SP_DirIcon},
         {QStringLiteral("ID_ShowTicket"), QStyle::SP_MessageBoxInformation},
         // The profit reports' switches, so that their totals beside them fit the band.

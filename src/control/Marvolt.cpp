@@ -4,6 +4,7 @@
 #include "QueryFieldWriter.h"
 #include "QueryPanelDock.h"
 #include "QueryPanelEvents.h"
+#include "ReportChartFeed.h"
 #include "ReportGridAdapter.h"
 #include "ReportPrinter.h"
 
@@ -27,6 +28,7 @@
 #include "ElapsedBut.h"
 #include "Grid.h"
 #include "RelDate.h"
+#include "ReportChart.h"
 #include "ToolBar.h"
 
 #include <QApplication>
@@ -38,6 +40,7 @@
 #include <QMouseEvent>
 #include <QStyle>
 #include <QToolButton>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 namespace {
@@ -72,6 +75,16 @@ Marvolt::Marvolt(QWidget *parent)
     m_mainMenu->setObjectName(QStringLiteral("MainMenu"));
     m_mainTable = new widgets::Grid(this);
     m_mainTable->setObjectName(QStringLiteral("MainTable"));
+    m_chart = new widgets::ReportChart(this);
+    m_chart->setObjectName(QStringLiteral("Chart"));
+    m_chart->hide();
+    m_chartUpdate.setSingleShot(true);
+    connect(&m_chartUpdate, &QTimer::timeout, this, &Marvolt::updateChart);
+    // The chart follows what the grid shows: a new result, a view, a regrouping, the current group.
+    const auto later = [this] { m_chartUpdate.start(); };
+    connect(m_mainTable->gridModel(), &QAbstractItemModel::modelReset, this, later);
+    connect(m_mainTable->gridModel(), &QAbstractItemModel::layoutChanged, this, later);
+    connect(m_mainTable, &widgets::Grid::RowChange, this, later);
     m_gridAdapter = std::make_unique<ReportGridAdapter>(m_mainTable);
     m_toolbarAdapter = std::make_unique<ReportToolbarAdapter>(m_mainMenu);
     m_animProgress = new widgets::BusyIndicator(this);
@@ -300,7 +313,15 @@ void Marvolt::buildLayout()
     // edges or floating over it, where the user dragged it.
     auto *clientArea = new QWidget(this);
     clientArea->setObjectName(QStringLiteral("ClientArea"));
-    m_dock = new QueryPanelDock(clientArea, m_queryPanel, m_titlePanel, m_filterBody, m_mainTable, this);
+    // The grid with the chart beside it, as one table for the dock.
+    auto *gridArea = new QSplitter(Qt::Horizontal, clientArea);
+    gridArea->setObjectName(QStringLiteral("GridArea"));
+    gridArea->setChildrenCollapsible(false);
+    gridArea->addWidget(m_mainTable);
+    gridArea->addWidget(m_chart);
+    gridArea->setStretchFactor(0, 3);
+    gridArea->setStretchFactor(1, 2);
+    m_dock = new QueryPanelDock(clientArea, m_queryPanel, m_titlePanel, m_filterBody, gridArea, this);
     m_dock->setFilters(m_panelSlots);
     connect(m_dock, &QueryPanelDock::placementChanged, this, [this](const AllSettings &placed) {
         // Only the place: the display mode may have changed since the last apply.
@@ -434,6 +455,10 @@ void Marvolt::installReport(std::unique_ptr<Report> created)
     // Each report shows the tools it brings and disables the filters its
     // view does not use; what the previous report showed or disabled goes.
     MainMenuTools::showStartTools(*m_mainMenu);
+    // The chart tool is there for a report that has a chart.
+    if (widgets::Tool *chartTool = tool(QStringLiteral("ID_Chart")))
+        chartTool->setVisible(m_report->logic().chart().has_value());
+    showChart(m_chartShown);
     for (const FilterControl &slot : m_filterControls) {
         for (QObject *part : {slot.Common.data(), slot.lbCaption.data()}) {
             if (part)
@@ -501,6 +526,8 @@ void Marvolt::applyDisplayMode(View mode)
     m_settings.DisplaySetting = mode;
     m_summaryCollapsedByUser = false;
     pushViewSettings();
+    // Another view shows other rows: nothing of it is a change.
+    m_mainTable->forgetRowsForChangeMarks();
     m_report->RebindTable();
     expandAfterBind();
 }
@@ -553,6 +580,10 @@ void Marvolt::RunReport()
         return;
     // No tick may start a second query while this one runs.
     StopAutoRefresh();
+    // A refresh of the same query marks what changed; another query's rows
+    // are new as a whole and are not marked.
+    if (m_report->query() != m_report->committedQuery())
+        m_mainTable->forgetRowsForChangeMarks();
     m_report->StartAnalyser();
 }
 

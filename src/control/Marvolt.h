@@ -36,6 +36,7 @@ class ElapsedBut;
 class Grid;
 class GridColumn;
 class RelDate;
+class ReportChart;
 class Tool;
 class ToolBar;
 } // namespace widgets
@@ -140,6 +141,8 @@ public:
     EventClass *CurrentActiv() const { return m_currentActiv.get(); }
     widgets::ToolBar *mainMenu() const { return m_mainMenu; }
     widgets::Grid *mainTable() const { return m_mainTable; }
+    /// The chart beside the grid (tool "ID_Chart"), hidden until checked.
+    widgets::ReportChart *chart() const { return m_chart; }
     /// Slot Index of the filter table (0..17); an empty record outside.
     FilterControl filterControl(int index) const;
     /// The filter widget of slot Index; null outside 0..17.
@@ -263,6 +266,10 @@ private:
     /// "Expand After Refresh" is on, and in summary view unless the user
     /// closed groups there since the view was chosen.
     void expandAfterBind();
+    /// Shows or hides the chart (tool "ID_Chart") and fills it.
+    void showChart(bool on);
+    /// Fills the chart from the grid when it is shown and the report has one.
+    void updateChart();
     /// Enables the tools that act on the rows shown ("ID_Copy").
     void updateRowTools();
 
@@ -340,6 +347,9 @@ private:
     // visible parts
     widgets::ToolBar *m_mainMenu = nullptr;
     widgets::Grid *m_mainTable = nullptr;
+    widgets::ReportChart *m_chart = nullptr;
+    bool m_chartShown = false;   // the user's choice, kept from report to report
+    QTimer m_chartUpdate;   // coalesces the grid's changes into one redraw
     widgets::BusyIndicator *m_animProgress = nullptr;
     QFrame *m_queryPanel = nullptr;
     QWidget *m_titlePanel = nullptr;

@@ -4,6 +4,7 @@
 #include "Marvolt.h"
 
 #include "QueryPanelDock.h"
+#include "ReportChartFeed.h"
 #include "ReportExporter.h"
 #include "ReportPrinter.h"
 
@@ -21,6 +22,7 @@
 #include "ElapsedBut.h"
 #include "Grid.h"
 #include "GridCopy.h"
+#include "ReportChart.h"
 #include "Tool.h"
 #include "ToolBar.h"
 
@@ -121,6 +123,7 @@ void Marvolt::dispatchTool(const QString &id, bool checked)
              c.RunReport();
          }},
         {QStringLiteral("id_copy"), [](Marvolt &c, bool) { c.copySelection(); }},
+        {QStringLiteral("id_chart"), [](Marvolt &c, bool on) { c.showChart(on); }},
         {QStringLiteral("id_exportxlsx"), [](Marvolt &c, bool) { c.exportFromTool(QStringLiteral("xlsx")); }},
         {QStringLiteral("id_exportcsv"), [](Marvolt &c, bool) { c.exportFromTool(QStringLiteral("csv")); }},
         {QStringLiteral("id_detailwindow"),
@@ -177,6 +180,7 @@ bool Marvolt::printResult(QPrinter *printer)
     }
     if (!m_printer)
         m_printer = std::make_unique<ReportPrinter>(m_libraryDirectory);
+    m_printer->setChart(m_chart->isVisibleTo(this) ? m_chart : nullptr);
     const bool printed = printer ? m_printer->print(*m_report, *m_mainTable, *printer, m_defaultForm, m_defaultDir)
                                  : m_printer->writePdf(*m_report, *m_mainTable, m_defaultForm, m_defaultDir);
     if (!printed)
@@ -216,6 +220,24 @@ void Marvolt::copySelection()
     GridCopy::copy(document, QGuiApplication::clipboard());
 }
 
+void Marvolt::showChart(bool on)
+{
+    m_chartShown = on;
+    const bool shown = on && m_report && m_report->logic().chart();
+    if (widgets::Tool *chartTool = tool(QStringLiteral("ID_Chart")))
+        chartTool->setState(shown ? 1 : 0);
+    m_chart->setVisible(shown);
+    updateChart();
+}
+
+void Marvolt::updateChart()
+{
+    if (!m_chart->isVisibleTo(this) || !m_report)
+        return;
+    if (const std::optional<ChartLayout> layout = m_report->logic().chart())
+        ReportChartFeed::fill(*m_chart, *layout, *m_mainTable);
+}
+
 bool Marvolt::exportResult(const QString &path)
 {
     m_exportError.clear();
@@ -228,7 +250,8 @@ bool Marvolt::exportResult(const QString &path)
         m_exportError = QStringLiteral("an export is still being written");
     if (!m_exportError.isEmpty())
         return false;
-    return exporter()->start(ReportPrinter::document(*m_report, *m_mainTable), path, format);
+    return exporter()->start(ReportPrinter::document(*m_report, *m_mainTable, false, ReportExporter::cellsFor(format)),
+                             path, format);
 }
 
 ReportExporter *Marvolt::exporter()

@@ -101,6 +101,11 @@ DisplayLayout CashFlowLogic::layout() const
     return {Fields, Columns, "Caption", "Date"};
 }
 
+std::optional<ChartLayout> CashFlowLogic::chart() const
+{
+    return ChartLayout{ChartLayout::Kind::Ladder, "Cash-flow ladder", "Daily", "Date"};
+}
+
 std::span<const QueryKey::Bound> CashFlowLogic::storedBounds() const
 {
     static const QueryKey::Bound bounds[] = {

@@ -34,6 +34,7 @@ public:
     int owner() const override { return m_owner; }
     std::span<const FilterSlot> filterSlots() const override;
     DisplayLayout layout() const override;
+    std::optional<ChartLayout> chart() const override;
     std::span<const StoredSwitch> storedSwitches() const override { return m_switches; }
     std::span<const QueryKey::Bound> storedBounds() const override;
     std::optional<DetailView> detailView() const override { return dvNewDetail; }

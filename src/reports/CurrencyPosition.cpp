@@ -80,6 +80,10 @@ public:
     int owner() const override { return 7; }
     std::span<const FilterSlot> filterSlots() const override { return FilterSlots; }
     DisplayLayout layout() const override { return {Fields, Columns, "Caption", nullptr}; }
+    std::optional<ChartLayout> chart() const override
+    {
+        return ChartLayout{ChartLayout::Kind::Bars, "Net position per currency", "Total"};
+    }
     std::span<const StoredSwitch> storedSwitches() const override { return Switches; }
 
     /// The report's one date is a value date: the amounts that settle on

@@ -80,6 +80,11 @@ public:
     int owner() const override { return 2; }
     std::span<const FilterSlot> filterSlots() const override { return FilterSlots; }
     DisplayLayout layout() const override { return {Fields, Columns, "Caption", "TicketNum"}; }
+    // A pair's summary row holds its net first-currency amount under the dealer's column.
+    std::optional<ChartLayout> chart() const override
+    {
+        return ChartLayout{ChartLayout::Kind::Bars, "Net position per pair (first currency)", "DealerName"};
+    }
 
     /// The report date and the value date, each a one-day range; without
     /// either, the report date is today.

@@ -77,6 +77,23 @@ struct ReportColumn
     void (*valueList)(ValueListSink *) = nullptr;
 };
 
+/// The chart a report shows beside its grid, in terms of its columns:
+/// - Bars: one bar per outermost group (a currency, a pair) of the value in
+///   valueKey on the group's summary row (Summary true);
+/// - Ladder: one step per data row of the current row's outermost group, in
+///   the grid's order, labelled by labelKey (the value date), of the day's
+///   flow in valueKey; the chart adds the flows up.
+/// Both follow what the grid shows: the current filter's result in the view
+/// chosen.
+struct MARVOLT_EXPORT ChartLayout
+{
+    enum class Kind { Bars, Ladder };
+    Kind kind = Kind::Bars;
+    const char *title = nullptr;
+    const char *valueKey = nullptr;
+    const char *labelKey = nullptr;
+};
+
 /// Everything a report declares about its display: the fields of its display
 /// recordset, its grid columns, the column the rows are grouped by and the
 /// one they are sorted by within a group, and a second group within the

@@ -91,6 +91,8 @@ public:
     virtual int owner() const = 0;
     virtual std::span<const FilterSlot> filterSlots() const { return {}; }
     virtual DisplayLayout layout() const { return {}; }
+    /// The chart beside the grid; nullopt for a report without one.
+    virtual std::optional<ChartLayout> chart() const { return std::nullopt; }
     /// The switches saved and read with the query.
     virtual std::span<const StoredSwitch> storedSwitches() const { return {}; }
     /// The date bounds stored with the query beside "Date": the value-date
