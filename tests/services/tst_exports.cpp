@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -249,6 +250,14 @@ private Q_SLOTS:
         QVERIFY(!ReportXlsx::write(positions(), missing, &error));
         QVERIFY2(error.contains(missing), qPrintable(error));
         QVERIFY(!QFile::exists(missing));
+
+        // A name taken by a folder: the folder stays, no partial file is left.
+        const QString taken = dir.filePath(QStringLiteral("taken.xlsx"));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("taken.xlsx")));
+        QVERIFY(!ReportXlsx::write(positions(), taken, &error));
+        QVERIFY2(error.contains(taken), qPrintable(error));
+        QVERIFY(QFileInfo(taken).isDir());
+        QVERIFY(QDir(dir.path()).rmdir(QStringLiteral("taken.xlsx")));
 
         // A good workbook is replaced whole by the next one.
         const QString path = dir.filePath(QStringLiteral("out.xlsx"));

@@ -10,6 +10,9 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -336,10 +339,12 @@ bool ReportXlsx::write(const ReportDocument &document, const QString &path, QStr
         *error = QStringLiteral("cannot write %1: %2").arg(path, xlsxError(failed));
         return false;
     }
-    QFile::remove(path);
-    if (!QFile::rename(partial, path)) {
+    // rename(2) replaces the old file in one step: there is never a moment
+    // without a workbook under the name, nor half of one.
+    if (std::rename(partialName.constData(), QFile::encodeName(path).constData()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
         QFile::remove(partial);
-        *error = QStringLiteral("cannot write %1").arg(path);
+        *error = QStringLiteral("cannot write %1: %2").arg(path, reason);
         return false;
     }
     return true;
