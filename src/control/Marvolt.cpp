@@ -84,7 +84,13 @@ Marvolt::Marvolt(QWidget *parent)
     const auto later = [this] { m_chartUpdate.start(); };
     connect(m_mainTable->gridModel(), &QAbstractItemModel::modelReset, this, later);
     connect(m_mainTable->gridModel(), &QAbstractItemModel::layoutChanged, this, later);
-    connect(m_mainTable, &widgets::Grid::RowChange, this, later);
+    // Only a ladder depends on the current row (its group); bars read every
+    // group's summary, which a move of the cursor does not change.
+    connect(m_mainTable, &widgets::Grid::RowChange, this, [this] {
+        const std::optional<ChartLayout> layout = m_report ? m_report->logic().chart() : std::nullopt;
+        if (layout && layout->kind == ChartLayout::Kind::Ladder)
+            m_chartUpdate.start();
+    });
     m_gridAdapter = std::make_unique<ReportGridAdapter>(m_mainTable);
     m_toolbarAdapter = std::make_unique<ReportToolbarAdapter>(m_mainMenu);
     m_animProgress = new widgets::BusyIndicator(this);

@@ -11,9 +11,11 @@ class ReportChart;
 /// ChartLayout declares it: so the chart follows the current filter's result,
 /// the view and, for a ladder, the group the current row is in.
 ///
-/// Only group rows and the rows of one group are read (a group's summary row,
-/// or the day rows of the current group), never the whole result: the feed
-/// runs on the user-interface thread after each binding.
+/// Runs on the user-interface thread after a binding (and, for a ladder,
+/// when the current group changes), so it reads little: for bars each
+/// group's rows up to its summary row (the first row in most reports, the
+/// last in a few, where this is one pass over the result), for a ladder the
+/// rows of one group.
 class ReportChartFeed final
 {
 public:
