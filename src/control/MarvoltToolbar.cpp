@@ -279,9 +279,12 @@ void Marvolt::exportFromTool(const QString &suffix)
                              .arg(m_report->App_Name, Clock::today().toString(QStringLiteral("yyyy-MM-dd")), suffix);
     const QString filter = suffix == QLatin1String("xlsx") ? QStringLiteral("Excel workbook (*.xlsx)")
                                                            : QStringLiteral("CSV (*.csv)");
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export"), QDir(folder).filePath(name), filter);
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export"), QDir(folder).filePath(name), filter);
     if (path.isEmpty())
         return;
+    // A name typed without its suffix gets the one of the format chosen.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += u'.' + suffix;
     m_lastExportFolder = QFileInfo(path).absolutePath();
     if (!exportResult(path))
         MessageService::instance().ShowError(QStringLiteral("The report could not be exported: %1").arg(m_exportError));
