@@ -1,6 +1,6 @@
 #include "ReportChartFeed.h"
 
-#include "Currency.h"
+#include "CellValue.h"
 
 #include "Grid.h"
 #include "GridColumn.h"
@@ -15,19 +15,11 @@ namespace {
 
 using widgets::GridModel;
 
-/// A cell's raw value as a chart value; nothing for an empty or text cell.
+/// A cell's raw value as a chart value; nothing for an empty, text or boolean cell.
 std::optional<double> amountOf(const QVariant &value)
 {
-    if (value.metaType() == QMetaType::fromType<data::Currency>())
-        return double(value.value<data::Currency>().raw()) / 10000.0;
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::Double:
-        return value.toDouble();
-    default:
-        return std::nullopt;
-    }
+    const CellValue::Key key = CellValue::key(value);
+    return key.kind == CellValue::Key::Number ? std::optional<double>(double(key.number)) : std::nullopt;
 }
 
 int columnOf(const widgets::Grid &grid, const char *key)

@@ -18,14 +18,14 @@ ReportExporter::~ReportExporter()
     }
 }
 
-bool ReportExporter::formatFromName(const QString &name, Format *format)
+bool ReportExporter::formatFromName(const QString &path, Format *format)
 {
-    const QString word = name.contains(u'.') ? QFileInfo(name).suffix().toLower() : name.toLower();
-    if (word == QLatin1String("xlsx")) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("xlsx")) {
         *format = Format::Xlsx;
         return true;
     }
-    if (word == QLatin1String("csv") || word == QLatin1String("grid-csv")) {
+    if (suffix == QLatin1String("csv")) {
         *format = Format::GridCsv;
         return true;
     }

@@ -25,9 +25,8 @@ public:
     explicit ReportExporter(QObject *parent = nullptr);
     ~ReportExporter() override;   ///< waits for an export going
 
-    /// The format a file name or a format word ("xlsx", "csv", "grid-csv")
-    /// asks for; false when it names neither.
-    static bool formatFromName(const QString &name, Format *format);
+    /// The format a file's suffix (".xlsx", ".csv") asks for; false for another.
+    static bool formatFromName(const QString &path, Format *format);
     /// What the document of an export in format needs of each cell.
     static widgets::Grid::DocumentCells cellsFor(Format format)
     {

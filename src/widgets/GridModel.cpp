@@ -734,8 +734,6 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
         return rawCell(row, column);
     case ShownValueRole:
         return cellValue(row, column);
-    case ShownNumberOrDateRole:
-        return numberOrDate(cellValue(row, column), column);
     case IsGroupRole:
         return false;
     case BookmarkRole:

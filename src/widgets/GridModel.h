@@ -58,10 +58,6 @@ public:
         GroupLevelRole,                    ///< int, 0 for the outermost group, -1 for data rows
         GroupCaptionRole,                  ///< the grouped column's caption (group rows)
         ShownValueRole,                    ///< the value shown (data rows): the row reader's, when it changed it
-        /// The number (as its variant, Currency kept) or date (QDateTime, UTC)
-        /// a data cell shows; invalid where it shows text, a value list's
-        /// text or a boolean. Exports keep it as a number or a date.
-        ShownNumberOrDateRole,
         RowMarkRole,                       ///< int(RowMark) of the row, None for group rows
     };
 
@@ -146,11 +142,13 @@ public:
     QVariant value(const QModelIndex &index, int column) const;
     /// What a cell shows: value-list text, formatted number, date or text.
     QString displayText(const QVariant &value, int column) const;
-    /// The number or date a cell showing value shows (ShownNumberOrDateRole).
+    /// The number (as its variant, Currency kept) or date (QDateTime, UTC) a
+    /// cell showing value shows; invalid where it shows text, a value list's
+    /// text or a boolean. Exports keep it as a number or a date.
     QVariant numberOrDate(const QVariant &value, int column) const;
     /// A data row's cell as copies and exports take it, read once: the text
-    /// shown, or with numberOrDate the number or date behind it
-    /// (ShownNumberOrDateRole) and the text only when there is none.
+    /// shown, or with numberOrDate the number or date behind it and the text
+    /// only when there is none.
     void shownCell(const QModelIndex &index, QString *text, QVariant *numberOrDate) const;
     /// The text of a group row: value-list text of the group value and the row count.
     QString groupText(const QModelIndex &index) const;

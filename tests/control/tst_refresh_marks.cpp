@@ -124,6 +124,18 @@ QList<ShownDeal> singleLegDeals(const widgets::GridModel &model)
     return deals;
 }
 
+/// The open position report in the view of every row, its marks kept long
+/// enough that none fades while a test looks at them; the control's grid.
+widgets::Grid *showOpenPositions(Marvolt &control)
+{
+    control.resize(1280, 600);
+    control.setProperty("WindowType", 0);
+    control.setDisplayMode(vwAll);
+    widgets::Grid *grid = control.mainTable();
+    grid->setChangeMarkDuration(120000);
+    return grid;
+}
+
 } // namespace
 
 class tst_RefreshMarks : public QObject
@@ -191,12 +203,7 @@ bool tst_RefreshMarks::execute(const QString &sql, long expectedRows)
 void tst_RefreshMarks::refreshMarksTheChangedAndTheNewDealsOnly()
 {
     Marvolt control;
-    control.resize(1280, 600);
-    control.setProperty("WindowType", 0);
-    control.setDisplayMode(vwAll);
-    widgets::Grid *grid = control.mainTable();
-    // Long enough that no mark fades while the test looks at them.
-    grid->setChangeMarkDuration(120000);
+    widgets::Grid *grid = showOpenPositions(control);
     const widgets::GridModel &model = *grid->gridModel();
 
     QVERIFY(runAndWait(control));
@@ -266,11 +273,7 @@ void tst_RefreshMarks::refreshMarksTheChangedAndTheNewDealsOnly()
 void tst_RefreshMarks::anotherViewOrQueryMarksNothing()
 {
     Marvolt control;
-    control.resize(1280, 600);
-    control.setProperty("WindowType", 0);
-    control.setDisplayMode(vwAll);
-    widgets::Grid *grid = control.mainTable();
-    grid->setChangeMarkDuration(120000);
+    widgets::Grid *grid = showOpenPositions(control);
     QVERIFY(runAndWait(control));
     QVERIFY(runAndWait(control));
     QCOMPARE(markedRows(*grid), QString());
