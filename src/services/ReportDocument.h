@@ -28,7 +28,7 @@ struct ReportRow
     QStringList cells;
     /// The number or date behind each cell that shows one (a spreadsheet keeps
     /// it as a number, a date as a date); invalid where the cell is text.
-    QList<QVariant> values;
+    QList<QVariant> values = {};
 };
 
 /// What every copy, print and export of a result says about it, so that a
