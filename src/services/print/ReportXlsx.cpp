@@ -32,38 +32,49 @@ enum class Style { Title, Context, Caption, Group, Detail, Summary, SummaryNegat
 constexpr int StyleCount = int(Style::SummaryNegative) + 1;
 
 /// The cell formats of one workbook, made once per style and number format
-/// and found by index, since every cell asks for one.
+/// and found by index, since every cell asks for one. Columns of the same
+/// number format share one format: libxlsxwriter looks an equal second
+/// format up in its hash table at every cell written with it.
 class Formats final
 {
 public:
     Formats(lxw_workbook *workbook, const QList<QByteArray> &columnFormats, const QByteArray &date,
             const QByteArray &dateTime)
-        : m_workbook(workbook), m_columnFormats(columnFormats), m_date(date), m_dateTime(dateTime),
-          m_cells(std::size_t(StyleCount) * std::size_t(columnFormats.size() + 3), nullptr)
+        : m_workbook(workbook), m_date(date), m_dateTime(dateTime)
     {
+        for (const QByteArray &format : columnFormats) {
+            qsizetype index = m_numberFormats.indexOf(format);
+            if (index < 0) {
+                index = m_numberFormats.size();
+                m_numberFormats.append(format);
+            }
+            m_columnFormat.push_back(int(index));
+        }
+        m_cells.assign(std::size_t(StyleCount) * std::size_t(m_numberFormats.size() + 3), nullptr);
     }
 
     /// A number in column; a date (with or without its time); plain text.
     lxw_format *number(Style style, int column)
     {
-        const QByteArray &format = m_columnFormats.at(column);
-        return style == Style::Detail && format.isEmpty() ? nullptr : slot(style, column, format);
+        const int index = m_columnFormat[std::size_t(column)];
+        const QByteArray &format = m_numberFormats.at(index);
+        return style == Style::Detail && format.isEmpty() ? nullptr : slot(style, index, format);
     }
     lxw_format *date(Style style, bool withTime)
     {
-        const int extra = int(m_columnFormats.size()) + (withTime ? 1 : 0);
+        const int extra = int(m_numberFormats.size()) + (withTime ? 1 : 0);
         return slot(style, extra, withTime ? m_dateTime : m_date);
     }
     lxw_format *text(Style style)
     {
         // The default look needs no format of its own.
-        return style == Style::Detail ? nullptr : slot(style, int(m_columnFormats.size()) + 2, QByteArray());
+        return style == Style::Detail ? nullptr : slot(style, int(m_numberFormats.size()) + 2, QByteArray());
     }
 
 private:
     lxw_format *slot(Style style, int index, const QByteArray &numberFormat)
     {
-        lxw_format *&f = m_cells[std::size_t(style) * std::size_t(m_columnFormats.size() + 3) + std::size_t(index)];
+        lxw_format *&f = m_cells[std::size_t(style) * std::size_t(m_numberFormats.size() + 3) + std::size_t(index)];
         if (!f)
             f = make(style, numberFormat);
         return f;
@@ -106,7 +117,8 @@ private:
     }
 
     lxw_workbook *m_workbook;
-    QList<QByteArray> m_columnFormats;
+    QList<QByteArray> m_numberFormats;   // each number format once
+    std::vector<int> m_columnFormat;     // per column: its index in m_numberFormats
     QByteArray m_date;
     QByteArray m_dateTime;
     std::vector<lxw_format *> m_cells;   // owned by the workbook
