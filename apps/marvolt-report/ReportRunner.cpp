@@ -264,8 +264,9 @@ bool ReportRunner::writeExport(Marvolt &control)
 {
     const auto format = m_options.format == RunnerOptions::Format::Xlsx ? ReportExporter::Format::Xlsx
                                                                          : ReportExporter::Format::GridCsv;
-    const ReportDocument document = ReportPrinter::document(*control.report(), *control.mainTable(), false,
-                                                            ReportExporter::cellsFor(format));
+    // The rows are taken as the control's export takes them on its worker.
+    ReportDocument document = ReportPrinter::documentWithoutRows(*control.report(), *control.mainTable());
+    document.rows = ReportExporter::resultRows(*control.report(), *control.mainTable(), format).rows();
     m_rows = document.rows.size();
     if (m_options.format == RunnerOptions::Format::GridCsv && m_options.outFile.isEmpty())
         return writeText(GridCsv::text(document));

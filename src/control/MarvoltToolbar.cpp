@@ -250,8 +250,8 @@ bool Marvolt::exportResult(const QString &path)
         m_exportError = QStringLiteral("an export is still being written");
     if (!m_exportError.isEmpty())
         return false;
-    return exporter()->start(ReportPrinter::document(*m_report, *m_mainTable, false, ReportExporter::cellsFor(format)),
-                             path, format);
+    return exporter()->start(ReportPrinter::documentWithoutRows(*m_report, *m_mainTable),
+                             ReportExporter::resultRows(*m_report, *m_mainTable, format), path, format);
 }
 
 ReportExporter *Marvolt::exporter()

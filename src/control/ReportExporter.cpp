@@ -3,6 +3,8 @@
 #include "GridCsv.h"
 #include "ReportXlsx.h"
 
+#include "Report.h"
+
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QThread>
@@ -32,6 +34,16 @@ bool ReportExporter::formatFromName(const QString &path, Format *format)
     return false;
 }
 
+widgets::GridRowsCopy ReportExporter::resultRows(const Report &report, const widgets::Grid &grid, Format format)
+{
+    const std::shared_ptr<DisplayReader> reader = report.detachedDisplayReader();
+    if (!reader)
+        return grid.rowsCopy({}, {}, cellsFor(format));   // the grid shows no rows either
+    return grid.rowsCopy([reader](int row, int column) { return reader->cell(row, column); },
+                         [reader](int row, QVector<QVariant> &values) { reader->readRow(row, values); },
+                         cellsFor(format));
+}
+
 bool ReportExporter::write(const ReportDocument &document, const QString &path, Format format, QString *error)
 {
     if (format == Format::Xlsx)
@@ -46,11 +58,12 @@ bool ReportExporter::write(const ReportDocument &document, const QString &path, 
     return true;
 }
 
-bool ReportExporter::start(ReportDocument document, const QString &path, Format format)
+bool ReportExporter::start(ReportDocument document, widgets::GridRowsCopy rows, const QString &path, Format format)
 {
     if (m_worker)
         return false;
-    m_worker = QThread::create([this, document = std::move(document), path, format] {
+    m_worker = QThread::create([this, document = std::move(document), rows = std::move(rows), path, format]() mutable {
+        document.rows = rows.rows();
         QString error;
         const bool ok = write(document, path, format, &error);
         // Queued: the signal reaches the starter's thread after the worker has ended.

@@ -84,6 +84,19 @@ ReportDocument ReportPrinter::document(const Report &report, const widgets::Grid
                                        widgets::Grid::DocumentCells cells)
 {
     ReportDocument doc = grid.reportDocument(selectedOnly, cells);
+    describe(report, doc);
+    return doc;
+}
+
+ReportDocument ReportPrinter::documentWithoutRows(const Report &report, const widgets::Grid &grid)
+{
+    ReportDocument doc = grid.documentColumns();
+    describe(report, doc);
+    return doc;
+}
+
+void ReportPrinter::describe(const Report &report, ReportDocument &doc)
+{
     doc.title = report.App_Name;
     doc.context = context(report);
     // The committed query (the one that produced the rows printed), with the
@@ -97,7 +110,6 @@ ReportDocument ReportPrinter::document(const Report &report, const widgets::Grid
         doc.parameters.append({QStringLiteral("Rates"), doc.context.rateSource});
     if (doc.context.runTime.isValid())
         doc.parameters.append({QStringLiteral("Run"), doc.context.runTime.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))});
-    return doc;
 }
 
 void ReportPrinter::prepare(const Report &report, const widgets::Grid &grid, const QString &defaultForm,

@@ -54,11 +54,16 @@ public:
     /// the numbers and dates behind them).
     static ReportDocument document(const Report &report, const widgets::Grid &grid, bool selectedOnly = false,
                                    widgets::Grid::DocumentCells cells = widgets::Grid::DocumentCells::Texts);
+    /// The same document without its rows (Grid::documentColumns), for an
+    /// export whose rows a worker takes.
+    static ReportDocument documentWithoutRows(const Report &report, const widgets::Grid &grid);
     /// What a copy or export says of the report's result: the committed
     /// query's filters that are set, the rate source and the run time.
     static ReportContext context(const Report &report);
 
 private:
+    /// Adds what the report says of its result to a grid's document.
+    static void describe(const Report &report, ReportDocument &doc);
     void prepare(const Report &report, const widgets::Grid &grid, const QString &defaultForm,
                  const QString &defaultDirectory);
     void readBack(QString &defaultForm, QString &defaultDirectory) const;

@@ -9,6 +9,34 @@ namespace {
 
 const QDate SummarySortDate(5000, 1, 1);
 
+/// A currency's summary row reads as 1 January 5000 in its date column, so
+/// that it sorts after the currency's value dates, and shows "Summary" there.
+class SummaryDays final : public ShownRows
+{
+public:
+    QVariant cell(const ShownRow &row, int column, const QVariant &value) const override
+    {
+        if (column == row.layout.columnIndex("Date") && isSummary(row))
+            return gridCellValue(data::Value(data::DateTime::fromDate(SummarySortDate)));
+        return value;
+    }
+    void changeRow(const ShownRow &row, QVector<QVariant> &values) const override
+    {
+        const int date = row.layout.columnIndex("Date");
+        if (date >= 0 && date < values.size() && isSummary(row))
+            values[date] = QStringLiteral("Summary");
+    }
+
+private:
+    static bool isSummary(const ShownRow &row)
+    {
+        return !row.display.Eof() && !row.display.Bof()
+               && row.display.Fields(QStringLiteral("Summary")).value().toBool();
+    }
+};
+
+const SummaryDays SummaryDayRows;
+
 } // namespace
 
 CurrencyDaysReport::CurrencyDaysReport(const QString &appName, const ReportLogic &logic, const char *negativeColumn,
@@ -38,26 +66,7 @@ void CurrencyDaysReport::RebindTable()
     boldSummariesBesideDetails();
 }
 
-bool CurrencyDaysReport::isSummaryRow(int row) const
+const ShownRows &CurrencyDaysReport::shownRows() const
 {
-    const data::RecordsetPtr display = DisplayRecordset();
-    return display && display->setAbsolutePosition(qint64(row) + 1)
-           && display->Fields(QStringLiteral("Summary")).value().toBool();
-}
-
-QVariant CurrencyDaysReport::FitchData(int ColIndex, int RowBookmark)
-{
-    QVariant value = DayRangeReport::FitchData(ColIndex, RowBookmark);
-    if (ColIndex == columnIndex("Date") && isSummaryRow(RowBookmark))
-        value = gridCellValue(data::Value(data::DateTime::fromDate(SummarySortDate)));
-    return value;
-}
-
-void CurrencyDaysReport::UnboundChangeData(QVector<QVariant> &Values)
-{
-    const data::RecordsetPtr display = DisplayRecordset();
-    const int date = columnIndex("Date");
-    if (display && !display->Eof() && !display->Bof() && date >= 0 && date < Values.size()
-        && display->Fields(QStringLiteral("Summary")).value().toBool())
-        Values[date] = QStringLiteral("Summary");
+    return SummaryDayRows;
 }

@@ -16,20 +16,15 @@ public:
     void SetUtil(EventClass *Util) override;
     /// As Report, with the summaries bold among the value-date rows.
     void RebindTable() override;
-    /// A summary row's date reads as 1 January 5000, so that it sorts after
-    /// the currency's value dates.
-    QVariant FitchData(int ColIndex, int RowBookmark) override;
-    /// A summary row shows "Summary" in place of its date.
-    void UnboundChangeData(QVector<QVariant> &Values) override;
 
 protected:
     /// negativeColumn: the column whose negative amounts are red ("Daily").
     CurrencyDaysReport(const QString &appName, const ReportLogic &logic, const char *negativeColumn,
                        QObject *parent = nullptr);
+    /// A summary row's date reads as 1 January 5000, so that it sorts after
+    /// the currency's value dates, and shows "Summary" in place of it.
+    const ShownRows &shownRows() const override;
 
 private:
-    /// Whether display row `row` (0 first, among the rows the grid shows) is a summary row.
-    bool isSummaryRow(int row) const;
-
     const char *m_negativeColumn;
 };

@@ -5,7 +5,6 @@
 #include "FilterStore.h"
 #include "MessageService.h"
 #include "NumberFormat.h"
-#include "SessionContext.h"
 #include "TextTable.h"
 #include "ValueListFillers.h"
 
@@ -157,7 +156,7 @@ DisplayCounts CurrencyPositionLogic::buildRunDisplay(data::Recordset &in, data::
         out.AddNew();
         oTicketNum.setValue(deals);
         // The amount itself: the grid shows it as "Recalc: " in the value
-        // format of the moment (summaryText).
+        // format of the moment (CurrencySummaryTexts).
         if (recalc)
             oDealerName.setValue(recalcAmount);
         oVolume.setValue(total);
@@ -174,6 +173,33 @@ DisplayCounts CurrencyPositionLogic::buildRunDisplay(data::Recordset &in, data::
 }
 
 const CurrencyPositionLogic Logic;
+
+/// A currency's summary row shows texts in place of the deal columns.
+class CurrencySummaryTexts final : public ShownRows
+{
+public:
+    QVariant cell(const ShownRow &row, int column, const QVariant &value) const override
+    {
+        data::Recordset &rs = row.display;
+        if (rs.Eof() || !rs.Fields(QStringLiteral("Summary")).value().toBool())
+            return value;
+        if (column == row.layout.columnIndex("BankName"))
+            return QString(QStringLiteral("Deals: ") + rs.Fields(QStringLiteral("Deals")).value().toString());
+        if (column == row.layout.columnIndex("DealerName")) {
+            const data::Value recalc = rs.Fields(QStringLiteral("DealerName")).value();
+            if (recalc.isNull())
+                return QString();
+            return QString(QStringLiteral("Recalc: ")
+                           + NumberFormat::format(FieldReader::cellValue(recalc), row.formats.value));
+        }
+        // The count under "Ticket #" would read as a ticket; "Deals: n" shows it.
+        if (column == row.layout.columnIndex("TicketNum"))
+            return QString();
+        return value;
+    }
+};
+
+const CurrencySummaryTexts SummaryTexts;
 
 } // namespace
 
@@ -207,53 +233,15 @@ void CurrencyPosition::SetUtil(EventClass *Util)
 
 bool CurrencyPosition::confirmRun()
 {
-    // The description asks only about a currency selection (the query's
-    // Pair); a pair selection is set aside just the same, so it asks then too.
+    // A recalculation sets aside a currency selection (the query's Pair)
+    // and a pair selection (Pair2) alike: either is asked about.
     const QueryValues &q = query();
     if (!WithRecalc || (QueryValues::isAll(q.Pair) && QueryValues::isAll(q.Pair2)))
         return true;
     return MessageService::instance().Confirm(recalcWarningText());
 }
 
-QVariant CurrencyPosition::summaryText(int column) const
+const ShownRows &CurrencyPosition::shownRows() const
 {
-    data::RecordsetPtr rs = DisplayRecordset();
-    if (!rs || rs->Eof() || !rs->Fields(QStringLiteral("Summary")).value().toBool())
-        return {};
-    if (column == columnIndex("BankName"))
-        return QString(QStringLiteral("Deals: ") + rs->Fields(QStringLiteral("Deals")).value().toString());
-    if (column == columnIndex("DealerName")) {
-        const data::Value recalc = rs->Fields(QStringLiteral("DealerName")).value();
-        if (recalc.isNull())
-            return QString();
-        return QString(QStringLiteral("Recalc: ")
-                       + NumberFormat::format(FieldReader::cellValue(recalc), SessionContext::instance().ValueFormat()));
-    }
-    // The count under "Ticket #" would read as a ticket; "Deals: n" shows it.
-    if (column == columnIndex("TicketNum"))
-        return QString();
-    return {};
-}
-
-QVariant CurrencyPosition::FitchData(int ColIndex, int RowBookmark)
-{
-    const QVariant value = Report::FitchData(ColIndex, RowBookmark);
-    // Report::FitchData leaves the display on the row when it has one.
-    const data::RecordsetPtr rs = DisplayRecordset();
-    if (rs && rs->AbsolutePosition() == qint64(RowBookmark) + 1) {
-        if (const QVariant text = summaryText(ColIndex); text.isValid())
-            return text;
-    }
-    return value;
-}
-
-void CurrencyPosition::UnboundChangeData(QVector<QVariant> &Values)
-{
-    for (const char *key : {"TicketNum", "DealerName", "BankName"}) {
-        const int index = columnIndex(key);
-        if (index < 0 || index >= Values.size())
-            continue;
-        if (const QVariant text = summaryText(index); text.isValid())
-            Values[index] = text;
-    }
+    return SummaryTexts;
 }

@@ -29,10 +29,6 @@ public:
     void setWithRecalc(bool on);
 
     void SetUtil(EventClass *Util) override;
-    /// A summary row shows "Deals: n" in the counterparty column and, when
-    /// its run recalculated, "Recalc: " and the amount in the dealer column.
-    QVariant FitchData(int ColIndex, int RowBookmark) override;
-    void UnboundChangeData(QVector<QVariant> &Values) override;
 
     /// The text the warning shows before a recalculated run with a currency
     /// or pair selection (texts 3018 and 3019).
@@ -43,9 +39,7 @@ protected:
     /// currency or pair selection would silently not apply: the user is asked
     /// first (OK/Cancel, MessageService::Confirm).
     bool confirmRun() override;
-
-private:
-    /// The summary-row text of a column at the display's current row; a null
-    /// value for a deal row or another column.
-    QVariant summaryText(int column) const;
+    /// A summary row shows "Deals: n" in the counterparty column and, when
+    /// its run recalculated, "Recalc: " and the amount in the dealer column.
+    const ShownRows &shownRows() const override;
 };

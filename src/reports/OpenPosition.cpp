@@ -5,7 +5,6 @@
 #include "FieldReader.h"
 #include "FilterStore.h"
 #include "NumberFormat.h"
-#include "SessionContext.h"
 #include "ValueListFillers.h"
 
 #include <array>
@@ -170,6 +169,37 @@ DisplayCounts OpenPositionLogic::buildDisplay(data::Recordset &in, data::Records
 
 const OpenPositionLogic Logic;
 
+/// A pair's summary row shows its net amounts and average rates as texts.
+class PairSummaryTexts final : public ShownRows
+{
+public:
+    void changeRow(const ShownRow &row, QVector<QVariant> &values) const override
+    {
+        data::Recordset &rs = row.display;
+        if (!rs.Fields(QStringLiteral("Summary")).value().toBool())
+            return;
+        const auto text = [&rs](const char *field, const QString &format) {
+            const data::Value value = rs.Fields(QString::fromLatin1(field)).value();
+            return value.isNull() ? QString() : NumberFormat::format(FieldReader::cellValue(value), format);
+        };
+        // A summary row carries ticket -1 only to sort first in its pair; it is no ticket.
+        const std::array<std::pair<const char *, QString>, 5> texts{{
+            {"TicketNum", QString()},
+            {"DealerName", QStringLiteral("Ccy1: ") + text("DealerName", row.formats.value)},
+            {"BankName", QStringLiteral("Ccy2: ") + text("BankName", row.formats.value)},
+            {"DateVal1", QStringLiteral("Sell Rate: ") + text("SellRate", row.formats.rate)},
+            {"DateVal2", QStringLiteral("Buy Rate: ") + text("BuyRate", row.formats.rate)},
+        }};
+        for (const auto &[key, value] : texts) {
+            const int index = row.layout.columnIndex(key);
+            if (index >= 0 && index < values.size())
+                values[index] = value;
+        }
+    }
+};
+
+const PairSummaryTexts SummaryTexts;
+
 } // namespace
 
 OpenPosition::OpenPosition(QObject *parent) : Report(QStringLiteral("Currency Pairs"), Logic, parent) {}
@@ -181,28 +211,7 @@ void OpenPosition::SetUtil(EventClass *Util)
     offerArchiveSwitch();
 }
 
-void OpenPosition::UnboundChangeData(QVector<QVariant> &Values)
+const ShownRows &OpenPosition::shownRows() const
 {
-    data::RecordsetPtr rs = DisplayRecordset();
-    if (!rs || !rs->Fields(QStringLiteral("Summary")).value().toBool())
-        return;
-    const QString valueFormat = SessionContext::instance().ValueFormat();
-    const QString rateFormat = SessionContext::instance().RateFormat();
-    const auto text = [&rs](const char *field, const QString &format) {
-        const data::Value value = rs->Fields(QString::fromLatin1(field)).value();
-        return value.isNull() ? QString() : NumberFormat::format(FieldReader::cellValue(value), format);
-    };
-    // A summary row carries ticket -1 only to sort first in its pair; it is no ticket.
-    const std::array<std::pair<const char *, QString>, 5> texts{{
-        {"TicketNum", QString()},
-        {"DealerName", QStringLiteral("Ccy1: ") + text("DealerName", valueFormat)},
-        {"BankName", QStringLiteral("Ccy2: ") + text("BankName", valueFormat)},
-        {"DateVal1", QStringLiteral("Sell Rate: ") + text("SellRate", rateFormat)},
-        {"DateVal2", QStringLiteral("Buy Rate: ") + text("BuyRate", rateFormat)},
-    }};
-    for (const auto &[key, value] : texts) {
-        const int index = columnIndex(key);
-        if (index >= 0 && index < Values.size())
-            Values[index] = value;
-    }
+    return SummaryTexts;
 }

@@ -17,7 +17,9 @@ public:
     explicit OpenPosition(QObject *parent = nullptr);
 
     void SetUtil(EventClass *Util) override;
+
+protected:
     /// A summary row shows its net amounts and average rates as texts
     /// ("Ccy1: ...", "Sell Rate: ...") in the dealer, bank and value-date columns.
-    void UnboundChangeData(QVector<QVariant> &Values) override;
+    const ShownRows &shownRows() const override;
 };

@@ -650,20 +650,13 @@ void Report::FormatRate()
 
 QVariant Report::FitchData(int ColIndex, int RowBookmark)
 {
-    if (!m_display || !m_display->setAbsolutePosition(qint64(RowBookmark) + 1))
+    if (!m_display)
         return {};
     // The grid reads every row's group and sort cells when it binds: the
-    // fields of the columns are looked up once per display, not per cell (a
-    // field handle follows the current row).
-    if (m_columnFieldsOf.lock() != m_display) {
-        m_columnFields.clear();
-        for (const ReportColumn &column : m_logic->layout().columns)
-            m_columnFields.push_back(m_display->Fields(QString::fromLatin1(column.field)));
-        m_columnFieldsOf = m_display;
-    }
-    if (ColIndex < 0 || ColIndex >= int(m_columnFields.size()))
-        return {};
-    return gridCellValue(m_columnFields[size_t(ColIndex)].value());
+    // fields of the columns are looked up once per display, not per cell.
+    if (!m_displayReader || m_displayReader->display() != m_display)
+        m_displayReader = std::make_unique<DisplayReader>(m_display, m_logic->layout(), shownRows());
+    return m_displayReader->cell(RowBookmark, ColIndex, ShownFormats::current());
 }
 
 void Report::readRow(int row, QVector<QVariant> &values)
@@ -675,7 +668,16 @@ void Report::readRow(int row, QVector<QVariant> &values)
         UnboundChangeData(values);
 }
 
-void Report::UnboundChangeData(QVector<QVariant> &) {}
+void Report::UnboundChangeData(QVector<QVariant> &Values)
+{
+    if (m_display && !m_display->Eof() && !m_display->Bof())
+        shownRows().changeRow({*m_display, m_logic->layout(), ShownFormats::current()}, Values);
+}
+
+std::shared_ptr<DisplayReader> Report::detachedDisplayReader() const
+{
+    return DisplayReader::detached(m_display, m_logic->layout(), shownRows(), ShownFormats::current());
+}
 
 int Report::CurrentDet() const
 {

@@ -4,6 +4,7 @@
 
 #include "AllSettings.h"
 #include "ColumnLayout.h"
+#include "DisplayReader.h"
 #include "EventClass.h"
 #include "FilterControl.h"
 #include "QuerySettings.h"
@@ -148,7 +149,7 @@ public:
     /// there is no such row or column.
     Q_INVOKABLE virtual QVariant FitchData(int ColIndex, int RowBookmark);
     /// Lets the report change the values of the current display row (one per
-    /// grid column) before the grid shows them.
+    /// grid column) before the grid shows them: as shownRows() says.
     virtual void UnboundChangeData(QVector<QVariant> &Values);
     /// For a report with a detail view, while the tool "ID_DetailWIndow" is
     /// checked: filters DetRecordset to the deals of the grid's current row
@@ -182,6 +183,10 @@ public:
     /// Reads display row `row` into one value per grid column, then
     /// UnboundChangeData: the grid's unbound row request.
     void readRow(int row, QVector<QVariant> &values);
+    /// A reader of the rows the grid shows now, on a handle of its own, for a
+    /// walk over them on another thread (an export); it keeps the rows after
+    /// the report has moved on. Null without a display.
+    std::shared_ptr<DisplayReader> detachedDisplayReader() const;
 
 protected:
     Report(const QString &appName, const ReportLogic &logic, QObject *parent = nullptr);
@@ -193,6 +198,9 @@ protected:
     /// and leaves the result shown and any run going as they are. A report
     /// whose query the user must confirm asks here; the others run.
     virtual bool confirmRun() { return true; }
+    /// What the grid shows of a display row beyond its fields' values (a
+    /// summary row's texts); the values as they are by default.
+    virtual const ShownRows &shownRows() const { return ShownRows::plain(); }
     /// Adds what the report's own runs take beyond the query and the
     /// switches (the profit reports' rate program); nothing by default.
     virtual void completeRunQuery(RunQuery &run) { Q_UNUSED(run) }
@@ -282,7 +290,6 @@ private:
     data::RecordsetPtr m_display;
     /// The last run's display rows arranged for the grid, until bound.
     std::shared_ptr<const RowArrangement> m_arrangedRows;
-    /// The display fields of the columns, in column order, for m_columnFieldsOf.
-    std::vector<data::Field> m_columnFields;
-    std::weak_ptr<data::Recordset> m_columnFieldsOf;
+    /// The grid's reads of m_display; made again for another display.
+    std::unique_ptr<DisplayReader> m_displayReader;
 };

@@ -656,24 +656,14 @@ QList<int> Grid::visibleColumnsInOrder() const
 
 QModelIndexList Grid::rowsToCopy(bool selectedOnly) const
 {
-    QModelIndexList rows;
-    if (selectedOnly) {
-        rows = selectionModel()->selectedRows();
-        std::sort(rows.begin(), rows.end(), [this](const QModelIndex &a, const QModelIndex &b) {
-            return rowOfIndex(a) < rowOfIndex(b);
-        });
-    } else {
+    if (!selectedOnly) {
         // The whole result, rows of collapsed groups included: a print or a
         // copy of everything must not depend on what happens to be expanded.
-        const std::function<void(const QModelIndex &)> appendRows = [&](const QModelIndex &parent) {
-            for (int r = 0; r < m_model->rowCount(parent); ++r) {
-                const QModelIndex row = m_model->index(r, 0, parent);
-                rows.append(row);
-                appendRows(row);
-            }
-        };
-        appendRows(QModelIndex());
+        return m_model->allRows();
     }
+    QModelIndexList rows = selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(),
+              [this](const QModelIndex &a, const QModelIndex &b) { return rowOfIndex(a) < rowOfIndex(b); });
     return rows;
 }
 
@@ -701,12 +691,18 @@ QString Grid::copyText(bool selectedOnly) const
 
 ReportDocument Grid::reportDocument(bool selectedOnly, DocumentCells cells) const
 {
-    const bool workbook = cells == DocumentCells::Workbook;
+    ReportDocument doc = documentColumns();
+    doc.rows = m_model->documentRows(rowsToCopy(selectedOnly), visibleColumnsInOrder(),
+                                     cells == DocumentCells::Workbook);
+    return doc;
+}
+
+ReportDocument Grid::documentColumns() const
+{
     ReportDocument doc;
     doc.dateFormat = m_model->dateFormat();
     doc.dateTimeFormat = m_model->dateTimeFormat();
-    const QList<int> columns = visibleColumnsInOrder();
-    for (int c : columns) {
+    for (int c : visibleColumnsInOrder()) {
         const GridColumn *column = m_model->column(c);
         doc.columnCaptions.append(column->Caption());
         doc.alignments.append(Qt::Alignment(m_model->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).toInt()
@@ -714,33 +710,22 @@ ReportDocument Grid::reportDocument(bool selectedOnly, DocumentCells cells) cons
         doc.numberFormats.append(column->Format());
         doc.widths.append(header()->sectionSize(c));
     }
-    for (const QModelIndex &i : rowsToCopy(selectedOnly)) {
-        ReportRow row;
-        if (m_model->isGroup(i)) {
-            row.kind = ReportRow::Group;
-            row.level = m_model->data(i, GridModel::GroupLevelRole).toInt();
-            row.cells.append(m_model->groupText(i));
-            doc.rows.append(row);
-            continue;
-        }
-        for (int c : columns) {
-            const QModelIndex cell = i.siblingAtColumn(c);
-            QString text;
-            QVariant value;
-            m_model->shownCell(cell, &text, workbook ? &value : nullptr);
-            row.cells.append(text);
-            if (workbook)
-                row.values.append(value);
-            const QVariant font = cell.data(Qt::FontRole);
-            if (font.isValid() && font.value<QFont>().bold()) {
-                row.kind = ReportRow::Summary;
-                if (cell.data(Qt::ForegroundRole).value<QColor>() == QColor(Qt::red))
-                    row.negative = true;
-            }
-        }
-        doc.rows.append(row);
-    }
     return doc;
+}
+
+GridRowsCopy Grid::rowsCopy(GridModel::CellReader cellReader, GridModel::RowReader rowReader,
+                            DocumentCells cells) const
+{
+    GridRowsCopy copy;
+    copy.m_model = m_model->copyForReading(std::move(cellReader), std::move(rowReader));
+    copy.m_columns = visibleColumnsInOrder();
+    copy.m_withValues = cells == DocumentCells::Workbook;
+    return copy;
+}
+
+QList<ReportRow> GridRowsCopy::rows() const
+{
+    return m_model ? m_model->documentRows(m_model->allRows(), m_columns, m_withValues) : QList<ReportRow>();
 }
 
 // --- painting and events ---------------------------------------------------------------

@@ -8,10 +8,30 @@
 #include <QElapsedTimer>
 #include <QTreeView>
 
+#include <memory>
+
 class QLabel;
 class QTimer;
 
 namespace widgets {
+
+/// Every row of a grid as it shows them, copied for a worker thread to take
+/// an export's document while the grid goes on (Grid::rowsCopy). The copy
+/// holds the grid's arrangement and presentation as they were when taken, and
+/// reads cells through the readers it was given.
+class GridRowsCopy final
+{
+public:
+    /// The rows as Grid::reportDocument(false, cells) gives them; one
+    /// thread at a time, any thread.
+    QList<ReportRow> rows() const;
+
+private:
+    friend class Grid;
+    std::shared_ptr<const GridModel> m_model;
+    QList<int> m_columns;   // the visible columns in their order
+    bool m_withValues = false;
+};
 
 /// The report grid: unbound rows fed by the control, grouped by one or more
 /// columns, ordered by sort keys, with value lists and format conditions.
@@ -162,6 +182,15 @@ public:
     /// formatting every amount of a result bound for a spreadsheet.
     enum class DocumentCells { Texts, Workbook };
     ReportDocument reportDocument(bool selectedOnly, DocumentCells cells = DocumentCells::Texts) const;
+    /// The same document without its rows: date formats, and the captions,
+    /// alignments, number formats and widths of the visible columns.
+    ReportDocument documentColumns() const;
+    /// Every row, for reportDocument(false, cells) on another thread:
+    /// `cellReader` and `rowReader` read what this grid's readers read, and
+    /// must be usable on that thread. Costs a copy of the arrangement (a few
+    /// bytes a row), not a walk over the rows.
+    GridRowsCopy rowsCopy(GridModel::CellReader cellReader, GridModel::RowReader rowReader,
+                          DocumentCells cells) const;
 
     // --- group-by box -----------------------------------------------------------------
     bool GroupByBoxVisible() const;

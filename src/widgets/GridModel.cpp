@@ -440,6 +440,28 @@ const QVarLengthArray<int, 4> &GridModel::matchedConditions(int row) const
     return *m_conditionCache.insert(row, matched);
 }
 
+GridModel::CellLook GridModel::cellLook(int row, const GridColumn *column) const
+{
+    CellLook look;
+    if (m_conditions.isEmpty())
+        return look;
+    for (int i : matchedConditions(row)) {
+        const FormatCondition *c = m_conditions.at(i);
+        if (!c->TargetColumnKey().isEmpty() && c->TargetColumnKey().compare(column->Key(), Qt::CaseInsensitive) != 0)
+            continue;
+        if (c->FontBold() || c->FontItalic()) {
+            look.bold = look.bold || c->FontBold();
+            look.italic = look.italic || c->FontItalic();
+            look.fontSet = true;
+        }
+        if (c->ForeColor() >= 0)
+            look.fore = c->ForeColor();
+        if (c->BackColor() >= 0)
+            look.back = c->BackColor();
+    }
+    return look;
+}
+
 // --- reading the tree -----------------------------------------------------------
 
 bool GridModel::isGroup(const QModelIndex &index) const
@@ -636,6 +658,104 @@ void GridModel::setDateFormats(const QString &date, const QString &dateTime)
     onAppearanceChanged();
 }
 
+// --- copies, prints and exports --------------------------------------------------
+
+QModelIndexList GridModel::allRows() const
+{
+    QModelIndexList rows;
+    rows.reserve(qsizetype(m_itemCount) + qsizetype(m_tree.size()));
+    const std::function<void(const QModelIndex &)> appendRows = [&](const QModelIndex &parent) {
+        for (int r = 0; r < rowCount(parent); ++r) {
+            const QModelIndex row = index(r, 0, parent);
+            rows.append(row);
+            if (isGroup(row))
+                appendRows(row);
+        }
+    };
+    appendRows(QModelIndex());
+    return rows;
+}
+
+QList<ReportRow> GridModel::documentRows(const QModelIndexList &rows, const QList<int> &columns, bool withValues) const
+{
+    QList<ReportRow> out;
+    out.reserve(rows.size());
+    const QColor red(Qt::red);
+    for (const QModelIndex &i : rows) {
+        ReportRow row;
+        if (isGroup(i)) {
+            row.kind = ReportRow::Group;
+            row.level = m_tree[size_t(nodeGroup(i))].level;
+            row.cells.append(groupText(i));
+            out.append(std::move(row));
+            continue;
+        }
+        const int bookmark = this->bookmark(i);
+        row.cells.reserve(columns.size());
+        if (withValues)
+            row.values.reserve(columns.size());
+        for (int c : columns) {
+            QString text;
+            QVariant value;
+            shownCell(i.siblingAtColumn(c), &text, withValues ? &value : nullptr);
+            row.cells.append(text);
+            if (withValues)
+                row.values.append(value);
+            const CellLook look = cellLook(bookmark, m_columns.at(c));
+            if (look.bold) {
+                row.kind = ReportRow::Summary;
+                if (look.fore >= 0 && WindowsColor::toQColor(quint32(look.fore)) == red)
+                    row.negative = true;
+            }
+        }
+        out.append(std::move(row));
+    }
+    return out;
+}
+
+std::unique_ptr<GridModel> GridModel::copyForReading(CellReader cells, RowReader rows) const
+{
+    auto copy = std::make_unique<GridModel>();
+    for (const GridColumn *column : m_columns) {
+        GridColumn *c = copy->addColumn(column->Key(), column->Caption(), column->DataField());
+        c->setVisible(column->Visible());
+        c->setTextAlignment(column->TextAlignment());
+        c->setWidth(column->Width());
+        c->setFormat(column->Format());
+        const ValueList *list = column->valueList();
+        for (int i = 0; i < list->Count(); ++i)
+            c->valueList()->Add(list->value(i), list->text(i));
+    }
+    for (const FormatCondition *condition : m_conditions) {
+        FormatCondition *c = copy->addCondition(condition->Key(), condition->ColumnKey(),
+                                                condition->ConditionOperator(), condition->Value1(),
+                                                condition->Value2());
+        c->setEnabled(condition->Enabled());
+        c->setTargetColumnKey(condition->TargetColumnKey());
+        c->setFontBold(condition->FontBold());
+        c->setFontItalic(condition->FontItalic());
+        c->setForeColor(condition->ForeColor());
+        c->setBackColor(condition->BackColor());
+    }
+    // The arrangement is taken as it stands: the copy reads no row to make it again.
+    copy->m_groups = m_groups;
+    copy->m_sortKeys = m_sortKeys;
+    copy->m_uncountedKey = m_uncountedKey;
+    copy->m_uncountedValue = m_uncountedValue;
+    copy->m_dateFormat = m_dateFormat;
+    copy->m_dateTimeFormat = m_dateTimeFormat;
+    copy->m_itemCount = m_itemCount;
+    copy->m_order = m_order;
+    copy->m_tree = m_tree;
+    copy->m_topGroups = m_topGroups;
+    copy->m_groupCounts = m_groupCounts;
+    copy->m_cellReader = std::move(cells);
+    copy->m_rowReader = std::move(rows);
+    // No thread's events reach it, so it may be deleted on the reading thread.
+    copy->moveToThread(nullptr);
+    return copy;
+}
+
 // --- QAbstractItemModel -----------------------------------------------------------
 
 QModelIndex GridModel::index(int row, int column, const QModelIndex &parent) const
@@ -753,35 +873,16 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
     case Qt::BackgroundRole: {
         if (m_conditions.isEmpty())
             return {};
-        bool bold = false;
-        bool italic = false;
-        qint64 fore = -1;
-        qint64 back = -1;
-        bool fontSet = false;
-        for (int i : matchedConditions(row)) {
-            const FormatCondition *c = m_conditions.at(i);
-            if (!c->TargetColumnKey().isEmpty()
-                && c->TargetColumnKey().compare(col->Key(), Qt::CaseInsensitive) != 0)
-                continue;
-            if (c->FontBold() || c->FontItalic()) {
-                bold = bold || c->FontBold();
-                italic = italic || c->FontItalic();
-                fontSet = true;
-            }
-            if (c->ForeColor() >= 0)
-                fore = c->ForeColor();
-            if (c->BackColor() >= 0)
-                back = c->BackColor();
-        }
+        const CellLook look = cellLook(row, col);
         if (role == Qt::FontRole) {
-            if (!fontSet)
+            if (!look.fontSet)
                 return {};
             QFont font;
-            font.setBold(bold);
-            font.setItalic(italic);
+            font.setBold(look.bold);
+            font.setItalic(look.italic);
             return font;
         }
-        const qint64 colour = role == Qt::ForegroundRole ? fore : back;
+        const qint64 colour = role == Qt::ForegroundRole ? look.fore : look.back;
         if (colour < 0)
             return {};
         const QColor qc = WindowsColor::toQColor(quint32(colour));

@@ -3,6 +3,7 @@
 #include "CellValue.h"
 #include "FormatCondition.h"
 #include "GridColumn.h"
+#include "ReportDocument.h"
 #include "RowArrangement.h"
 #include "RowChangeMarks.h"
 
@@ -13,6 +14,7 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace widgets {
@@ -168,6 +170,25 @@ public:
     QString dateFormat() const { return m_dateFormat; }
     QString dateTimeFormat() const { return m_dateTimeFormat; }
 
+    // --- copies, prints and exports -----------------------------------------
+    /// Every row in the order shown, group rows before their rows, the rows
+    /// of collapsed groups included.
+    QModelIndexList allRows() const;
+    /// Rows of this model as a document takes them: group rows with their
+    /// level and text; data rows with the text of each of `columns` and, with
+    /// `withValues`, the number or date behind it (shownCell). A data row
+    /// drawn bold by a format condition is a summary row, negative when its
+    /// bold text is red.
+    QList<ReportRow> documentRows(const QModelIndexList &rows, const QList<int> &columns, bool withValues) const;
+    /// A model of the same rows, for reading them on another thread while
+    /// this one goes on: the columns (captions, formats, alignments, value
+    /// lists), the conditions, the groups and sort keys, the uncounted rows,
+    /// the date formats and the arranged rows are copied; its cells are read
+    /// through `cells` and `rows`, which must be usable on that thread. It
+    /// marks no changes and belongs to no thread: whoever holds it last
+    /// deletes it, on whichever thread.
+    std::unique_ptr<GridModel> copyForReading(CellReader cells, RowReader rows) const;
+
     // --- QAbstractItemModel ----------------------------------------------
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
@@ -198,6 +219,16 @@ private:
     const QVector<QVariant> &displayRow(int row) const;
     QVariant cellValue(int row, int column) const;   // display value: row reader when set
     const QVarLengthArray<int, 4> &matchedConditions(int row) const;
+    /// How the conditions matching a data row draw one of its cells.
+    struct CellLook
+    {
+        bool fontSet = false;
+        bool bold = false;
+        bool italic = false;
+        qint64 fore = -1;   // Windows colours, -1 for none
+        qint64 back = -1;
+    };
+    CellLook cellLook(int row, const GridColumn *column) const;
     /// Groups and orders the rows again without re-reading them for marks.
     void rearrange();
     void buildTree();

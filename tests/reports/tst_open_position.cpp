@@ -25,6 +25,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <thread>
+
 using data::Currency;
 using reporttest::Host;
 
@@ -523,6 +525,66 @@ private Q_SLOTS:
 
     // Two reports of one user and report run at the same moment, each with its
     // own counterparty: each must see exactly its own deals, every time.
+    void detachedReaderKeepsTheRowsShownWhenTheReportMovesOn()
+    {
+        Host host;
+        OpenPosition report;
+        host.wire(report, vwDetail);
+        QVERIFY(host.run(report));
+        const int rows = host.grid.itemCount;
+        QCOMPARE(rows, 4);
+        const auto rowText = [](const QVector<QVariant> &values) {
+            QStringList cells;
+            for (const QVariant &v : values)
+                cells.append(v.toString());
+            return cells.join(u'|');
+        };
+        QStringList shown;
+        QVector<QVariant> values;
+        for (int r = 0; r < rows; ++r) {
+            report.readRow(r, values);
+            shown.append(rowText(values));
+        }
+        const std::shared_ptr<DisplayReader> reader = report.detachedDisplayReader();
+        QVERIFY(reader);
+
+        // The report moves on: the summary view, then a new run of the same query.
+        AllSettings settings = report.ViewSetting();
+        settings.DisplaySetting = vwAll;
+        report.setViewSetting(settings);
+        report.RebindTable();
+        QCOMPARE(host.grid.itemCount, 6);
+        QVERIFY(host.run(report));
+
+        // The reader still shows the detail view's rows, read on a thread of
+        // its own, as an export's worker reads them.
+        QStringList read;
+        std::thread worker([&] {
+            QVector<QVariant> cells;
+            for (int r = 0; r < rows; ++r) {
+                reader->readRow(r, cells);
+                read.append(rowText(cells));
+            }
+        });
+        worker.join();
+        QCOMPARE(read, shown);
+        QCOMPARE(reader->cell(rows, 0), QVariant());
+
+        // A summary row's texts are the report's own, on a detached reader too.
+        const std::shared_ptr<DisplayReader> all = report.detachedDisplayReader();
+        const int dealer = host.grid.columns[QStringLiteral("DealerName")].index;
+        int summaries = 0;
+        QVector<QVariant> detached;
+        for (int r = 0; r < host.grid.itemCount; ++r) {
+            report.readRow(r, values);
+            all->readRow(r, detached);
+            QCOMPARE(rowText(detached), rowText(values));
+            if (values.at(dealer).toString().startsWith(QStringLiteral("Ccy1: ")))
+                ++summaries;
+        }
+        QCOMPARE(summaries, 2);
+    }
+
     void simultaneousRunsSeeOnlyTheirOwnSelections()
     {
         Host first, second;

@@ -1,6 +1,7 @@
 #include "Grid.h"
 
 #include <QTest>
+#include <QThread>
 
 using widgets::FormatCondition;
 using widgets::Grid;
@@ -73,6 +74,23 @@ struct Fixture
     }
 };
 
+/// Rows as lines of kind, level, negative, cells and values, to compare whole.
+QStringList rowTexts(const QList<ReportRow> &rows)
+{
+    QStringList lines;
+    for (const ReportRow &row : rows) {
+        QStringList values;
+        for (const QVariant &v : row.values)
+            values.append(v.isValid() ? v.toString() : QStringLiteral("-"));
+        lines.append(QStringLiteral("%1/%2/%3 %4 [%5]")
+                         .arg(int(row.kind))
+                         .arg(row.level)
+                         .arg(row.negative)
+                         .arg(row.cells.join(u'|'), values.join(u'|')));
+    }
+    return lines;
+}
+
 } // namespace
 
 class tst_GridReport : public QObject
@@ -83,6 +101,7 @@ private Q_SLOTS:
     void rowsKeepTheirKinds();
     void collapsedGroupsStillGiveEveryRow();
     void selectedRowsOnly();
+    void rowsCopyGivesTheRowsOfItsTimeOnAnotherThread();
 };
 
 void tst_GridReport::rowsKeepTheirKinds()
@@ -128,6 +147,36 @@ void tst_GridReport::selectedRowsOnly()
     QCOMPARE(int(doc.rows.at(0).kind), int(ReportRow::Summary));
     // The same rows as the text copy.
     QCOMPARE(f.grid.copyText(true).split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 2);
+}
+
+void tst_GridReport::rowsCopyGivesTheRowsOfItsTimeOnAnotherThread()
+{
+    Fixture f;
+    f.grid.collapseAllGroups();
+    for (const Grid::DocumentCells cells : {Grid::DocumentCells::Texts, Grid::DocumentCells::Workbook}) {
+        const QStringList expected = rowTexts(f.grid.reportDocument(false, cells).rows);
+        // The copy reads its own rows, as an export's worker does from its own
+        // handle on the result; the grid's are about to go.
+        const Rows kept = f.data;
+        const widgets::GridRowsCopy copy =
+            f.grid.rowsCopy([kept](int row, int column) { return kept.cell(row, column); }, {}, cells);
+        const QList<Rows::Row> before = f.data.rows;
+        f.data.rows = {{3, 301, 1, false}};
+        f.grid.Columns(QStringLiteral("Amount"))->setFormat(QStringLiteral("0"));
+        f.grid.setItemCount(1);
+
+        QList<ReportRow> rows;
+        QThread *worker = QThread::create([&] { rows = copy.rows(); });
+        worker->start();
+        QVERIFY(worker->wait(5000));
+        delete worker;
+        QCOMPARE(rowTexts(rows), expected);
+        QCOMPARE(rows.size(), 8);
+
+        f.data.rows = before;
+        f.grid.Columns(QStringLiteral("Amount"))->setFormat(QStringLiteral("#,##0.00"));
+        f.grid.setItemCount(int(before.size()));
+    }
 }
 
 QTEST_MAIN(tst_GridReport)
