@@ -155,10 +155,17 @@ std::optional<RowOrdering> ReportGridAdapter::rowOrder() const
     return m_grid->ordering();
 }
 
-void ReportGridAdapter::setRows(int rows, const RowArrangement &arranged)
+std::optional<std::shared_ptr<const RowChangeMarks::Remembered>> ReportGridAdapter::changeMarksBase() const
+{
+    if (!m_grid)
+        return std::nullopt;
+    return m_grid->changeMarksBase();
+}
+
+void ReportGridAdapter::setRows(int rows, const RowArrangement &arranged, const RowChangeMarks::Comparison *marks)
 {
     if (m_grid)
-        m_grid->setItemCount(rows, arranged);
+        m_grid->setItemCount(rows, arranged, marks);
 }
 
 void ReportToolbarAdapter::setToolEnabled(const QString &id, bool enabled)

@@ -37,7 +37,8 @@ public:
     bool currentIsGroupRow() const override;
     QString currentGroupCaption() const override;
     std::optional<RowOrdering> rowOrder() const override;
-    void setRows(int rows, const RowArrangement &arranged) override;
+    std::optional<std::shared_ptr<const RowChangeMarks::Remembered>> changeMarksBase() const override;
+    void setRows(int rows, const RowArrangement &arranged, const RowChangeMarks::Comparison *marks) override;
 
 private:
     QPointer<widgets::Grid> m_grid;

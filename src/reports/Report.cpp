@@ -421,8 +421,12 @@ RunQuery Report::makeRunQuery()
     run.userName = SessionContext::instance().CurrentUserName();
     run.today = Clock::today();
     run.view = m_settings.DisplaySetting;
-    if (Main_Table)
+    if (Main_Table) {
         run.rowOrder = Main_Table->rowOrder();
+        run.previousRows = Main_Table->changeMarksBase();
+    }
+    run.shownRows = &shownRows();
+    run.formats = ShownFormats::current();
     const QMetaObject *meta = metaObject();
     for (int i = QObject::staticMetaObject.propertyCount(); i < meta->propertyCount(); ++i) {
         const QMetaProperty property = meta->property(i);
@@ -506,6 +510,7 @@ void Report::AsConnect_ExecuteComplete(const ReportRun::Outcome &outcome)
                        : nullptr;
     m_display = outcome.display;
     m_arrangedRows = outcome.rows;
+    m_arrangedMarks = outcome.marks;
     if (!outcome.error && !outcome.cancelled) {
         m_resultTime = QDateTime::currentDateTime();
         m_resultRateSource = m_runRateSource;
@@ -593,13 +598,16 @@ void Report::RebindTable()
     // A run's rows come filtered and arranged for the view and the grid's
     // order of its start; they serve this binding only.
     std::shared_ptr<const RowArrangement> arranged = std::exchange(m_arrangedRows, nullptr);
+    std::shared_ptr<const RowChangeMarks::Comparison> marks = std::exchange(m_arrangedMarks, nullptr);
     bool filtered = true;
     if (m_display) {
         const QString filter = viewFilter(mode);
         // Rows arranged for another view (changed while the run went) are
         // other rows, however many there are.
-        if (m_display->Filter() != filter)
+        if (m_display->Filter() != filter) {
             arranged.reset();
+            marks.reset();
+        }
         // A refused filter would leave the rows of the previous mode on
         // screen as if they were this mode's: the grid shows none instead.
         filtered = m_display->Filter() == filter || m_display->setFilter(filter);
@@ -614,7 +622,7 @@ void Report::RebindTable()
         return;
     const int rows = m_display && filtered ? int(m_display->RecordCount()) : 0;
     if (arranged && rows > 0)
-        Main_Table->setRows(rows, *arranged);
+        Main_Table->setRows(rows, *arranged, marks.get());
     else
         Main_Table->setItemCount(rows);
     for (const ReportColumn &column : m_logic->layout().columns) {

@@ -290,6 +290,8 @@ private:
     data::RecordsetPtr m_display;
     /// The last run's display rows arranged for the grid, until bound.
     std::shared_ptr<const RowArrangement> m_arrangedRows;
+    /// The last run's rows compared with the grid's before, until bound.
+    std::shared_ptr<const RowChangeMarks::Comparison> m_arrangedMarks;
     /// The grid's reads of m_display; made again for another display.
     std::unique_ptr<DisplayReader> m_displayReader;
 };

@@ -3,6 +3,7 @@
 #include "ColumnLayout.h"
 #include "ReportColumns.h"
 #include "RowArrangement.h"
+#include "RowChangeMarks.h"
 
 #include <QList>
 #include <QString>
@@ -58,11 +59,19 @@ public:
     /// What the rows are grouped and sorted by now, for arranging them
     /// before binding; nullopt when the grid arranges them only itself.
     virtual std::optional<RowOrdering> rowOrder() const { return std::nullopt; }
-    /// As setItemCount, with the rows already arranged for rowOrder(); the
-    /// grid arranges them itself when its order changed meanwhile.
-    virtual void setRows(int rows, const RowArrangement &arranged)
+    /// The rows the grid compares the next rows with to mark those that
+    /// changed (null when it has none); nullopt when it marks no changes.
+    virtual std::optional<std::shared_ptr<const RowChangeMarks::Remembered>> changeMarksBase() const
+    {
+        return std::nullopt;
+    }
+    /// As setItemCount, with the rows already arranged for rowOrder() and,
+    /// when not null, compared against changeMarksBase(); the grid arranges
+    /// or compares them itself when its order or its rows changed meanwhile.
+    virtual void setRows(int rows, const RowArrangement &arranged, const RowChangeMarks::Comparison *marks)
     {
         Q_UNUSED(arranged);
+        Q_UNUSED(marks);
         setItemCount(rows);
     }
 

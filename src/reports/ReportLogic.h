@@ -9,6 +9,8 @@
 #include "QueryValues.h"
 #include "ReportColumns.h"
 #include "RowArrangement.h"
+#include "RowChangeMarks.h"
+#include "ShownRows.h"
 
 #include <QDate>
 #include <QString>
@@ -45,6 +47,13 @@ struct RunQuery
     QVariantMap switches;
     View view = vwAll;
     std::optional<RowOrdering> rowOrder;
+    /// The rows the grid compares the run's with to mark what changed
+    /// (ReportGrid::changeMarksBase); nullopt when it marks nothing.
+    std::optional<std::shared_ptr<const RowChangeMarks::Remembered>> previousRows;
+    /// How the report's grid shows a display row, in the session's formats
+    /// of the run's start: the comparison reads the rows as the grid does.
+    const ShownRows *shownRows = &ShownRows::plain();
+    ShownFormats formats;
     /// The rate program the run asks for current rates (thread-safe); null
     /// when the report takes none or the program is absent.
     std::shared_ptr<const services::RateProgram> rates;

@@ -1,6 +1,7 @@
 #include "ReportRun.h"
 
 #include "CellValue.h"
+#include "DisplayReader.h"
 #include "FieldReader.h"
 #include "FilterStore.h"
 
@@ -49,6 +50,29 @@ std::shared_ptr<const RowArrangement> arrangeDisplay(const ReportLogic &logic, c
     };
     return std::make_shared<const RowArrangement>(
         RowArrangement::build(int(display.RecordCount()), *run.rowOrder, cell, true));
+}
+
+/// The view's rows (the display filtered by arrangeDisplay) compared with
+/// the rows the grid held, read as the grid reads its cells: another walk
+/// over every row, kept off the user-interface thread. Null when the grid
+/// marks no changes or the run has no order.
+std::shared_ptr<const RowChangeMarks::Comparison> compareDisplay(const ReportLogic &logic, const RunQuery &run,
+                                                                 const data::RecordsetPtr &display)
+{
+    if (!run.previousRows || !run.rowOrder)
+        return nullptr;
+    DisplayReader reader(display, logic.layout(), *run.shownRows);
+    const int columns = int(logic.layout().columns.size());
+    QVector<int> groupColumns;
+    for (const RowOrdering::Key &group : run.rowOrder->groups)
+        groupColumns.append(group.column);
+    const auto cells = [&](int row, QVector<QVariant> &values) {
+        values.resize(columns);
+        for (int c = 0; c < columns; ++c)
+            values[c] = CellValue::unwrap(reader.cell(row, c, run.formats));
+    };
+    return std::make_shared<const RowChangeMarks::Comparison>(RowChangeMarks::compare(
+        *run.previousRows, int(display->RecordCount()), columns, groupColumns, cells));
 }
 
 /// Every result set of a procedure's run, from the first on, each detached
@@ -220,6 +244,8 @@ void ReportRun::build(const ReportLogic &logic, const RunQuery &run, std::vector
         result->MoveFirst();
         outcome.counts = logic.buildRunDisplay(*result, *display, run);
         outcome.rows = arrangeDisplay(logic, run, *display);
+        if (outcome.rows)
+            outcome.marks = compareDisplay(logic, run, display);
         outcome.display = std::move(display);
     }
     outcome.result = results.front();

@@ -62,6 +62,10 @@ public:
         /// The rows of the display's view (its filter is set) in the grid's
         /// order; null when the run was given no order.
         std::shared_ptr<const RowArrangement> rows;
+        /// The view's rows compared with the run's previousRows, bookmark by
+        /// bookmark; null when the run was given no order or no rows to
+        /// compare with.
+        std::shared_ptr<const RowChangeMarks::Comparison> marks;
         DisplayCounts counts;
     };
     using Done = std::function<void(const Outcome &)>;

@@ -230,9 +230,9 @@ void Grid::setItemCount(int count)
     keepingState([&] { m_model->setItemCount(count); });
 }
 
-void Grid::setItemCount(int count, const RowArrangement &arranged)
+void Grid::setItemCount(int count, const RowArrangement &arranged, const RowChangeMarks::Comparison *marks)
 {
-    keepingState([&] { m_model->setItemCount(count, arranged); });
+    keepingState([&] { m_model->setItemCount(count, arranged, marks); });
 }
 
 RowOrdering Grid::ordering() const

@@ -89,7 +89,7 @@ public:
     void setItemCount(int count);
     /// The same, with the rows already arranged for ordering() (see
     /// GridModel::setItemCount).
-    void setItemCount(int count, const RowArrangement &arranged);
+    void setItemCount(int count, const RowArrangement &arranged, const RowChangeMarks::Comparison *marks = nullptr);
     /// What the rows are grouped and sorted by now.
     RowOrdering ordering() const;
     /// Re-reads every row with the same count, keeping the same state.
@@ -108,6 +108,12 @@ public:
     /// marked it, falling linearly to 0 at the end of the duration; 0 for a
     /// row without a mark.
     qreal markStrength(const QModelIndex &index) const;
+    /// What a comparison of the next rows made elsewhere is made against
+    /// (see GridModel::changeMarksBase).
+    std::optional<std::shared_ptr<const RowChangeMarks::Remembered>> changeMarksBase() const
+    {
+        return m_model->changeMarksBase();
+    }
     /// The next re-read marks nothing (see GridModel::forgetRowsForChangeMarks).
     void forgetRowsForChangeMarks();
 

@@ -108,18 +108,18 @@ void GridModel::setItemCount(int count)
     rebuild();
 }
 
-void GridModel::setItemCount(int count, const RowArrangement &prepared)
+void GridModel::setItemCount(int count, const RowArrangement &prepared, const RowChangeMarks::Comparison *marks)
 {
     m_itemCount = qMax(0, count);
-    if (prepared.rows != m_itemCount || !(prepared.ordering == ordering())) {
-        rebuild();
-        return;
-    }
+    const bool arranged = prepared.rows == m_itemCount && prepared.ordering == ordering();
     const bool hadMarks = hasChangeMarks();
     beginResetModel();
     invalidateCaches();
-    adopt(prepared);
-    markChangedRows();
+    if (arranged)
+        adopt(prepared);
+    else
+        buildTree();
+    markChangedRows(marks);
     endResetModel();
     if (hadMarks || hasChangeMarks())
         Q_EMIT changeMarksChanged();
@@ -371,13 +371,33 @@ void GridModel::dropChangeMarks(bool forgetRows)
         Q_EMIT changeMarksChanged();
 }
 
-void GridModel::markChangedRows()
+std::optional<std::shared_ptr<const RowChangeMarks::Remembered>> GridModel::changeMarksBase() const
+{
+    if (!m_markingChanges)
+        return std::nullopt;
+    return m_changeMarks.remembered();
+}
+
+QVector<int> GridModel::groupColumns() const
+{
+    QVector<int> columns;
+    for (const SortKey &g : m_groups)
+        columns.append(g.column);
+    return columns;
+}
+
+void GridModel::markChangedRows(const RowChangeMarks::Comparison *given)
 {
     if (!m_markingChanges)
         return;
-    QVector<int> groupColumns;
-    for (const SortKey &g : m_groups)
-        groupColumns.append(g.column);
+    const QVector<int> groupColumns = this->groupColumns();
+    // A comparison made where the rows were read spares reading them all
+    // again here; one made for other columns or groups is not this one.
+    if (given && RowChangeMarks::madeFor(*given, int(m_columns.size()), groupColumns)
+        && (given->marks.empty() || given->marks.size() == size_t(m_itemCount))) {
+        m_changeMarks.adopt(*given);
+        return;
+    }
     m_changeMarks.takeRows(m_itemCount, int(m_columns.size()), groupColumns,
                            [this](int row, QVector<QVariant> &cells) { readRawRow(row, cells); });
 }

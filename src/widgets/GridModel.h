@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace widgets {
@@ -33,9 +34,11 @@ namespace widgets {
 /// expansion: the view does; Grid keeps it across rebuilds.
 ///
 /// With change marking on, every re-read (setItemCount, setCellReader,
-/// rebuild) reads every cell of every row once more and marks the rows that
-/// changed against the previous re-read (RowChangeMarks says how rows are
-/// matched). The cells compared are those read (RawValueRole), not what a row
+/// rebuild) marks the rows that changed against the previous re-read
+/// (RowChangeMarks says how rows are matched): it takes the comparison made
+/// where the rows were read (a report run's worker) when it is given one
+/// made for its columns and groups, and otherwise reads every cell of every
+/// row once more itself. The cells compared are those read (RawValueRole), not what a row
 /// reader shows over them: a summary row that shows its amounts as texts is
 /// compared by its amounts. Grouping and sorting the same rows again is no
 /// re-read: it keeps the marks, and the next re-read, grouped otherwise than
@@ -95,7 +98,11 @@ public:
     /// Sets the row count and takes the order and groups from `prepared`
     /// when it was made for this count and the current groups, sort keys and
     /// value lists (ordering()); otherwise rebuilds as setItemCount(count).
-    void setItemCount(int count, const RowArrangement &prepared);
+    /// `marks`, when given, is the comparison of the rows with those before
+    /// made where they were read (RowChangeMarks::compare against
+    /// changeMarksBase()); it is taken instead of reading every row again
+    /// when it was made for the current columns and groups.
+    void setItemCount(int count, const RowArrangement &prepared, const RowChangeMarks::Comparison *marks = nullptr);
     /// What the rows are ordered by now, for an arrangement made elsewhere.
     RowOrdering ordering() const;
     /// Re-reads groups and order (a reset) and forgets cached cells.
@@ -106,6 +113,9 @@ public:
     /// so that the first re-read after turning it on again marks nothing.
     void setMarkingChanges(bool on);
     bool isMarkingChanges() const { return m_markingChanges; }
+    /// The rows a comparison made elsewhere is made against (null when
+    /// there are none to compare with); nullopt while not marking.
+    std::optional<std::shared_ptr<const RowChangeMarks::Remembered>> changeMarksBase() const;
     /// The mark the last re-read gave the row of `index`; None for group rows.
     RowMark rowMark(const QModelIndex &index) const;
     bool hasChangeMarks() const { return m_changeMarks.hasMarks(); }
@@ -233,8 +243,10 @@ private:
     void rearrange();
     void buildTree();
     void adopt(RowArrangement rows);
-    /// Marks the rows just read against those of the previous re-read.
-    void markChangedRows();
+    /// Marks the rows just read against those of the previous re-read, or
+    /// takes `given` when it was made for them.
+    void markChangedRows(const RowChangeMarks::Comparison *given = nullptr);
+    QVector<int> groupColumns() const;
     void dropChangeMarks(bool forgetRows);
     void invalidateCaches();
     void onAppearanceChanged();

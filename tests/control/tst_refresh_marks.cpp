@@ -74,13 +74,13 @@ QString markedRows(const widgets::Grid &grid)
     const widgets::GridModel &model = *grid.gridModel();
     QStringList marked;
     for (const QModelIndex &group : model.allGroupIndexes())
-        if (grid.rowMark(group) != widgets::RowMark::None)
+        if (grid.rowMark(group) != RowMark::None)
             marked.append(QStringLiteral("group ") + model.groupText(group));
     for (const QModelIndex &row : dataRows(model)) {
-        const widgets::RowMark mark = grid.rowMark(row);
-        if (mark != widgets::RowMark::None)
+        const RowMark mark = grid.rowMark(row);
+        if (mark != RowMark::None)
             marked.append(rowName(model, row)
-                          + (mark == widgets::RowMark::Changed ? QStringLiteral(": changed") : QStringLiteral(": new")));
+                          + (mark == RowMark::Changed ? QStringLiteral(": changed") : QStringLiteral(": new")));
     }
     marked.sort();
     return marked.join(QStringLiteral(", "));

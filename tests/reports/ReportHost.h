@@ -35,7 +35,7 @@
 
 namespace reporttest {
 
-class RecordingGrid final : public ReportGrid
+class RecordingGrid : public ReportGrid
 {
 public:
     struct Column

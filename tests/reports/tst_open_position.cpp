@@ -89,6 +89,29 @@ bool addDeals(reporttest::Fixture &db)
     return db.add(buy) && db.add(sell) && db.add(cable) && db.add(yesterday) && db.add(other);
 }
 
+/// A grid that marks changed rows: it gives the run its order and the rows it
+/// holds, and keeps the comparison the run brings back.
+class MarkingGrid final : public reporttest::RecordingGrid
+{
+public:
+    std::optional<RowOrdering> rowOrder() const override { return order; }
+    std::optional<std::shared_ptr<const RowChangeMarks::Remembered>> changeMarksBase() const override
+    {
+        if (!marking)
+            return std::nullopt;
+        return taken ? taken->rows : nullptr;
+    }
+    void setRows(int rows, const RowArrangement &, const RowChangeMarks::Comparison *marks) override
+    {
+        itemCount = rows;
+        taken = marks ? std::optional(*marks) : std::nullopt;
+    }
+
+    bool marking = true;
+    RowOrdering order;
+    std::optional<RowChangeMarks::Comparison> taken;
+};
+
 } // namespace
 
 class TestOpenPosition final : public QObject
@@ -583,6 +606,62 @@ private Q_SLOTS:
                 ++summaries;
         }
         QCOMPARE(summaries, 2);
+    }
+
+    void runComparesItsRowsWithTheGridsOnItsWorker()
+    {
+        reporttest::Fixture db;
+        QVERIFY2(db.ok() && addDeals(db), db.error());
+        QVERIFY(reporttest::openReportSession(db.connectionString(), reporttest::Fixture::user(),
+                                              QStringLiteral("Currency Pairs")));
+        Host host;
+        OpenPosition report;
+        host.wire(report);
+        MarkingGrid grid;
+        grid.setColumns(report.logic().layout());
+        grid.order.groups = {{grid.columns[QStringLiteral("Caption")].index, true}};
+        grid.order.sortKeys = {{grid.columns[QStringLiteral("TicketNum")].index, true}};
+        grid.order.groupTexts.resize(1);
+        report.Main_Table = &grid;
+
+        // The first result has nothing to be compared with.
+        QVERIFY(host.run(report));
+        QVERIFY(grid.taken && grid.taken->rows);
+        QCOMPARE(grid.taken->markedRows, 0);
+
+        // One deal's amount changes and a deal comes in, both EUR/USD.
+        QVERIFY2(db.exec(QStringLiteral("UPDATE Tickets SET Volume1 = 500000, VolumeP1C2 = -550000"
+                                        " WHERE TicketNum = 11")),
+                 db.error());
+        reporttest::Deal late;
+        late.ticket = 13;
+        late.volume1 = 100000;
+        QVERIFY2(db.add(late), db.error());
+        QVERIFY(host.run(report));
+        QVERIFY(grid.taken);
+        QStringList marked;
+        QVector<QVariant> values;
+        const int ticket = grid.columns[QStringLiteral("TicketNum")].index;
+        const int pair = grid.columns[QStringLiteral("Caption")].index;
+        const int summary = grid.columns[QStringLiteral("Summary")].index;
+        for (int r = 0; r < grid.itemCount; ++r) {
+            const RowMark mark = size_t(r) < grid.taken->marks.size() ? grid.taken->marks[size_t(r)] : RowMark::None;
+            if (mark == RowMark::None)
+                continue;
+            report.readRow(r, values);
+            marked.append((values.at(summary).toBool() ? QStringLiteral("summary of ") + values.at(pair).toString()
+                                                       : values.at(ticket).toString())
+                          + (mark == RowMark::Changed ? QStringLiteral(" changed") : QStringLiteral(" new")));
+        }
+        marked.sort();
+        QCOMPARE(marked, (QStringList{QStringLiteral("11 changed"), QStringLiteral("13 new"),
+                                      QStringLiteral("summary of 10 changed")}));
+        QCOMPARE(grid.taken->markedRows, 3);
+
+        // A grid that marks nothing is given no comparison.
+        grid.marking = false;
+        QVERIFY(host.run(report));
+        QVERIFY(!grid.taken);
     }
 
     void simultaneousRunsSeeOnlyTheirOwnSelections()

@@ -18,8 +18,6 @@
 
 using widgets::Grid;
 using widgets::GridModel;
-using widgets::RowChangeMarks;
-using widgets::RowMark;
 
 using Table = QList<QVariantList>;
 
@@ -92,6 +90,7 @@ struct Desk
 {
     QVector<Deal> deals;
     Grid grid;
+    int reads = 0;   // rows read through the row reader
 
     explicit Desk(int pairs = 3, int perPair = 4)
     {
@@ -117,6 +116,7 @@ struct Desk
         summ->setFontBold(true);
         summ->setForeColor(0x0000FF);   // red, as a Windows colour
         grid.setRowReader([this](int row, QVector<QVariant> &values) {
+            ++reads;
             const Deal &d = deals.at(row);
             values[PairColumn] = d.pair;
             values[TicketColumn] = d.ticket;
@@ -133,6 +133,12 @@ struct Desk
     /// every pair's summary row summing its deals as they are now.
     void rebind()
     {
+        sumPairs();
+        grid.setItemCount(int(deals.size()));
+    }
+    /// Every pair's summary row sums its deals as they are now.
+    void sumPairs()
+    {
         for (Deal &summary : deals) {
             if (!summary.summary)
                 continue;
@@ -141,7 +147,15 @@ struct Desk
                 if (!d.summary && d.pair == summary.pair)
                     summary.amount += d.amount;
         }
-        grid.setItemCount(int(deals.size()));
+    }
+
+    /// The cells of a row as the grid reads them, for a comparison made
+    /// elsewhere (a run's worker reads its own rows).
+    void readCells(int row, QVector<QVariant> &cells) const
+    {
+        const Deal &d = deals.at(row);
+        cells = {d.pair, d.ticket, d.dealer.isNull() ? QVariant() : QVariant(d.dealer), QVariant::fromValue(d.amount),
+                 d.summary ? QVariant() : QVariant(d.rate), d.summary};
     }
 
     int rowOfTicket(qint64 ticket) const
@@ -226,6 +240,8 @@ private Q_SLOTS:
     void marksFadeOutAndTheNextRefreshReplacesThem();
     void refreshKeepsExpansionCurrentRowScrollAndKeys();
     void tintsChangedAndNewRowsUntilTheyFade();
+    void takesAComparisonMadeElsewhere_data();
+    void takesAComparisonMadeElsewhere();
     void marksAHundredThousandRows();
 };
 
@@ -514,6 +530,54 @@ void tst_GridChanges::tintsChangedAndNewRowsUntilTheyFade()
         const QColor plain = backgroundOf(faded, desk.grid, desk.indexOf(ticket, DealerColumn));
         QVERIFY2(isPlain(plain), qPrintable(QString::number(ticket) + QLatin1Char(' ') + plain.name()));
     }
+}
+
+void tst_GridChanges::takesAComparisonMadeElsewhere_data()
+{
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<bool>("readsEveryRow");
+    QTest::addColumn<QString>("marked");
+    QTest::newRow("nothing") << "" << false << "102:C 150:N -1:C";
+    // The rows it was compared with are gone: another query or view.
+    QTest::newRow("rows-forgotten") << "forget" << false << "";
+    // Made for other groups than the grid's now: the grid compares itself,
+    // and rows grouped otherwise than before are not compared.
+    QTest::newRow("regrouped") << "regroup" << true << "";
+}
+
+void tst_GridChanges::takesAComparisonMadeElsewhere()
+{
+    QFETCH(QString, meanwhile);
+    QFETCH(bool, readsEveryRow);
+    QFETCH(QString, marked);
+    Desk desk(40, 50);
+    const auto base = desk.grid.changeMarksBase();
+    QVERIFY(base && *base);
+    desk.deal(102).amount = data::Currency::fromDouble(7777.77);
+    desk.deals.insert(desk.rowOfTicket(103), {1, 150, QStringLiteral("Anna K."), data::Currency::fromDouble(5), 1.1});
+    desk.sumPairs();
+    const int rows = int(desk.deals.size());
+    const RowChangeMarks::Comparison comparison = RowChangeMarks::compare(
+        *base, rows, 6, {PairColumn}, [&desk](int row, QVector<QVariant> &cells) { desk.readCells(row, cells); });
+    if (meanwhile == QLatin1String("forget")) {
+        desk.grid.forgetRowsForChangeMarks();
+    } else if (meanwhile == QLatin1String("regroup")) {
+        desk.grid.clearGroups();
+        desk.grid.addGroup(QStringLiteral("Caption"));
+        desk.grid.addGroup(QStringLiteral("DealerName"));
+    }
+    const RowArrangement arranged = RowArrangement::build(
+        rows, desk.grid.ordering(), [&desk](int row, int column) {
+            QVector<QVariant> cells;
+            desk.readCells(row, cells);
+            return cells.value(column);
+        });
+    desk.reads = 0;
+    desk.grid.setItemCount(rows, arranged, &comparison);
+    QCOMPARE(desk.reads >= rows, readsEveryRow);
+    QCOMPARE(desk.markedRows(), marked);
+    // A comparison taken is the next one's base, its marks used or not.
+    QCOMPARE(*desk.grid.changeMarksBase() == comparison.rows, !readsEveryRow);
 }
 
 void tst_GridChanges::marksAHundredThousandRows()

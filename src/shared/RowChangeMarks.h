@@ -1,19 +1,21 @@
 #pragma once
 
+#include "marvolt_export.h"
+
 #include <QVariant>
 #include <QVector>
 
 #include <functional>
+#include <memory>
 #include <vector>
-
-namespace widgets {
 
 /// What a re-read found in a row: an amount changed, or the row was not there before.
 enum class RowMark : quint8 { None, Changed, New };
 
 /// Which rows of a grid's new result changed against the result it held
-/// before. Pure data, no widgets: GridModel hands it the rows of every re-read,
-/// the Grid paints and fades what it says.
+/// before. Pure data, no widgets: the comparison is made where the rows are
+/// (a report run's worker thread, or GridModel for rows it reads itself), the
+/// Grid paints and fades what it says.
 ///
 /// A row is the same row in both results when its identity is equal: the
 /// cells of the group columns, whatever they hold, and every other cell that
@@ -35,9 +37,9 @@ enum class RowMark : quint8 { None, Changed, New };
 /// A row is kept as two 64-bit digests (identity, amounts), not as its cells;
 /// two different rows taken for one would need a 64-bit collision. Comparing
 /// costs one read of every cell and a few hash look-ups per row. Results of
-/// more than MaxRows rows are neither compared nor remembered: reading all
-/// their cells would hold the UI thread on every refresh.
-class RowChangeMarks final
+/// more than MaxRows rows are neither compared nor remembered, which bounds
+/// the tables kept (32 bytes a row) and the reads a grid makes itself.
+class MARVOLT_EXPORT RowChangeMarks final
 {
 public:
     /// Fills `cells`, resized as needed, with the values of every column of
@@ -49,13 +51,43 @@ public:
     /// open position report (1.3 µs a row of 19 columns in all).
     static constexpr int MaxRows = 100000;
 
+    /// The rows of one result as a later one is compared with them.
+    /// Immutable once made: a run's worker compares against the rows a grid
+    /// holds while the grid goes on.
+    struct Remembered;
+
+    /// The outcome of comparing a result with the rows remembered before it.
+    struct Comparison
+    {
+        /// By bookmark; empty when nothing is marked.
+        std::vector<RowMark> marks;
+        int markedRows = 0;
+        /// What the comparison was made against, and the new result's rows
+        /// for the next one (null above MaxRows).
+        std::shared_ptr<const Remembered> against;
+        std::shared_ptr<const Remembered> rows;
+    };
+
     /// Reads the `rows` rows of a new result (bookmarks 0 .. rows-1, `columns`
-    /// cells each) and marks them against the rows taken before. Nothing is
-    /// marked when there were no rows before, when they were forgotten, or
-    /// when they had other group columns or another number of columns. The
-    /// marks of the previous call are replaced either way, and the new rows
-    /// are kept for the next call.
+    /// cells each) and marks them against `previous`. Nothing is marked when
+    /// there were no rows before, when they were forgotten (null), or when
+    /// they had other group columns or another number of columns. Any thread.
+    static Comparison compare(const std::shared_ptr<const Remembered> &previous, int rows, int columns,
+                              const QVector<int> &groupColumns, const RowCells &cells);
+
+    /// compare() against the rows remembered now, then adopt() of the outcome.
     void takeRows(int rows, int columns, const QVector<int> &groupColumns, const RowCells &cells);
+    /// Takes a comparison made elsewhere: its marks when it was made against
+    /// the rows remembered now (none were forgotten or taken since), none
+    /// otherwise; its rows are remembered for the next comparison either way.
+    /// The marks of the previous call are replaced.
+    void adopt(Comparison comparison);
+    /// The rows the next comparison is made against; null when forgotten.
+    const std::shared_ptr<const Remembered> &remembered() const { return m_remembered; }
+    /// Whether a comparison made against remembered() with these group
+    /// columns and this number of columns can be adopted as it is.
+    static bool madeFor(const Comparison &comparison, int columns, const QVector<int> &groupColumns);
+
     /// The next takeRows() marks nothing. Drops the marks too.
     void forgetRows();
     /// Drops the marks; the rows stay for the next comparison.
@@ -67,52 +99,7 @@ public:
     int markedRows() const { return m_markedRows; }
 
 private:
-    struct Digest
-    {
-        quint64 identity = 0;
-        quint64 amounts = 0;
-    };
-
-    /// How many rows have each digest: open addressing over the digests
-    /// themselves, which are well mixed already, so that no key is hashed
-    /// again (QHash would, at a fifth of the whole comparison).
-    class DigestCounts
-    {
-    public:
-        /// Empties the table and makes room for `digests` different digests.
-        void reset(size_t digests);
-        void add(quint64 digest);
-        /// Takes one row of the digest away; false when none is left.
-        bool take(quint64 digest);
-        bool isEmpty() const { return m_size == 0; }
-
-    private:
-        struct Slot
-        {
-            quint64 digest = 0;
-            int count = 0;
-            bool used = false;
-        };
-        Slot *find(quint64 digest);
-
-        std::vector<Slot> m_slots;   // a power of two, never more than half used
-        size_t m_size = 0;
-    };
-
-    static Digest digest(const QVector<QVariant> &cells, const QVector<int> &groupColumns);
-    static quint64 whole(const Digest &d);
-    void markAgainstPrevious(const std::vector<Digest> &digests);
-    void remember(const std::vector<Digest> &digests, int columns, const QVector<int> &groupColumns);
-
-    // The previous result (empty when forgotten): how many of its rows have
-    // each identity, and each identity with its amounts (whole()).
-    int m_columns = 0;
-    QVector<int> m_groupColumns;
-    DigestCounts m_identities;
-    DigestCounts m_wholeRows;
-
+    std::shared_ptr<const Remembered> m_remembered;
     std::vector<RowMark> m_marks;   // by bookmark; empty when nothing is marked
     int m_markedRows = 0;
 };
-
-} // namespace widgets
