@@ -147,6 +147,10 @@ public:
     /// The value of grid column ColIndex in display row RowBookmark (the row's
     /// position among the rows the grid is bound to, 0 first); empty when
     /// there is no such row or column.
+    ///
+    /// A report class shows values of its own through shownRows(), not by
+    /// overriding this or UnboundChangeData: an export reads the rows on a
+    /// worker through shownRows() alone, and would not show an override's.
     Q_INVOKABLE virtual QVariant FitchData(int ColIndex, int RowBookmark);
     /// Lets the report change the values of the current display row (one per
     /// grid column) before the grid shows them: as shownRows() says.
