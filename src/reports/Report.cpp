@@ -458,7 +458,7 @@ void Report::StartAnalyser()
         // A report without a query of its own shows an empty grid.
         MainRecordset.reset();
         DetRecordset.reset();
-        m_display.reset();
+        setDisplay(nullptr);
         displayUpdate({});
         if (m_util)
             m_util->RaiseUnActiv();
@@ -508,7 +508,7 @@ void Report::AsConnect_ExecuteComplete(const ReportRun::Outcome &outcome)
     DetRecordset = m_logic->detailView() && detailSet < outcome.results.size() && outcome.results[detailSet]
                        ? outcome.results[detailSet]->Clone()
                        : nullptr;
-    m_display = outcome.display;
+    setDisplay(outcome.display);
     m_arrangedRows = outcome.rows;
     m_arrangedMarks = outcome.marks;
     if (!outcome.error && !outcome.cancelled) {
@@ -569,7 +569,7 @@ void Report::displayUpdate(const DisplayCounts &counts)
     } else {
         if (m_util)
             m_util->RaiseUnActiv();
-        m_display.reset();
+        setDisplay(nullptr);
         RebindTable();
         for (const QString &tool : ResultTools)
             setToolEnabled(tool, false);
@@ -582,14 +582,14 @@ void Report::displayUpdate(const DisplayCounts &counts)
 
 void Report::RenewRecordset()
 {
-    m_display = std::make_shared<data::Recordset>();
+    setDisplay(std::make_shared<data::Recordset>());
     m_display->setCursorLocation(data::adUseClient);
     m_display->setCursorType(data::adOpenStatic);
     auto fields = m_display->Fields();
     for (const DisplayField &field : m_logic->layout().fields)
         fields.Append(QString::fromLatin1(field.name), field.type, field.size);
     if (m_display->Fields().Count() == 0 || !m_display->Open())
-        m_display.reset();
+        setDisplay(nullptr);
 }
 
 void Report::RebindTable()
@@ -656,13 +656,20 @@ void Report::FormatRate()
     }
 }
 
+void Report::setDisplay(data::RecordsetPtr display)
+{
+    m_display = std::move(display);
+    // The reader holds its display: the one replaced goes now, not at the next read.
+    m_displayReader.reset();
+}
+
 QVariant Report::FitchData(int ColIndex, int RowBookmark)
 {
     if (!m_display)
         return {};
     // The grid reads every row's group and sort cells when it binds: the
     // fields of the columns are looked up once per display, not per cell.
-    if (!m_displayReader || m_displayReader->display() != m_display)
+    if (!m_displayReader)
         m_displayReader = std::make_unique<DisplayReader>(m_display, m_logic->layout(), shownRows());
     return m_displayReader->cell(RowBookmark, ColIndex, ShownFormats::current());
 }

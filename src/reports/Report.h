@@ -256,6 +256,8 @@ protected:
     EventClass *util() const { return m_util; }
 
 private:
+    /// Replaces the display rows the grid reads (null for none).
+    void setDisplay(data::RecordsetPtr display);
     void displayUpdate(const DisplayCounts &counts);
     void showRunError(const ReportRun::Outcome &outcome);
     /// The run's copy of the query, with the identifiers of every slot's
@@ -296,6 +298,6 @@ private:
     std::shared_ptr<const RowArrangement> m_arrangedRows;
     /// The last run's rows compared with the grid's before, until bound.
     std::shared_ptr<const RowChangeMarks::Comparison> m_arrangedMarks;
-    /// The grid's reads of m_display; made again for another display.
+    /// The grid's reads of m_display, made at the first read of a display.
     std::unique_ptr<DisplayReader> m_displayReader;
 };
