@@ -1,13 +1,17 @@
 // The grid and its tools after a refresh, on the open position report over a
 // demo trading database: which tools can act before and after a query, which
-// groups open by themselves, what a group row counts, and how wide the first
-// run makes the columns.
+// groups open by themselves, what a group row counts, how wide the first run
+// makes the columns, and, for every report, that an export's rows are the
+// rows the grid shows.
 
 #include "ControlTestSession.h"
+#include "../support/ReportRowTexts.h"
 
 #include "Marvolt.h"
 
 #include "Report.h"
+#include "ReportExporter.h"
+#include "ReportFactory.h"
 
 #include "Clock.h"
 #include "MessageService.h"
@@ -81,6 +85,8 @@ private Q_SLOTS:
     void groupRowsCountTheirDeals();
     void firstRunColumnsShowTheirWholeTexts();
     void aStoredLayoutWinsAndACutAmountIsElidedWithItsText();
+    void exportRowsAreTheRowsTheGridShows_data();
+    void exportRowsAreTheRowsTheGridShows();
 
 private:
     QTemporaryDir m_dir;
@@ -290,6 +296,36 @@ void tst_GridAfterRefresh::aStoredLayoutWinsAndACutAmountIsElidedWithItsText()
     QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), grid->viewport()->mapToGlobal(QPoint(2, 2)));
     QVERIFY(delegate->helpEvent(&help, grid, option, cell));
     QCOMPARE(QToolTip::text(), cell.data().toString());
+}
+
+void tst_GridAfterRefresh::exportRowsAreTheRowsTheGridShows_data()
+{
+    QTest::addColumn<int>("windowType");
+    for (const ReportFactory::AppType type :
+         {ReportFactory::dmOpenPosition, ReportFactory::dmForwardPosition, ReportFactory::dmSingleCurrency,
+          ReportFactory::dmDepoPosition, ReportFactory::dmCashFlow, ReportFactory::dmCurrencyPosition,
+          ReportFactory::dmNetting, ReportFactory::dmBrokerPosition, ReportFactory::dmProffit,
+          ReportFactory::dmProfitCurrency, ReportFactory::dmProfitRange})
+        QTest::newRow(QMetaEnum::fromType<ReportFactory::AppType>().valueToKey(type)) << int(type);
+}
+
+void tst_GridAfterRefresh::exportRowsAreTheRowsTheGridShows()
+{
+    // An export reads the rows on its worker through the report's shown
+    // rows, not through the grid: both must give the same rows, summary
+    // texts and dates included.
+    QFETCH(int, windowType);
+    Marvolt control;
+    control.setDisplayMode(vwAll);
+    control.setWindowType(windowType);
+    QVERIFY(runAndWait(control));
+    const widgets::Grid &grid = *control.mainTable();
+    QVERIFY2(grid.ItemCount() > 0, "the demo day shows rows in every report");
+    for (const auto format : {ReportExporter::Format::Xlsx, ReportExporter::Format::GridCsv}) {
+        const QList<ReportRow> exported = ReportExporter::resultRows(*control.report(), grid, format).rows();
+        const QList<ReportRow> shown = grid.reportDocument(false, ReportExporter::cellsFor(format)).rows;
+        QCOMPARE(testsupport::rowTexts(exported), testsupport::rowTexts(shown));
+    }
 }
 
 QTEST_MAIN(tst_GridAfterRefresh)

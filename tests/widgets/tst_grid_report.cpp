@@ -1,4 +1,5 @@
 #include "Grid.h"
+#include "../support/ReportRowTexts.h"
 
 #include <QTest>
 #include <QThread>
@@ -74,23 +75,6 @@ struct Fixture
     }
 };
 
-/// Rows as lines of kind, level, negative, cells and values, to compare whole.
-QStringList rowTexts(const QList<ReportRow> &rows)
-{
-    QStringList lines;
-    for (const ReportRow &row : rows) {
-        QStringList values;
-        for (const QVariant &v : row.values)
-            values.append(v.isValid() ? v.toString() : QStringLiteral("-"));
-        lines.append(QStringLiteral("%1/%2/%3 %4 [%5]")
-                         .arg(int(row.kind))
-                         .arg(row.level)
-                         .arg(row.negative)
-                         .arg(row.cells.join(u'|'), values.join(u'|')));
-    }
-    return lines;
-}
-
 } // namespace
 
 class tst_GridReport : public QObject
@@ -154,7 +138,7 @@ void tst_GridReport::rowsCopyGivesTheRowsOfItsTimeOnAnotherThread()
     Fixture f;
     f.grid.collapseAllGroups();
     for (const Grid::DocumentCells cells : {Grid::DocumentCells::Texts, Grid::DocumentCells::Workbook}) {
-        const QStringList expected = rowTexts(f.grid.reportDocument(false, cells).rows);
+        const QStringList expected = testsupport::rowTexts(f.grid.reportDocument(false, cells).rows);
         // The copy reads its own rows, as an export's worker does from its own
         // handle on the result; the grid's are about to go.
         const Rows kept = f.data;
@@ -170,7 +154,7 @@ void tst_GridReport::rowsCopyGivesTheRowsOfItsTimeOnAnotherThread()
         worker->start();
         QVERIFY(worker->wait(5000));
         delete worker;
-        QCOMPARE(rowTexts(rows), expected);
+        QCOMPARE(testsupport::rowTexts(rows), expected);
         QCOMPARE(rows.size(), 8);
 
         f.data.rows = before;
