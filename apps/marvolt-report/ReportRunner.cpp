@@ -266,17 +266,21 @@ bool ReportRunner::writeExport(Marvolt &control)
                                                                          : ReportExporter::Format::GridCsv;
     // The rows are taken as the control's export takes them on its worker.
     ReportDocument document = ReportPrinter::documentWithoutRows(*control.report(), *control.mainTable());
-    document.rows = ReportExporter::resultRows(*control.report(), *control.mainTable(), format).rows();
-    m_rows = document.rows.size();
-    if (m_options.format == RunnerOptions::Format::GridCsv && m_options.outFile.isEmpty())
+    const widgets::GridRowsCopy rows = ReportExporter::resultRows(*control.report(), *control.mainTable(), format);
+    if (m_options.format == RunnerOptions::Format::GridCsv && m_options.outFile.isEmpty()) {
+        document.rows = rows.rows();
+        m_rows = document.rows.size();
         return writeText(GridCsv::text(document));
+    }
     if (!makeOutputFolder(m_options.outFile))
         return false;
     QString error;
-    if (!ReportExporter::write(document, m_options.outFile, format, &error)) {
+    qsizetype written = 0;
+    if (!ReportExporter::write(std::move(document), rows, m_options.outFile, format, &error, &written)) {
         fail(1, error);
         return false;
     }
+    m_rows = written;
     return true;
 }
 

@@ -4,10 +4,13 @@
 #include "ReportXlsx.h"
 
 #include "Report.h"
+#include "RowPipe.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QThread>
+
+#include <thread>
 
 ReportExporter::ReportExporter(QObject *parent) : QObject(parent) {}
 
@@ -58,14 +61,46 @@ bool ReportExporter::write(const ReportDocument &document, const QString &path, 
     return true;
 }
 
+bool ReportExporter::write(ReportDocument document, const widgets::GridRowsCopy &rows, const QString &path,
+                           Format format, QString *error, qsizetype *written)
+{
+    if (format == Format::GridCsv) {
+        // The text is made whole before it is written: nothing to overlap.
+        document.rows = rows.rows();
+        if (written)
+            *written = document.rows.size();
+        return write(document, path, format, error);
+    }
+    RowPipe pipe;
+    std::thread taker([&rows, &pipe] {
+        rows.forEachRow([&pipe](ReportRow &&row) { return pipe.push(std::move(row)); });
+        pipe.finish();
+    });
+    qsizetype count = 0;
+    const bool ok = ReportXlsx::write(
+        document,
+        [&pipe, &count](ReportRow *row) {
+            if (!pipe.next(row))
+                return false;
+            ++count;
+            return true;
+        },
+        path, error);
+    // A write that failed takes no more rows: the taker stops at its next block.
+    pipe.stop();
+    taker.join();
+    if (written)
+        *written = count;
+    return ok;
+}
+
 bool ReportExporter::start(ReportDocument document, widgets::GridRowsCopy rows, const QString &path, Format format)
 {
     if (m_worker)
         return false;
     m_worker = QThread::create([this, document = std::move(document), rows = std::move(rows), path, format]() mutable {
-        document.rows = rows.rows();
         QString error;
-        const bool ok = write(document, path, format, &error);
+        const bool ok = write(std::move(document), rows, path, format, &error);
         // Queued: the signal reaches the starter's thread after the worker has ended.
         QMetaObject::invokeMethod(
             this,

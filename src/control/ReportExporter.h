@@ -45,6 +45,11 @@ public:
     /// *error naming the file when it cannot be written; a failed write leaves
     /// no partial file and keeps the one that was there.
     static bool write(const ReportDocument &document, const QString &path, Format format, QString *error);
+    /// The same with the rows of `rows` (document has none). A workbook's
+    /// rows are taken on a second thread while it is written, so that the
+    /// two costs overlap. *written, when given, is the number of rows written.
+    static bool write(ReportDocument document, const widgets::GridRowsCopy &rows, const QString &path, Format format,
+                      QString *error, qsizetype *written = nullptr);
 
     /// Starts an export on a worker: the rows of `rows` are added to
     /// `document`, which has none, and the whole is written. False (and

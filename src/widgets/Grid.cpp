@@ -728,6 +728,15 @@ QList<ReportRow> GridRowsCopy::rows() const
     return m_model ? m_model->documentRows(m_model->allRows(), m_columns, m_withValues) : QList<ReportRow>();
 }
 
+void GridRowsCopy::forEachRow(const std::function<bool(ReportRow &&)> &take) const
+{
+    if (!m_model)
+        return;
+    for (const QModelIndex &index : m_model->allRows())
+        if (!take(m_model->documentRow(index, m_columns, m_withValues)))
+            return;
+}
+
 // --- painting and events ---------------------------------------------------------------
 
 void Grid::drawRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const

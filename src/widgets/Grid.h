@@ -25,6 +25,9 @@ public:
     /// The rows as Grid::reportDocument(false, cells) gives them; one
     /// thread at a time, any thread.
     QList<ReportRow> rows() const;
+    /// The same rows handed to `take` one by one, in order, until it
+    /// returns false.
+    void forEachRow(const std::function<bool(ReportRow &&)> &take) const;
 
 private:
     friend class Grid;

@@ -700,37 +700,39 @@ QList<ReportRow> GridModel::documentRows(const QModelIndexList &rows, const QLis
 {
     QList<ReportRow> out;
     out.reserve(rows.size());
-    const QColor red(Qt::red);
-    for (const QModelIndex &i : rows) {
-        ReportRow row;
-        if (isGroup(i)) {
-            row.kind = ReportRow::Group;
-            row.level = m_tree[size_t(nodeGroup(i))].level;
-            row.cells.append(groupText(i));
-            out.append(std::move(row));
-            continue;
-        }
-        const int bookmark = this->bookmark(i);
-        row.cells.reserve(columns.size());
-        if (withValues)
-            row.values.reserve(columns.size());
-        for (int c : columns) {
-            QString text;
-            QVariant value;
-            shownCell(i.siblingAtColumn(c), &text, withValues ? &value : nullptr);
-            row.cells.append(text);
-            if (withValues)
-                row.values.append(value);
-            const CellLook look = cellLook(bookmark, m_columns.at(c));
-            if (look.bold) {
-                row.kind = ReportRow::Summary;
-                if (look.fore >= 0 && WindowsColor::toQColor(quint32(look.fore)) == red)
-                    row.negative = true;
-            }
-        }
-        out.append(std::move(row));
-    }
+    for (const QModelIndex &i : rows)
+        out.append(documentRow(i, columns, withValues));
     return out;
+}
+
+ReportRow GridModel::documentRow(const QModelIndex &index, const QList<int> &columns, bool withValues) const
+{
+    ReportRow row;
+    if (isGroup(index)) {
+        row.kind = ReportRow::Group;
+        row.level = m_tree[size_t(nodeGroup(index))].level;
+        row.cells.append(groupText(index));
+        return row;
+    }
+    const int bookmark = this->bookmark(index);
+    row.cells.reserve(columns.size());
+    if (withValues)
+        row.values.reserve(columns.size());
+    for (int c : columns) {
+        QString text;
+        QVariant value;
+        shownCell(index.siblingAtColumn(c), &text, withValues ? &value : nullptr);
+        row.cells.append(text);
+        if (withValues)
+            row.values.append(value);
+        const CellLook look = cellLook(bookmark, m_columns.at(c));
+        if (look.bold) {
+            row.kind = ReportRow::Summary;
+            if (look.fore >= 0 && WindowsColor::toQColor(quint32(look.fore)) == QColor(Qt::red))
+                row.negative = true;
+        }
+    }
+    return row;
 }
 
 std::unique_ptr<GridModel> GridModel::copyForReading(CellReader cells, RowReader rows) const

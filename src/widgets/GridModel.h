@@ -190,6 +190,8 @@ public:
     /// drawn bold by a format condition is a summary row, negative when its
     /// bold text is red.
     QList<ReportRow> documentRows(const QModelIndexList &rows, const QList<int> &columns, bool withValues) const;
+    /// One of those rows.
+    ReportRow documentRow(const QModelIndex &index, const QList<int> &columns, bool withValues) const;
     /// A model of the same rows, for reading them on another thread while
     /// this one goes on: the columns (captions, formats, alignments, value
     /// lists), the conditions, the groups and sort keys, the uncounted rows,

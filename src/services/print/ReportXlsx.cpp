@@ -177,8 +177,9 @@ QString xlsxError(lxw_error error)
 class SheetWriter final
 {
 public:
-    SheetWriter(const ReportDocument &doc, lxw_workbook *workbook, lxw_worksheet *sheet)
-        : m_doc(doc), m_sheet(sheet),
+    SheetWriter(const ReportDocument &doc, const ReportXlsx::RowSource &rows, lxw_workbook *workbook,
+                lxw_worksheet *sheet)
+        : m_doc(doc), m_rows(rows), m_sheet(sheet),
           m_formats(workbook, columnFormats(doc), ReportXlsx::spreadsheetDateFormat(doc.dateFormat).toUtf8(),
                     ReportXlsx::spreadsheetDateFormat(doc.dateTimeFormat).toUtf8())
     {
@@ -208,9 +209,8 @@ public:
         ++row;
 
         int depth = 0;   // the outline level of the rows under the last heading
-        for (const ReportRow &r : m_doc.rows) {
-            if (m_error)
-                break;
+        ReportRow r;
+        while (!m_error && m_rows(&r)) {
             if (r.kind == ReportRow::Group) {
                 const int level = std::clamp(r.level, 0, MaxOutlineLevel - 1);
                 setLevel(row, level);
@@ -278,6 +278,7 @@ private:
     }
 
     const ReportDocument &m_doc;
+    const ReportXlsx::RowSource &m_rows;
     lxw_worksheet *m_sheet;
     Formats m_formats;
     lxw_error m_error = LXW_NO_ERROR;
@@ -325,6 +326,20 @@ QString ReportXlsx::spreadsheetDateFormat(const QString &qtFormat)
 
 bool ReportXlsx::write(const ReportDocument &document, const QString &path, QString *error)
 {
+    qsizetype next = 0;
+    return write(
+        document,
+        [&document, &next](ReportRow *row) {
+            if (next >= document.rows.size())
+                return false;
+            *row = document.rows.at(next++);
+            return true;
+        },
+        path, error);
+}
+
+bool ReportXlsx::write(const ReportDocument &document, const RowSource &rows, const QString &path, QString *error)
+{
     const QFileInfo target(path);
     const QString partial = target.absoluteDir().filePath(QStringLiteral(".%1.partial").arg(target.fileName()));
     const QByteArray partialName = QFile::encodeName(partial);
@@ -342,7 +357,7 @@ bool ReportXlsx::write(const ReportDocument &document, const QString &path, QStr
     }
     const QByteArray sheetName = QStringLiteral("Report").toUtf8();
     lxw_worksheet *sheet = workbook_add_worksheet(workbook, sheetName.constData());
-    lxw_error failed = sheet ? SheetWriter(document, workbook, sheet).write() : LXW_ERROR_MEMORY_MALLOC_FAILED;
+    lxw_error failed = sheet ? SheetWriter(document, rows, workbook, sheet).write() : LXW_ERROR_MEMORY_MALLOC_FAILED;
     const lxw_error closed = workbook_close(workbook);   // frees the workbook in any case
     if (!failed)
         failed = closed;

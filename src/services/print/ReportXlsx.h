@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 /// Writes a report result as an Excel workbook (XLSX) that keeps what the
 /// grid shows: a header block (title, filters, rate source, run time), the
 /// column captions in a frozen row with the grid's widths, group headings as
@@ -23,6 +25,11 @@ public:
     /// False with *error (the reason, naming the file) when the file cannot
     /// be written.
     static bool write(const ReportDocument &document, const QString &path, QString *error);
+    /// Gives the next row to write; false when there are no more.
+    using RowSource = std::function<bool(ReportRow *row)>;
+    /// The same with the rows taken from `rows` as they are written, not
+    /// from document.rows: another thread may still be taking the later ones.
+    static bool write(const ReportDocument &document, const RowSource &rows, const QString &path, QString *error);
 
     /// The spreadsheet's number format for a grid format: the same text, with
     /// the grid's named formats ("Fixed", "Standard", "Percent") spelt out;
