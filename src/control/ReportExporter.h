@@ -14,9 +14,9 @@ class Report;
 /// Writes a report result to a file, as an XLSX workbook or as CSV of what
 /// the grid shows. The control hands it the document without its rows and a
 /// copy of the grid's rows (Grid::rowsCopy); a worker thread takes the rows'
-/// cells and writes the file, and finished() comes back on the thread that
-/// started it, so a large export never freezes the screen. One export at a
-/// time.
+/// cells and writes the file (a workbook's cells are taken on a second one
+/// meanwhile), and finished() comes back on the thread that started it, so a
+/// large export never freezes the screen. One export at a time.
 class ReportExporter final : public QObject
 {
     Q_OBJECT
