@@ -7,6 +7,8 @@
 //
 //   bench_change_marks [--runs N]
 
+#include "BenchTiming.h"
+
 #include "Grid.h"
 #include "RowChangeMarks.h"
 
@@ -14,9 +16,7 @@
 #include "DateTime.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -24,21 +24,6 @@ namespace {
 
 constexpr int Rows = RowChangeMarks::MaxRows;
 constexpr int Columns = 12;
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-template<typename F>
-double timeMs(F f)
-{
-    QElapsedTimer timer;
-    timer.start();
-    f();
-    return timer.nsecsElapsed() / 1e6;
-}
 
 } // namespace
 
@@ -99,21 +84,21 @@ int main(int argc, char **argv)
         amounts[777] += 10000;
         tickets[Rows - 1] = 9999999 + run;
         RowChangeMarks::Comparison comparison;
-        worker.push_back(timeMs([&] {
+        worker.push_back(bench::wallMs([&] {
             comparison = RowChangeMarks::compare(*grid.changeMarksBase(), Rows, Columns, {0}, rowCells);
         }));
-        bindTaking.push_back(timeMs([&] { grid.setItemCount(Rows, arranged, &comparison); }));
+        bindTaking.push_back(bench::wallMs([&] { grid.setItemCount(Rows, arranged, &comparison); }));
         if (comparison.markedRows != 2)
             std::fprintf(stderr, "bench_change_marks: %d rows marked, 2 expected\n", comparison.markedRows);
         amounts[778] += 10000;
-        bindReading.push_back(timeMs([&] { grid.setItemCount(Rows, arranged); }));
+        bindReading.push_back(bench::wallMs([&] { grid.setItemCount(Rows, arranged); }));
         grid.setChangeMarkDuration(0);
-        bindPlain.push_back(timeMs([&] { grid.setItemCount(Rows, arranged); }));
+        bindPlain.push_back(bench::wallMs([&] { grid.setItemCount(Rows, arranged); }));
     }
     std::printf("%d rows of %d columns, %d runs (medians)\n", Rows, Columns, runs);
-    std::printf("worker: read and compare the rows         %8.1f ms\n", median(worker));
-    std::printf("UI: bind taking the worker's comparison  %8.1f ms\n", median(bindTaking));
-    std::printf("UI: bind reading and comparing itself    %8.1f ms\n", median(bindReading));
-    std::printf("UI: bind without marking                  %8.1f ms\n", median(bindPlain));
+    std::printf("worker: read and compare the rows         %8.1f ms\n", bench::median(worker));
+    std::printf("UI: bind taking the worker's comparison  %8.1f ms\n", bench::median(bindTaking));
+    std::printf("UI: bind reading and comparing itself    %8.1f ms\n", bench::median(bindReading));
+    std::printf("UI: bind without marking                  %8.1f ms\n", bench::median(bindPlain));
     return 0;
 }

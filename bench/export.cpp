@@ -8,6 +8,8 @@
 //
 //   bench_export [--rows N] [--runs N]
 
+#include "BenchTiming.h"
+
 #include "Grid.h"
 #include "GridCsv.h"
 #include "ReportExporter.h"
@@ -16,28 +18,17 @@
 #include "Currency.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 namespace {
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 template<typename F>
 double timeSeconds(F f)
 {
-    QElapsedTimer timer;
-    timer.start();
-    f();
-    return timer.nsecsElapsed() / 1e9;
+    return bench::wallMs(f) / 1e3;
 }
 
 } // namespace
@@ -126,9 +117,9 @@ int main(int argc, char **argv)
     }
     std::printf("%d display rows in %d groups (%lld document rows), %d runs\n", rows, Groups,
                 qlonglong(documentRows), runs);
-    const double copy = median(copyTimes);
-    const double xlsx = median(xlsxTimes), csv = median(csvTimes);
-    const double xlsxFile = median(xlsxFileTimes), csvFile = median(csvFileTimes);
+    const double copy = bench::median(copyTimes);
+    const double xlsx = bench::median(xlsxTimes), csv = bench::median(csvTimes);
+    const double xlsxFile = bench::median(xlsxFileTimes), csvFile = bench::median(csvFileTimes);
     std::printf("                    rows copy (UI)  export (worker)  in all\n");
     std::printf("XLSX                %8.2f ms     %8.3f s       %8.3f s (goal < 2 s)\n", copy * 1e3, xlsx,
                 copy + xlsx);

@@ -1,6 +1,8 @@
 // Grid over a million unbound rows in 40 groups, offscreen at 1280x800:
 // bind (read group and sort columns, build the tree), paint, expand every
 // group, move the current row, and re-read keeping the state.
+#include "BenchTiming.h"
+
 #include "Grid.h"
 
 #include <QApplication>
@@ -20,12 +22,6 @@ namespace {
 
 constexpr int Rows = 1000000;
 constexpr int Groups = 40;
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // CPU time of this thread: the machine is shared, wall time would measure the neighbours.
 double cpuMs()
@@ -103,11 +99,11 @@ int main(int argc, char **argv)
         grid.collapseAllGroups();
     }
     std::printf("grid: %d rows, %d groups, 1280x800 offscreen (median of 3, thread CPU time)\n", Rows, Groups);
-    std::printf("  bind (ItemCount, group + sort key read) %8.1f ms\n", median(bind));
-    std::printf("  paint, groups collapsed                 %8.1f ms\n", median(paint));
-    std::printf("  expand every group                      %8.1f ms\n", median(expand));
-    std::printf("  paint, expanded, mid-list               %8.1f ms\n", median(paintExpanded));
-    std::printf("  current-row change                      %8.3f ms\n", median(current));
-    std::printf("  refresh keeping expansion/current/scroll%8.1f ms\n", median(refresh));
+    std::printf("  bind (ItemCount, group + sort key read) %8.1f ms\n", bench::median(bind));
+    std::printf("  paint, groups collapsed                 %8.1f ms\n", bench::median(paint));
+    std::printf("  expand every group                      %8.1f ms\n", bench::median(expand));
+    std::printf("  paint, expanded, mid-list               %8.1f ms\n", bench::median(paintExpanded));
+    std::printf("  current-row change                      %8.3f ms\n", bench::median(current));
+    std::printf("  refresh keeping expansion/current/scroll%8.1f ms\n", bench::median(refresh));
     return 0;
 }

@@ -20,7 +20,6 @@ std::shared_ptr<DisplayReader> DisplayReader::detached(const data::RecordsetPtr 
     // Filtering walks every row: left to the first read, on the walk's thread.
     reader->m_pendingFilter = display->Filter();
     reader->m_pendingSort = display->Sort();
-    reader->m_pendingView = !reader->m_pendingFilter.isEmpty() || !reader->m_pendingSort.isEmpty();
     return reader;
 }
 
@@ -28,12 +27,13 @@ bool DisplayReader::moveTo(int row)
 {
     if (!m_display)
         return false;
-    if (m_pendingView) {
-        m_pendingView = false;
+    if (!m_pendingFilter.isEmpty() || !m_pendingSort.isEmpty()) {
         // A view the display took once is taken again; were it refused now,
         // the handle would show other rows under the same positions.
         m_viewRefused = (!m_pendingFilter.isEmpty() && !m_display->setFilter(m_pendingFilter))
                         || (!m_pendingSort.isEmpty() && !m_display->setSort(m_pendingSort));
+        m_pendingFilter.clear();
+        m_pendingSort.clear();
     }
     return !m_viewRefused && m_display->setAbsolutePosition(qint64(row) + 1);
 }

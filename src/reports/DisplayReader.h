@@ -54,9 +54,8 @@ private:
     DisplayLayout m_layout;
     std::vector<data::Field> m_fields;   // the layout columns' display fields, in column order
     ShownFormats m_formats;
-    /// The filter and sort a detached handle takes on its first read.
+    /// The filter and sort a detached handle takes on its first read; empty after.
     QString m_pendingFilter;
     QString m_pendingSort;
-    bool m_pendingView = false;
     bool m_viewRefused = false;
 };

@@ -725,7 +725,12 @@ GridRowsCopy Grid::rowsCopy(GridModel::CellReader cellReader, GridModel::RowRead
 
 QList<ReportRow> GridRowsCopy::rows() const
 {
-    return m_model ? m_model->documentRows(m_model->allRows(), m_columns, m_withValues) : QList<ReportRow>();
+    QList<ReportRow> rows;
+    forEachRow([&rows](ReportRow &&row) {
+        rows.append(std::move(row));
+        return true;
+    });
+    return rows;
 }
 
 void GridRowsCopy::forEachRow(const std::function<bool(ReportRow &&)> &take) const

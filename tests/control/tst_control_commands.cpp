@@ -220,24 +220,19 @@ private Q_SLOTS:
     void shouldSetCounterpartiesThroughTreeDialog();
 
 private:
-    QTemporaryDir m_dir;
-    QString m_db;
-    int m_registryCount = 0;
+    controltest::DemoSession m_demo;
 };
 
 void tst_ControlCommands::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    m_db = m_dir.filePath(QStringLiteral("trading.db"));
     QString error;
-    QVERIFY2(controltest::buildDemoDatabase(m_db, 3000, 5, Today, &error), qPrintable(error));
+    QVERIFY2(m_demo.build(3000, 5, Today, &error), qPrintable(error));
     Clock::setToday(Today);
 }
 
 void tst_ControlCommands::init()
 {
-    QVERIFY(controltest::startFreshUser(
-        m_dir.filePath(QStringLiteral("registry-%1.sqlite").arg(++m_registryCount)), m_db));
+    QVERIFY(m_demo.startFreshUser());
 }
 
 void tst_ControlCommands::cleanup()

@@ -57,17 +57,13 @@ private:
     frmDetails *showWithDealList(Marvolt &control, int windowType,
                                  std::initializer_list<std::pair<const char *, const char *>> fields);
 
-    QTemporaryDir m_dir;
-    QString m_db;
-    int m_registryCount = 0;
+    controltest::DemoSession m_demo;
 };
 
 void tst_DetailWindowDemo::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    m_db = m_dir.filePath(QStringLiteral("trading.db"));
     QString error;
-    QVERIFY2(controltest::buildDemoDatabase(m_db, 3000, 7, Today, &error), qPrintable(error));
+    QVERIFY2(m_demo.build(3000, 7, Today, &error), qPrintable(error));
     Clock::setToday(Today);
 }
 
@@ -79,8 +75,7 @@ void tst_DetailWindowDemo::cleanup()
 frmDetails *tst_DetailWindowDemo::showWithDealList(
     Marvolt &control, int windowType, std::initializer_list<std::pair<const char *, const char *>> fields)
 {
-    if (!controltest::startFreshUser(m_dir.filePath(QStringLiteral("registry-%1.sqlite").arg(++m_registryCount)),
-                                     m_db))
+    if (!m_demo.startFreshUser())
         return nullptr;
     control.resize(1000, 700);
     control.setWindowType(windowType);

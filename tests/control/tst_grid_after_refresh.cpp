@@ -89,24 +89,19 @@ private Q_SLOTS:
     void exportRowsAreTheRowsTheGridShows();
 
 private:
-    QTemporaryDir m_dir;
-    QString m_db;
-    int m_registryCount = 0;
+    controltest::DemoSession m_demo;
 };
 
 void tst_GridAfterRefresh::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    m_db = m_dir.filePath(QStringLiteral("trading.db"));
     QString error;
-    QVERIFY2(controltest::buildDemoDatabase(m_db, 3000, 1, Today, &error), qPrintable(error));
+    QVERIFY2(m_demo.build(3000, 1, Today, &error), qPrintable(error));
     Clock::setToday(Today);
 }
 
 void tst_GridAfterRefresh::init()
 {
-    QVERIFY(controltest::startFreshUser(
-        m_dir.filePath(QStringLiteral("registry-%1.sqlite").arg(++m_registryCount)), m_db));
+    QVERIFY(m_demo.startFreshUser());
 }
 
 void tst_GridAfterRefresh::cleanup()

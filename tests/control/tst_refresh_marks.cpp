@@ -153,24 +153,19 @@ private Q_SLOTS:
 private:
     bool execute(const QString &sql, long expectedRows = -1);
 
-    QTemporaryDir m_dir;
-    QString m_db;
-    int m_registryCount = 0;
+    controltest::DemoSession m_demo;
 };
 
 void tst_RefreshMarks::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    m_db = m_dir.filePath(QStringLiteral("trading.db"));
     QString error;
-    QVERIFY2(controltest::buildDemoDatabase(m_db, 6000, 1, Today, &error), qPrintable(error));
+    QVERIFY2(m_demo.build(6000, 1, Today, &error), qPrintable(error));
     Clock::setToday(Today);
 }
 
 void tst_RefreshMarks::init()
 {
-    QVERIFY(controltest::startFreshUser(
-        m_dir.filePath(QStringLiteral("registry-%1.sqlite").arg(++m_registryCount)), m_db));
+    QVERIFY(m_demo.startFreshUser());
 }
 
 void tst_RefreshMarks::cleanup()
@@ -183,7 +178,7 @@ bool tst_RefreshMarks::execute(const QString &sql, long expectedRows)
     // A connection of its own, as another desk application writing the deals.
     data::Connection connection;
     connection.setMode(data::adModeReadWrite);
-    if (!connection.Open(QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(m_db))) {
+    if (!connection.Open(m_demo.connectionString())) {
         qWarning("cannot open the database: %s", qPrintable(connection.lastError()->Description));
         return false;
     }

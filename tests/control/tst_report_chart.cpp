@@ -59,15 +59,13 @@ class tst_ReportChart : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        m_db = m_dir.filePath(QStringLiteral("trading.db"));
         QString error;
-        QVERIFY2(controltest::buildDemoDatabase(m_db, 3000, 1, Today, &error), qPrintable(error));
+        QVERIFY2(m_demo.build(3000, 1, Today, &error), qPrintable(error));
         Clock::setToday(Today);
     }
     void init()
     {
-        QVERIFY(controltest::startFreshUser(m_dir.filePath(QStringLiteral("registry-%1.sqlite").arg(++m_registries)), m_db));
+        QVERIFY(m_demo.startFreshUser());
     }
     void cleanup() { SessionContext::resetInstance(); }
 
@@ -84,7 +82,7 @@ private Q_SLOTS:
 
         // The day's FX legs with a status of 0 or more, summed per pair in SQL.
         data::Connection connection;
-        QVERIFY(connection.Open(QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(m_db)));
+        QVERIFY(connection.Open(m_demo.connectionString()));
         const data::RecordsetPtr sums = connection.Execute(QStringLiteral(
             "SELECT p.Name, SUM(CASE n.Leg WHEN 1 THEN t.Volume1 ELSE t.VolumeP2C1 END) AS Net"
             " FROM Tickets t JOIN Pairs p ON p.Ccy1 = t.Ccy1 AND p.Ccy2 = t.Ccy2"
@@ -157,7 +155,7 @@ private Q_SLOTS:
         Marvolt control;
         control.resize(1280, 800);
         control.show();
-        control.setLibraryDirectory(m_dir.path());
+        control.setLibraryDirectory(m_demo.folder());
         control.setProperty("WindowType", 0);
         QVERIFY(runAndWait(control));
         const auto pages = [](const QString &pdf) {
@@ -174,9 +172,7 @@ private Q_SLOTS:
     }
 
 private:
-    QTemporaryDir m_dir;
-    QString m_db;
-    int m_registries = 0;
+    controltest::DemoSession m_demo;
 };
 
 QTEST_MAIN(tst_ReportChart)
